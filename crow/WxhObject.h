@@ -1,0 +1,48 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "crow/progress.h"
+
+namespace wxh {
+
+// The Crow container: one object, one operation, then release it.
+// Result codes: 0 done, -1 cancelled by the user, 1, 2 and 3 as each operation states.
+class WxhObject {
+public:
+    // factory: makes the progress window (nullptr: a headless one that does nothing).
+    // question: asks before overwriting a non-empty file (nullptr: always "No", i.e. skip).
+    explicit WxhObject(ProgressDialogFactory factory = nullptr, OverwriteQuestion* question = nullptr);
+    ~WxhObject();
+    WxhObject(const WxhObject&) = delete;
+    WxhObject& operator=(const WxhObject&) = delete;
+
+    // 0 read; 2 not a Crow magic; 1 cannot open/read or a table that cannot be right.
+    // Names come back in UTF-8 (invalid CP932 shows as U+FFFD).
+    int32_t GetCrowInfo(const std::string& CrowFileName, int32_t& FileVer, int32_t& FileInfoEx,
+                        int32_t& FileMaxNumber, std::vector<std::string>& FileName,
+                        std::vector<int32_t>& FileSize);
+
+    static const char* const Crow3Description;
+    int32_t Crow3(const std::string& OpenDirPath, const std::string& SaveFileName,
+                  const std::string& Password = std::string());
+
+    static const char* const Crow2Description;
+    int32_t Crow2(const std::string& OpenDirPath, const std::string& SaveFileName);
+
+    int32_t UnCrow3(const std::string& OpenFileName, const std::string& SaveDirPath, const std::string& Password);
+    int32_t UnCrow2(const std::string& OpenFileName, const std::string& SaveDirPath);
+    int32_t UnCrow1(const std::string& OpenFileName, const std::string& SaveDirPath);
+
+    // The progress window this object created (for callers and tests).
+    ProgressDialog& Dialog();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace wxh

@@ -1,0 +1,45 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace wxh {
+
+// What the Crow container uses of the progress window. The window program backs it with
+// frmDialog, the command-line tool with a terminal line, tests with scripted fakes.
+// All text is UTF-8.
+class ProgressDialog {
+public:
+    virtual ~ProgressDialog() = default;
+
+    virtual void SetNowFile(const std::string& name) = 0;   // NowFile caption: bare file name
+    virtual void SetPer(const std::string& caption) = 0;    // Per caption: "残り " + n + "B"
+    virtual void ClearProgBar() = 0;                         // erase the bar
+    virtual void FillProgBar(int32_t x) = 0;                 // red box (0,0)-(x,13), x in 0..250
+    virtual std::string CancelTag() const = 0;               // tag of CmdCancel: "" or "1"
+    virtual void SetCancelTag(const std::string& tag) = 0;
+    virtual void Show() = 0;                                 // modeless; showing a shown window changes nothing
+    virtual void Hide() = 0;
+    virtual void DoEvents() = 0;                             // let pending window events run
+
+    // Extra facts for front ends that draw progress their own way; the dialog ignores them.
+    virtual void OnTotal(int64_t /*totalBytes*/, int32_t /*fileCount*/) {}   // once the sizes are known
+    virtual void OnFileStart(const std::string& /*name*/, int64_t /*size*/) {}
+    virtual void OnPoint(int64_t /*done*/, int64_t /*size*/) {}               // at each progress point
+};
+
+// Creates the progress window when a WxhObject is created; the object owns it and
+// destroys it when released.
+using ProgressDialogFactory = std::function<std::unique_ptr<ProgressDialog>()>;
+
+// The container's one question: may an existing non-empty file be overwritten?
+class OverwriteQuestion {
+public:
+    virtual ~OverwriteQuestion() = default;
+    // Shows path + "に上書きしてもいいですか？" titled "上書き確認" with Yes and No.
+    // Returns 6 (Yes) or 7 (No).
+    virtual int32_t Ask(const std::string& path) = 0;
+};
+
+}  // namespace wxh

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs, from Debian 12's own packages, whatever the build and the tests need and the
+# machine lacks. Safe to run again: it installs nothing when everything is there.
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  cmake ninja-build g++ pkg-config
+  # tests
+  googletest libgtest-dev libgmock-dev
+  # window program
+  qt6-base-dev qt6-image-formats-plugins libwmf-dev fonts-ipafont-gothic
+  # real X server for looking at the window and the desktop smoke test
+  xvfb xauth x11-utils imagemagick
+  # fuzzing and sanitizers
+  clang libclang-rt-14-dev
+  # packaging
+  dpkg-dev file appstream desktop-file-utils
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

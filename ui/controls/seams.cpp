@@ -1,0 +1,39 @@
+#include "ui/controls/seams.h"
+
+#include <QDesktopServices>
+#include <QDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace wxh {
+namespace {
+MsgBoxHandler& msgBoxHandler() { static MsgBoxHandler h; return h; }
+ModalHandler& modalHandler() { static ModalHandler h; return h; }
+OpenFolderHandler& openFolderHandler() { static OpenFolderHandler h; return h; }
+}  // namespace
+
+int MsgBox(QWidget* parent, const QString& text, const QString& title, bool yesNo) {
+    if (msgBoxHandler()) return msgBoxHandler()(parent, text, title, yesNo);
+    QMessageBox box(QMessageBox::NoIcon, title, text,
+                    yesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
+    if (yesNo) box.setEscapeButton(QMessageBox::No);
+    const int r = box.exec();
+    if (!yesNo) return kMsgOk;
+    return r == QMessageBox::Yes ? kMsgYes : kMsgNo;
+}
+
+int ExecModal(QDialog* dialog) {
+    if (modalHandler()) return modalHandler()(dialog);
+    return dialog->exec();
+}
+
+void OpenFolder(QWidget* owner, const QString& path) {
+    if (openFolderHandler()) { openFolderHandler()(owner, path); return; }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void SetMsgBoxHandler(MsgBoxHandler handler) { msgBoxHandler() = std::move(handler); }
+void SetModalHandler(ModalHandler handler) { modalHandler() = std::move(handler); }
+void SetOpenFolderHandler(OpenFolderHandler handler) { openFolderHandler() = std::move(handler); }
+
+}  // namespace wxh
