@@ -1,0 +1,128 @@
+#include "ui/dialogs/frmPassword.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include "common/globals.h"
+#include "ui/controls/twips.h"
+
+namespace {
+
+using wxh::Tw;
+using wxh::TwRect;
+
+void Key(QWidget* target, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &release);
+}
+
+class PasswordDialog : public ::testing::Test {
+protected:
+    void SetUp() override { wxh::CrowPassword.clear(); }
+    void TearDown() override { wxh::CrowPassword.clear(); }
+};
+
+TEST_F(PasswordDialog, LayoutTextsAndRoles) {
+    frmPassword dlg;
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("パスワードを入力してください"));
+    EXPECT_EQ(dlg.size(), QSize(Tw(3870), Tw(795)));
+    EXPECT_EQ(dlg.minimumSize(), dlg.maximumSize());   // fixed border
+    EXPECT_FALSE(dlg.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(dlg.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(dlg.windowFlags() & Qt::WindowCloseButtonHint);
+
+    EXPECT_EQ(dlg.PassBox->geometry(), TwRect(0, 0, 3855, 270));
+    EXPECT_EQ(dlg.CmdOK->geometry(), TwRect(2400, 360, 1335, 375));
+    EXPECT_EQ(dlg.CmdCancel->geometry(), TwRect(960, 360, 1335, 375));
+    EXPECT_EQ(dlg.CmdOK->text(), QStringLiteral("OK(&O)"));
+    EXPECT_EQ(dlg.CmdCancel->text(), QStringLiteral("キャンセル(&C)"));
+    EXPECT_TRUE(dlg.PassBox->text().isEmpty());
+    EXPECT_EQ(dlg.PassBox->echoMode(), QLineEdit::Normal);
+    EXPECT_TRUE(dlg.CmdOK->isDefault());
+    EXPECT_FALSE(dlg.CmdCancel->isDefault());
+
+    EXPECT_EQ(dlg.PassBox->nextInFocusChain(), dlg.CmdOK);
+    EXPECT_EQ(dlg.CmdOK->nextInFocusChain(), dlg.CmdCancel);
+
+    dlg.show();
+    EXPECT_EQ(dlg.focusWidget(), dlg.PassBox);
+}
+
+TEST_F(PasswordDialog, OkStoresTheTextExactlyBlanksIncluded) {
+    wxh::CrowPassword = "old";
+    frmPassword dlg;
+    dlg.show();
+    dlg.PassBox->setText(QStringLiteral(" pass 合言葉 "));
+    dlg.CmdOK->click();
+    EXPECT_EQ(wxh::CrowPassword, " pass 合言葉 ");
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+}
+
+TEST_F(PasswordDialog, OkOnAnEmptyBoxEmptiesThePassword) {
+    wxh::CrowPassword = "old";
+    frmPassword dlg;
+    dlg.show();
+    dlg.CmdOK->click();
+    EXPECT_EQ(wxh::CrowPassword, "");
+    EXPECT_FALSE(dlg.isVisible());
+}
+
+TEST_F(PasswordDialog, CancelAndCloseBoxLeaveThePasswordAlone) {
+    {
+        wxh::CrowPassword = "kept";
+        frmPassword dlg;
+        dlg.show();
+        dlg.PassBox->setText(QStringLiteral("typed"));
+        dlg.CmdCancel->click();
+        EXPECT_EQ(wxh::CrowPassword, "kept");
+        EXPECT_FALSE(dlg.isVisible());
+        EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    }
+    {
+        wxh::CrowPassword = "kept";
+        frmPassword dlg;
+        dlg.show();
+        dlg.PassBox->setText(QStringLiteral("typed"));
+        dlg.close();
+        EXPECT_EQ(wxh::CrowPassword, "kept");
+        EXPECT_FALSE(dlg.isVisible());
+    }
+}
+
+TEST_F(PasswordDialog, EnterInTheBoxPressesOkEscDoesNothing) {
+    frmPassword dlg;
+    dlg.show();
+    dlg.PassBox->setText(QStringLiteral("abc"));
+    Key(dlg.PassBox, Qt::Key_Escape);
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(wxh::CrowPassword, "");
+
+    Key(dlg.PassBox, Qt::Key_Return);
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(wxh::CrowPassword, "abc");
+}
+
+TEST_F(PasswordDialog, EachUseStartsEmptyAndModalRunReturns) {
+    {
+        frmPassword first;
+        first.PassBox->setText(QStringLiteral("secret"));
+        first.CmdOK_Click();
+    }
+    frmPassword second;
+    EXPECT_TRUE(second.PassBox->text().isEmpty());
+    // A real modal run, ended from inside its own event loop by Enter.
+    QMetaObject::invokeMethod(&second, [&second] {
+        second.PassBox->setText(QStringLiteral("xyz"));
+        Key(second.PassBox, Qt::Key_Enter);
+    }, Qt::QueuedConnection);
+    EXPECT_EQ(second.exec(), QDialog::Accepted);
+    EXPECT_EQ(wxh::CrowPassword, "xyz");
+}
+
+}  // namespace

@@ -1,0 +1,88 @@
+#include "ui/dialogs/frmFileList.h"
+
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include <QListWidget>
+
+#include "common/globals.h"
+#include "crow/WxhObject.h"
+#include "ui/controls/seams.h"
+#include "ui/controls/twips.h"
+
+using wxh::Tw;
+using wxh::TwRect;
+
+frmFileList::frmFileList(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+    setObjectName(QStringLiteral("frmFileList"));
+    setWindowTitle(QStringLiteral("Crowファイルリスト"));
+    setFixedSize(Tw(3360), Tw(3525));
+
+    CrowList = new QListWidget(this);
+    CrowList->setObjectName(QStringLiteral("CrowList"));
+    CrowList->setGeometry(TwRect(120, 120, 3135, 3300));
+    CrowList->setSortingEnabled(false);
+    CrowList->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    CrowList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    CrowList->setTextElideMode(Qt::ElideNone);
+    CrowList->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    Form_Load();
+}
+
+QString frmFileList::SizeText(int64_t bytes) {
+    if (bytes < 1000) return QString::number(bytes) + QStringLiteral("B");
+    const bool mega = bytes >= 1000000;
+    // hundredths of the unit, cut off
+    const int64_t q = mega ? bytes / 10000 : bytes / 10;
+    const int64_t whole = q / 100;
+    const int64_t frac = q % 100;
+    QString text = QString::number(whole);
+    if (frac != 0) {
+        text += QLatin1Char('.');
+        if (frac % 10 == 0)
+            text += QString::number(frac / 10);
+        else
+            text += QStringLiteral("%1").arg(frac, 2, 10, QLatin1Char('0'));
+    }
+    return text + (mega ? QStringLiteral("MB") : QStringLiteral("KB"));
+}
+
+void frmFileList::Form_Load() {
+    CrowList->clear();
+    const std::string path = wxh::ListCrowFile;
+
+    int32_t ver = 0, infoEx = 0, count = 0;
+    std::vector<std::string> names;
+    std::vector<int32_t> sizes;
+    int32_t r;
+    {
+        // The inspection never shows the progress window, so a headless object serves.
+        wxh::WxhObject crow;
+        r = crow.GetCrowInfo(path, ver, infoEx, count, names, sizes);
+    }
+    if (r != 0 || count < 0 || names.size() < static_cast<size_t>(count) ||
+        sizes.size() < static_cast<size_t>(count)) {
+        wxh::MsgBox(parentWidget(), QStringLiteral("ファイルが開けません"));
+        return;
+    }
+
+    // The file's own length, in 64 bits so that files past 2 GB read right.
+    std::error_code ec;
+    const auto length = std::filesystem::file_size(std::filesystem::path(path), ec);
+    const int64_t fileSize = ec ? 0 : static_cast<int64_t>(length);
+
+    CrowList->addItem(QString::fromStdString(path));
+    CrowList->addItem(QStringLiteral("ファイルサイズ: ") + QString::number(fileSize) + QStringLiteral("ﾊﾞｲﾄ"));
+    CrowList->addItem(QStringLiteral("フォーマット: Crow") + QString::number(ver));
+    CrowList->addItem(QStringLiteral("総ファイル数: ") + QString::number(count) + QStringLiteral("ファイル"));
+    CrowList->addItem(QString());
+    CrowList->addItem(QStringLiteral("ファイルリスト: "));
+    for (int32_t i = 0; i < count; ++i) {
+        CrowList->addItem(QStringLiteral("  ") + QString::fromStdString(names[static_cast<size_t>(i)]) +
+                          QStringLiteral("    ") + SizeText(sizes[static_cast<size_t>(i)]));
+    }
+}
