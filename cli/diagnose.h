@@ -1,0 +1,28 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Reasons for the container's failure codes. The container answers with a number only; these
+// look at the files once more to tell the user what went wrong in words.
+namespace wxh::cli {
+
+// Why Crow2/Crow3 gave result 2. savedErrno: errno right after the call.
+std::string PackFailureReason(const std::string& folder, const std::string& output, int savedErrno);
+
+// Why a release operation gave result 2.
+std::string ReleaseFailureReason(const std::string& crowFile, const std::string& destFolder,
+                                 const std::vector<std::string>& names, const std::vector<int32_t>& sizes,
+                                 int savedErrno);
+
+// Why GetCrowInfo gave result 1.
+std::string InfoFailureReason(const std::string& crowFile);
+
+// The first name of a Crow file that cannot be used as a plain file name in the destination
+// folder, with the reason; false when all are fine.
+bool FindUnsafeName(const std::vector<std::string>& names, std::string& name, std::string& why);
+
+// Length of a file in bytes, -1 when it cannot be measured.
+int64_t FileLength(const std::string& path);
+
+}  // namespace wxh::cli

@@ -1,0 +1,405 @@
+// crow: packs a folder into a Crow file, releases one into a folder, shows what one holds.
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/diagnose.h"
+#include "cli/options.h"
+#include "cli/terminal.h"
+#include "common/paths.h"
+#include "crow/WxhObject.h"
+
+namespace wxh::cli {
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kFailure = 1;
+constexpr int kUsage = 2;
+
+const char* const kToolHelp =
+    "Usage: crow [--quiet] COMMAND [OPTIONS] ARGUMENTS\n"
+    "\n"
+    "Packs every file of a folder into one Crow file, an uncompressed 24-bit .bmp that\n"
+    "any picture viewer opens, and releases such a file back into a folder.\n"
+    "\n"
+    "Commands:\n"
+    "  pack      pack the files of a folder into a Crow file\n"
+    "  release   release the files of a Crow file into a folder\n"
+    "  info      show what a Crow file holds\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     show this help; 'crow COMMAND --help' shows a command's help\n"
+    "  -V, --version  show the version\n"
+    "  -q, --quiet    draw no progress line\n"
+    "\n"
+    "Exit status: 0 success, 1 failure, 2 usage error, 130 interrupted by Ctrl-C.\n";
+
+const char* const kPackHelp =
+    "Usage: crow pack [--format 2|3] [--password | --password-stdin] FOLDER OUTPUT\n"
+    "\n"
+    "Packs the files directly in FOLDER (not its sub-folders, not names starting with '.')\n"
+    "into the Crow file OUTPUT. An existing OUTPUT is replaced only once the new file is\n"
+    "complete.\n"
+    "\n"
+    "Options:\n"
+    "  --format 2|3       generation to write (default 2); format 3 without a password\n"
+    "                     uses a random key stored in the file\n"
+    "  --password         ask for a password on the terminal (twice); format 3 only\n"
+    "  --password-stdin   read the password from one line of standard input; format 3 only\n"
+    "  -q, --quiet        draw no progress line\n"
+    "  -h, --help         show this help\n";
+
+const char* const kReleaseHelp =
+    "Usage: crow release [--password | --password-stdin] [--overwrite ask|yes|no]\n"
+    "                    CROWFILE DESTFOLDER\n"
+    "\n"
+    "Releases every file of CROWFILE into DESTFOLDER, which is created when missing.\n"
+    "\n"
+    "Options:\n"
+    "  --password         ask for the password on the terminal (protected files)\n"
+    "  --password-stdin   read the password from one line of standard input\n"
+    "  --overwrite MODE   what to do with an existing non-empty file: ask (the default\n"
+    "                     on a terminal), yes, or no (the default otherwise: keep it)\n"
+    "  -q, --quiet        draw no progress line, say nothing about kept files\n"
+    "  -h, --help         show this help\n"
+    "\n"
+    "A wrong password is not detected: the files come out with wrong contents.\n";
+
+const char* const kInfoHelp =
+    "Usage: crow info [--json] CROWFILE\n"
+    "\n"
+    "Prints the generation, whether a password is needed, the number of files, the\n"
+    "length of CROWFILE, then one line per packed file: its size, a TAB, its name.\n"
+    "\n"
+    "Options:\n"
+    "  --json       print the same facts as one JSON object\n"
+    "  -h, --help   show this help\n";
+
+void Say(const std::string& text) { std::fprintf(stderr, "crow: %s\n", text.c_str()); }
+
+std::string Q(const std::string& s) { return "'" + PrintableName(s) + "'"; }
+
+int Usage(const std::string& command, const std::string& problem) {
+    Say(problem);
+    std::fprintf(stderr, "Try 'crow %s--help'.\n", command.empty() ? "" : (command + " ").c_str());
+    return kUsage;
+}
+
+// Exit status after the user interrupted: 128 + the signal, 130 for Ctrl-C.
+int Interrupted() { return 128 + PendingSignal(); }
+
+enum class PasswordSource { None, Terminal, Stdin };
+
+bool PasswordOption(const CommandLine& cl, PasswordSource& source, std::string& problem) {
+    bool tty = cl.flags.count("--password") > 0;
+    bool in = cl.flags.count("--password-stdin") > 0;
+    if (tty && in) {
+        problem = "--password and --password-stdin cannot be used together";
+        return false;
+    }
+    source = tty ? PasswordSource::Terminal : in ? PasswordSource::Stdin : PasswordSource::None;
+    return true;
+}
+
+// Gets the password; on failure returns the exit status through status.
+bool ObtainPassword(PasswordSource source, bool twice, std::string& password, int& status) {
+    if (source == PasswordSource::Stdin) {
+        if (!ReadLineFromStdin(password)) {
+            Say("no password on standard input");
+            status = kFailure;
+            return false;
+        }
+    } else {
+        if (!HasTerminal()) {
+            Say("no terminal to ask for the password on; use --password-stdin");
+            status = kFailure;
+            return false;
+        }
+        std::string again;
+        if (!PromptPassword("Password: ", password) || (twice && !PromptPassword("Repeat the password: ", again))) {
+            if (PendingSignal() != 0) {
+                status = Interrupted();
+                return false;
+            }
+            Say("no password was given");
+            status = kFailure;
+            return false;
+        }
+        if (twice && again != password) {
+            Say("the two passwords differ");
+            status = kFailure;
+            return false;
+        }
+    }
+    if (password.empty()) {
+        Say("the password is empty");
+        status = kFailure;
+        return false;
+    }
+    return true;
+}
+
+// A container object whose progress window is a terminal line.
+struct Container {
+    TerminalProgress* progress = nullptr;
+    std::unique_ptr<WxhObject> object;
+
+    Container(bool drawProgress, OverwriteQuestion* question) {
+        object = std::make_unique<WxhObject>(
+            [this, drawProgress]() -> std::unique_ptr<ProgressDialog> {
+                auto p = std::make_unique<TerminalProgress>(drawProgress);
+                progress = p.get();
+                return p;
+            },
+            question);
+    }
+};
+
+int Pack(const CommandLine& cl) {
+    if (cl.arguments.size() != 2) return Usage("pack", "pack needs FOLDER and OUTPUT");
+    int format = 2;
+    if (auto it = cl.values.find("--format"); it != cl.values.end()) {
+        if (it->second == "2") format = 2;
+        else if (it->second == "3") format = 3;
+        else return Usage("pack", "--format must be 2 or 3, not '" + it->second + "'");
+    }
+    PasswordSource source;
+    std::string problem;
+    if (!PasswordOption(cl, source, problem)) return Usage("pack", problem);
+    if (format == 2 && source != PasswordSource::None)
+        return Usage("pack", "a password needs --format 3 (format 2 has no password)");
+    const std::string& folder = cl.arguments[0];
+    const std::string& output = cl.arguments[1];
+
+    std::string password;
+    int status = kOk;
+    if (source != PasswordSource::None && !ObtainPassword(source, true, password, status)) return status;
+    if (!IsFolder(folder)) {
+        Say("cannot pack " + Q(folder) + ": " + PackFailureReason(folder, output, 0));
+        return kFailure;
+    }
+    if (PendingSignal() != 0) return Interrupted();
+
+    Container c(StderrIsTerminal() && !cl.quiet, nullptr);
+    errno = 0;
+    int32_t result = format == 3 ? c.object->Crow3(folder, output, password) : c.object->Crow2(folder, output);
+    int savedErrno = errno;
+    if (c.progress) c.progress->Clear();
+    switch (result) {
+        case 0: return kOk;
+        case -1:
+            Say("cancelled; " + Q(output) + " was not written");
+            return PendingSignal() != 0 ? Interrupted() : kFailure;
+        case 2:
+            Say("cannot pack " + Q(folder) + " into " + Q(output) + ": " +
+                PackFailureReason(folder, output, savedErrno));
+            return kFailure;
+        default:
+            Say("cannot pack " + Q(folder) + " into " + Q(output) + ": unexpected result " + std::to_string(result));
+            return kFailure;
+    }
+}
+
+// Facts about a Crow file from GetCrowInfo; prints the failure and returns false.
+struct Facts {
+    int32_t ver = 0, protectedMark = 0, count = 0;
+    std::vector<std::string> names;
+    std::vector<int32_t> sizes;
+};
+
+bool Inspect(const std::string& file, Facts& f) {
+    WxhObject obj;
+    int32_t r = obj.GetCrowInfo(file, f.ver, f.protectedMark, f.count, f.names, f.sizes);
+    if (r == 0) return true;
+    if (r == 2) Say(Q(file) + " is not a Crow file");
+    else Say(InfoFailureReason(file));
+    return false;
+}
+
+int Release(const CommandLine& cl) {
+    if (cl.arguments.size() != 2) return Usage("release", "release needs CROWFILE and DESTFOLDER");
+    PasswordSource source;
+    std::string problem;
+    if (!PasswordOption(cl, source, problem)) return Usage("release", problem);
+    TerminalQuestion::Mode mode = HasTerminal() && StderrIsTerminal() ? TerminalQuestion::Mode::Ask
+                                                                        : TerminalQuestion::Mode::No;
+    if (auto it = cl.values.find("--overwrite"); it != cl.values.end()) {
+        if (it->second == "ask") mode = TerminalQuestion::Mode::Ask;
+        else if (it->second == "yes") mode = TerminalQuestion::Mode::Yes;
+        else if (it->second == "no") mode = TerminalQuestion::Mode::No;
+        else return Usage("release", "--overwrite must be ask, yes or no, not '" + it->second + "'");
+    }
+    const std::string& file = cl.arguments[0];
+    const std::string& dest = cl.arguments[1];
+
+    Facts f;
+    if (!Inspect(file, f)) return kFailure;
+    bool needsPassword = f.ver == 3 && f.protectedMark == 1;
+    std::string password;
+    int status = kOk;
+    if (needsPassword && source == PasswordSource::None) {
+        Say(Q(file) + " is protected by a password; give it with --password or --password-stdin");
+        return kFailure;
+    }
+    if (source == PasswordSource::Stdin || (needsPassword && source == PasswordSource::Terminal)) {
+        if (!ObtainPassword(source, false, password, status)) return status;
+    }
+
+    std::error_code ec;
+    if (!std::filesystem::is_directory(dest, ec)) {
+        if (std::filesystem::exists(std::filesystem::symlink_status(dest, ec))) {
+            Say("cannot release into " + Q(dest) + ": it is not a folder");
+            return kFailure;
+        }
+        std::filesystem::create_directories(dest, ec);
+        if (ec) {
+            Say("cannot create the folder " + Q(dest) + ": " + ec.message());
+            return kFailure;
+        }
+    }
+    if (PendingSignal() != 0) return Interrupted();
+
+    TerminalQuestion question(mode, cl.quiet);
+    Container c(StderrIsTerminal() && !cl.quiet, &question);
+    question.SetProgress(c.progress);
+    int64_t total = 0;
+    for (int32_t s : f.sizes) total += s > 0 ? s : 0;
+    if (c.progress) c.progress->SetTotal(total);
+
+    errno = 0;
+    int32_t result;
+    if (f.ver == 3) result = c.object->UnCrow3(file, dest, password);
+    else if (f.ver == 2) result = c.object->UnCrow2(file, dest);
+    else result = c.object->UnCrow1(file, dest);
+    int savedErrno = errno;
+    if (c.progress) c.progress->Clear();
+
+    switch (result) {
+        case 0:
+            if (PendingSignal() != 0) Say("interrupted, but every file had already been released");
+            return kOk;
+        case -1:
+            Say("cancelled; the files released before stay in " + Q(dest) + ", the file being released was removed");
+            return PendingSignal() != 0 ? Interrupted() : kFailure;
+        case 1:
+            Say(Q(file) + " is not a CRW" + std::to_string(f.ver) + " file");
+            return kFailure;
+        case 2:
+            Say("cannot release " + Q(file) + " into " + Q(dest) + ": " +
+                ReleaseFailureReason(file, dest, f.names, f.sizes, savedErrno));
+            return kFailure;
+        case 3:
+            if (f.ver == 3)
+                Say(Q(file) + " is damaged: its length differs from the length its header gives "
+                    "(cut short, or bytes were appended)");
+            else
+                Say(Q(file) + " is damaged: it is shorter than its size table says (cut short)");
+            return kFailure;
+        default:
+            Say("cannot release " + Q(file) + ": unexpected result " + std::to_string(result));
+            return kFailure;
+    }
+}
+
+// Writes a UTF-8 text as a JSON string; bytes that are not UTF-8 become U+FFFD.
+std::string JsonString(const std::string& s) {
+    std::string out = "\"";
+    size_t i = 0;
+    while (i < s.size()) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            if (c == '"') out += "\\\"";
+            else if (c == '\\') out += "\\\\";
+            else if (c == '\n') out += "\\n";
+            else if (c == '\t') out += "\\t";
+            else if (c == '\r') out += "\\r";
+            else if (c < 0x20 || c == 0x7F) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                out += buf;
+            } else out.push_back(static_cast<char>(c));
+            ++i;
+            continue;
+        }
+        // length and lowest value of a well-formed sequence starting with c
+        size_t len = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 0;
+        bool ok = len > 0 && i + len <= s.size();
+        uint32_t cp = len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
+        for (size_t k = 1; ok && k < len; ++k) {
+            unsigned char d = static_cast<unsigned char>(s[i + k]);
+            if ((d & 0xC0) != 0x80) ok = false;
+            cp = (cp << 6) | (d & 0x3F);
+        }
+        if (ok && ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+                   (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))))
+            ok = false;
+        if (ok) {
+            out.append(s, i, len);
+            i += len;
+        } else {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        }
+    }
+    return out + "\"";
+}
+
+int Info(const CommandLine& cl) {
+    if (cl.arguments.size() != 1) return Usage("info", "info needs one CROWFILE");
+    const std::string& file = cl.arguments[0];
+    Facts f;
+    if (!Inspect(file, f)) return kFailure;
+    int64_t length = FileLength(file);
+    bool pw = f.protectedMark == 1;
+    std::string out;
+    if (cl.flags.count("--json")) {
+        out = "{\"generation\":" + std::to_string(f.ver) + ",\"password\":" + (pw ? "true" : "false") +
+              ",\"files\":" + std::to_string(f.count) + ",\"size\":" + std::to_string(length) + ",\"entries\":[";
+        for (size_t i = 0; i < f.names.size() && i < f.sizes.size(); ++i) {
+            if (i) out += ",";
+            out += "{\"size\":" + std::to_string(f.sizes[i]) + ",\"name\":" + JsonString(f.names[i]) + "}";
+        }
+        out += "]}\n";
+    } else {
+        out = "generation: " + std::to_string(f.ver) + "\npassword: " + (pw ? "yes" : "no") +
+              "\nfiles: " + std::to_string(f.count) + "\nsize: " + std::to_string(length) + "\n";
+        for (size_t i = 0; i < f.names.size() && i < f.sizes.size(); ++i)
+            out += std::to_string(f.sizes[i]) + "\t" + PrintableName(f.names[i]) + "\n";
+    }
+    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
+        Say("cannot write to standard output");
+        return kFailure;
+    }
+    return kOk;
+}
+
+int Run(int argc, char** argv) {
+    CommandLine cl = ParseCommandLine(argc, argv);
+    if (!cl.error.empty()) return Usage(cl.command, cl.error);
+    if (cl.help) {
+        const char* text = cl.command == "pack" ? kPackHelp : cl.command == "release" ? kReleaseHelp
+                         : cl.command == "info" ? kInfoHelp : kToolHelp;
+        std::fputs(text, stdout);
+        return kOk;
+    }
+    if (cl.version) {
+        std::printf("crow %s\n", WXH_VERSION);
+        return kOk;
+    }
+    if (cl.command.empty()) {
+        std::fputs(kToolHelp, stderr);
+        return kUsage;
+    }
+    InstallSignalHandlers();
+    if (cl.command == "pack") return Pack(cl);
+    if (cl.command == "release") return Release(cl);
+    return Info(cl);
+}
+
+}  // namespace
+}  // namespace wxh::cli
+
+int main(int argc, char** argv) { return wxh::cli::Run(argc, argv); }

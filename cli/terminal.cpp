@@ -1,0 +1,241 @@
+#include "cli/terminal.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace wxh::cli {
+
+namespace {
+
+volatile std::sig_atomic_t g_signal = 0;
+
+extern "C" void NoteSignal(int sig) {
+    if (g_signal == 0) g_signal = sig;
+}
+
+void WriteAll(int fd, const std::string& text) {
+    const char* p = text.data();
+    size_t left = text.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+}
+
+// Reads one line from fd; false on end of input before any byte, on an error, or when a
+// signal interrupted the read.
+bool ReadLine(int fd, std::string& line) {
+    line.clear();
+    bool any = false;
+    for (;;) {
+        char c;
+        ssize_t n = ::read(fd, &c, 1);
+        if (n < 0) {
+            if (errno == EINTR && PendingSignal() == 0) continue;
+            return false;
+        }
+        if (n == 0) return any;
+        any = true;
+        if (c == '\n') break;
+        line.push_back(c);
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+}
+
+std::string HumanBytes(int64_t n) {
+    static const char* const units[] = {"B", "KiB", "MiB", "GiB"};
+    double v = static_cast<double>(n);
+    int u = 0;
+    while (v >= 1024.0 && u < 3) {
+        v /= 1024.0;
+        ++u;
+    }
+    char buf[32];
+    if (u == 0) std::snprintf(buf, sizeof buf, "%lld B", static_cast<long long>(n));
+    else std::snprintf(buf, sizeof buf, "%.1f %s", v, units[u]);
+    return buf;
+}
+
+int TerminalColumns() {
+    winsize ws{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0) return ws.ws_col;
+    return 80;
+}
+
+// Keeps at most maxChars code points of a UTF-8 text, marking a cut with "...".
+std::string FitName(const std::string& name, int maxChars) {
+    if (maxChars < 4) maxChars = 4;
+    int chars = 0;
+    size_t cut = std::string::npos;
+    for (size_t i = 0; i < name.size(); ++i) {
+        if ((static_cast<unsigned char>(name[i]) & 0xC0) == 0x80) continue;
+        if (chars == maxChars - 3) cut = i;
+        ++chars;
+    }
+    if (chars <= maxChars) return name;
+    return name.substr(0, cut) + "...";
+}
+
+}  // namespace
+
+void InstallSignalHandlers() {
+    struct sigaction sa {};
+    sa.sa_handler = NoteSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = 0;  // no SA_RESTART: a prompt waiting for input gives up at once
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+int PendingSignal() { return g_signal; }
+
+bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
+bool HasTerminal() {
+    int fd = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+}
+
+std::string PrintableName(const std::string& name) {
+    std::string out;
+    out.reserve(name.size());
+    for (unsigned char c : name) {
+        if (c < 0x20 || c == 0x7F) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02X", c);
+            out += buf;
+        } else if (c == '\\') {
+            out += "\\\\";
+        } else {
+            out.push_back(static_cast<char>(c));
+        }
+    }
+    return out;
+}
+
+bool PromptPassword(const std::string& prompt, std::string& password) {
+    int fd = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return false;
+    termios saved{};
+    bool haveTermios = ::tcgetattr(fd, &saved) == 0;
+    if (haveTermios) {
+        termios quiet = saved;
+        quiet.c_lflag &= static_cast<tcflag_t>(~ECHO);
+        quiet.c_lflag |= ECHONL;
+        ::tcsetattr(fd, TCSAFLUSH, &quiet);
+    }
+    WriteAll(fd, prompt);
+    bool ok = ReadLine(fd, password);
+    if (haveTermios) ::tcsetattr(fd, TCSAFLUSH, &saved);
+    if (!ok) WriteAll(fd, "\n");
+    ::close(fd);
+    return ok && PendingSignal() == 0;
+}
+
+bool ReadLineFromStdin(std::string& line) { return ReadLine(STDIN_FILENO, line); }
+
+// ---- progress line ----
+
+TerminalProgress::TerminalProgress(bool draw) : draw_(draw) {}
+
+TerminalProgress::~TerminalProgress() { Clear(); }
+
+void TerminalProgress::SetNowFile(const std::string& name) { name_ = name; }
+
+void TerminalProgress::OnTotal(int64_t totalBytes, int32_t) { total_ = totalBytes; }
+
+void TerminalProgress::OnFileStart(const std::string& name, int64_t size) {
+    if (started_) doneBefore_ += size_;
+    started_ = true;
+    name_ = name;
+    size_ = size;
+    done_ = 0;
+    Draw(false);
+}
+
+void TerminalProgress::OnPoint(int64_t done, int64_t size) {
+    done_ = done;
+    size_ = size;
+    Draw(false);
+}
+
+void TerminalProgress::DoEvents() {
+    if (PendingSignal() != 0) cancelTag_ = "1";
+}
+
+void TerminalProgress::Clear() {
+    if (!drawn_) return;
+    WriteAll(STDERR_FILENO, "\r\033[K");
+    drawn_ = false;
+}
+
+void TerminalProgress::Draw(bool force) {
+    if (!draw_) return;
+    auto now = std::chrono::steady_clock::now();
+    if (!force && drawn_ && now - lastDraw_ < std::chrono::milliseconds(200)) return;
+    lastDraw_ = now;
+    int64_t overall = doneBefore_ + done_;
+    int pct = 0;
+    if (total_ > 0) {
+        if (overall > total_) overall = total_;
+        pct = static_cast<int>(overall * 100 / total_);
+    }
+    std::string tail = "  " + HumanBytes(done_) + " / " + HumanBytes(size_) + "  " + std::to_string(pct) + "%";
+    int room = TerminalColumns() - static_cast<int>(tail.size()) - 1;
+    std::string line = "\r\033[K" + FitName(PrintableName(name_), room) + tail;
+    WriteAll(STDERR_FILENO, line);
+    drawn_ = true;
+}
+
+// ---- overwrite question ----
+
+int32_t TerminalQuestion::Ask(const std::string& path) {
+    int32_t answer = 7;
+    if (mode_ == Mode::Yes) {
+        answer = 6;
+    } else if (mode_ == Mode::Ask && PendingSignal() == 0) {
+        if (progress_) progress_->Clear();
+        int fd = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (fd >= 0) {
+            for (;;) {
+                WriteAll(fd, "crow: '" + PrintableName(path) + "' exists. Overwrite? [y/n] ");
+                std::string reply;
+                if (!ReadLine(fd, reply)) {
+                    WriteAll(fd, "\n");
+                    break;
+                }
+                if (reply == "y" || reply == "Y" || reply == "yes" || reply == "Yes") {
+                    answer = 6;
+                    break;
+                }
+                if (reply == "n" || reply == "N" || reply == "no" || reply == "No") break;
+            }
+            ::close(fd);
+        }
+    }
+    if (answer == 7) {
+        ++kept_;
+        if (!quiet_ && mode_ != Mode::Ask) {
+            if (progress_) progress_->Clear();
+            WriteAll(STDERR_FILENO, "crow: kept the existing '" + PrintableName(path) + "'\n");
+        }
+    }
+    return answer;
+}
+
+}  // namespace wxh::cli

@@ -1,0 +1,92 @@
+#pragma once
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <string>
+
+#include "crow/progress.h"
+
+// Everything the tool does with the terminal: signals, the progress line, the password
+// prompt and the overwrite question.
+namespace wxh::cli {
+
+// Installs the handlers for SIGINT, SIGTERM and SIGHUP (they only note the signal, so that
+// the running operation cancels at its next progress point exactly as the cancel button
+// does) and ignores SIGXFSZ, so that a file size limit shows up as a failed write.
+void InstallSignalHandlers();
+// The signal noted so far (0: none).
+int PendingSignal();
+
+// True when standard error is a terminal.
+bool StderrIsTerminal();
+// True when the tool can talk to the user on the controlling terminal.
+bool HasTerminal();
+
+// Makes a name safe to print on one line: control characters become \xNN, a backslash "\\".
+std::string PrintableName(const std::string& name);
+
+// Asks on /dev/tty with echo off. Returns false when there is no terminal or the user
+// interrupted the prompt.
+bool PromptPassword(const std::string& prompt, std::string& password);
+
+// Reads one line of standard input without its line end ("\n" or "\r\n").
+// False when standard input is closed before anything was read.
+bool ReadLineFromStdin(std::string& line);
+
+// The container's progress window, drawn as one line on standard error.
+class TerminalProgress : public ProgressDialog {
+public:
+    explicit TerminalProgress(bool draw);
+    ~TerminalProgress() override;
+
+    void SetNowFile(const std::string& name) override;
+    void SetPer(const std::string&) override {}
+    void ClearProgBar() override {}
+    void FillProgBar(int32_t) override {}
+    std::string CancelTag() const override { return cancelTag_; }
+    void SetCancelTag(const std::string& tag) override { cancelTag_ = tag; }
+    void Show() override {}
+    void Hide() override { Clear(); }
+    void DoEvents() override;
+
+    void OnTotal(int64_t totalBytes, int32_t fileCount) override;
+    void OnFileStart(const std::string& name, int64_t size) override;
+    void OnPoint(int64_t done, int64_t size) override;
+
+    // Removes the line from the terminal (before a question or a message).
+    void Clear();
+    // The overall total when the caller knows it before the container does.
+    void SetTotal(int64_t totalBytes) { total_ = totalBytes; }
+
+private:
+    void Draw(bool force);
+
+    bool draw_;
+    bool drawn_ = false;
+    std::string cancelTag_;
+    std::string name_;
+    int64_t total_ = 0;
+    int64_t doneBefore_ = 0;   // bytes of the files started before the current one
+    int64_t size_ = 0;         // current file
+    int64_t done_ = 0;
+    bool started_ = false;
+    std::chrono::steady_clock::time_point lastDraw_{};
+};
+
+// The container's overwrite question: always yes, always no, or asked on the terminal.
+class TerminalQuestion : public OverwriteQuestion {
+public:
+    enum class Mode { Ask, Yes, No };
+    TerminalQuestion(Mode mode, bool quiet) : mode_(mode), quiet_(quiet) {}
+    void SetProgress(TerminalProgress* progress) { progress_ = progress; }
+    int32_t Ask(const std::string& path) override;
+    int32_t Kept() const { return kept_; }
+
+private:
+    Mode mode_;
+    bool quiet_;
+    TerminalProgress* progress_ = nullptr;
+    int32_t kept_ = 0;
+};
+
+}  // namespace wxh::cli
