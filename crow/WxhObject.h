@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <random>
@@ -39,6 +40,13 @@ public:
 
     // The progress window this object created (for callers and tests).
     ProgressDialog& Dialog();
+
+    // W and H of the bitmap header for the size value S.
+    static void CalcBitmapSize(int64_t S, int32_t& W, int32_t& H);
+    // The 54 bytes of the bitmap file header and info header.
+    static std::array<uint8_t, 54> FillBitmapHeaders(uint32_t S, int32_t W, int32_t H);
+    // 6: go ahead (no file, or Yes), 7: skip (No), 0: an empty file, overwritten without a question.
+    int32_t AskOverwrite(const std::string& path);
 
 private:
     struct Impl;

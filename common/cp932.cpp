@@ -1,0 +1,176 @@
+#include "common/cp932.h"
+
+#include <cerrno>
+#include <clocale>
+#include <cstring>
+#include <iconv.h>
+#include <locale.h>
+
+namespace wxh {
+namespace {
+
+// One iconv descriptor for one call; closed when the object goes.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Converter() {
+        if (ok()) iconv_close(cd_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+    // Converts in full; false when any input sequence is refused or incomplete.
+    bool Convert(const char* in, size_t inLen, std::string& out) {
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        out.clear();
+        char buf[256];
+        char* src = const_cast<char*>(in);
+        size_t left = inLen;
+        while (left) {
+            char* dst = buf;
+            size_t room = sizeof buf;
+            const size_t r = iconv(cd_, &src, &left, &dst, &room);
+            out.append(buf, static_cast<size_t>(dst - buf));
+            if (r == static_cast<size_t>(-1) && errno != E2BIG) return false;
+        }
+        char* dst = buf;
+        size_t room = sizeof buf;
+        iconv(cd_, nullptr, nullptr, &dst, &room);
+        out.append(buf, static_cast<size_t>(dst - buf));
+        return true;
+    }
+
+    // Like Convert, but stops at the first refused sequence; returns the bytes consumed.
+    size_t ConvertPrefix(const char* in, size_t inLen, std::string& out, int& err) {
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        char buf[256];
+        char* src = const_cast<char*>(in);
+        size_t left = inLen;
+        err = 0;
+        while (left) {
+            char* dst = buf;
+            size_t room = sizeof buf;
+            const size_t r = iconv(cd_, &src, &left, &dst, &room);
+            out.append(buf, static_cast<size_t>(dst - buf));
+            if (r == static_cast<size_t>(-1) && errno != E2BIG) {
+                err = errno;
+                break;
+            }
+        }
+        return inLen - left;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+// Length of the UTF-8 sequence starting at s[i], or 0 when it is not valid UTF-8.
+size_t Utf8SeqLen(const std::string& s, size_t i) {
+    const auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char c = b(i);
+    size_t n;
+    uint32_t cp;
+    if (c < 0x80) return 1;
+    if (c >= 0xC2 && c <= 0xDF) { n = 2; cp = c & 0x1F; }
+    else if (c >= 0xE0 && c <= 0xEF) { n = 3; cp = c & 0x0F; }
+    else if (c >= 0xF0 && c <= 0xF4) { n = 4; cp = c & 0x07; }
+    else return 0;
+    if (i + n > s.size()) return 0;
+    for (size_t k = 1; k < n; ++k) {
+        if ((b(i + k) & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (b(i + k) & 0x3F);
+    }
+    if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return n;
+}
+
+// Transliteration tables are the locale's; C.UTF-8 carries glibc's general ones.
+// The locale is switched for this thread only.
+class TranslitLocale {
+public:
+    TranslitLocale() {
+        loc_ = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+        if (!loc_) loc_ = newlocale(LC_CTYPE_MASK, "C.utf8", static_cast<locale_t>(0));
+        if (loc_) old_ = uselocale(loc_);
+    }
+    ~TranslitLocale() {
+        if (loc_) {
+            uselocale(old_);
+            freelocale(loc_);
+        }
+    }
+    TranslitLocale(const TranslitLocale&) = delete;
+    TranslitLocale& operator=(const TranslitLocale&) = delete;
+
+private:
+    locale_t loc_ = static_cast<locale_t>(0);
+    locale_t old_ = static_cast<locale_t>(0);
+};
+
+}  // namespace
+
+std::string Utf8ToCp932(const std::string& utf8) {
+    Converter plain("CP932", "UTF-8");
+    if (!plain.ok()) return std::string(utf8.size(), '_');
+    std::string out;
+    out.reserve(utf8.size());
+    size_t i = 0;
+    std::string piece;
+    while (i < utf8.size()) {
+        // Fast path: convert as much as converts directly.
+        int err = 0;
+        piece.clear();
+        const size_t used = plain.ConvertPrefix(utf8.data() + i, utf8.size() - i, piece, err);
+        out += piece;
+        i += used;
+        if (i >= utf8.size()) break;
+        const size_t n = Utf8SeqLen(utf8, i);
+        if (n == 0) {  // not UTF-8 at all
+            out += '_';
+            ++i;
+            continue;
+        }
+        // A character CP932 lacks: its transliteration, or "_".
+        std::string t;
+        {
+            TranslitLocale loc;
+            Converter translit("CP932//TRANSLIT", "UTF-8");
+            if (!translit.ok() || !translit.Convert(utf8.data() + i, n, t)) t.clear();
+        }
+        bool usable = !t.empty() && t != "?";
+        for (char ch : t) {
+            const unsigned char u = static_cast<unsigned char>(ch);
+            if (u < 0x20 || ch == '/' || ch == '\\') usable = false;
+        }
+        out += usable ? t : std::string("_");
+        i += n;
+    }
+    return out;
+}
+
+std::string Cp932ToUtf8(const std::string& cp932) {
+    Converter conv("UTF-8", "CP932");
+    if (!conv.ok()) return std::string();
+    std::string out;
+    size_t i = 0;
+    while (i < cp932.size()) {
+        int err = 0;
+        const size_t used = conv.ConvertPrefix(cp932.data() + i, cp932.size() - i, out, err);
+        i += used;
+        if (i >= cp932.size()) break;
+        out += "\xEF\xBF\xBD";  // U+FFFD for the refused byte
+        if (err == EINVAL) break;  // an incomplete sequence at the end
+        ++i;
+    }
+    return out;
+}
+
+bool Cp932ToUtf8Strict(const std::string& cp932, std::string& utf8) {
+    Converter conv("UTF-8", "CP932");
+    if (!conv.ok()) return false;
+    return conv.Convert(cp932.data(), cp932.size(), utf8);
+}
+
+}  // namespace wxh

@@ -1,0 +1,64 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The rules of the Crow file layout that the writer and the reader share.
+namespace wxh::crowfmt {
+
+inline constexpr int64_t kLimit = int64_t{1} << 31;   // sizes and S stay below this
+inline constexpr int32_t kMaxFiles = 32767;
+inline constexpr int32_t kMaxKeyNumber = 16382;
+inline constexpr int32_t kNumberKeyLength = 1234;
+inline constexpr int64_t kWriterThreshold = 18877;    // a point once more than 18876 bytes passed
+inline constexpr int64_t kUnCrow2Step = 23456;        // UnCrow2: exactly every 23456 bytes
+inline constexpr size_t kHeaderBytes = 54;
+
+// W = 7k, H = 16k for the largest k >= 0 with W * H <= floor(S / 8).
+void CalcBitmapSize(int64_t S, int32_t& W, int32_t& H);
+
+// The 14-byte file header and the 40-byte info header.
+std::array<uint8_t, kHeaderBytes> FillBitmapHeaders(uint32_t S, int32_t W, int32_t H);
+
+// CRW2's size value estimate: 66 + sum of (2 x UTF-16 length of the name + size).
+int64_t Crow2SizeValue(const std::vector<std::string>& utf8Names, const std::vector<int64_t>& sizes);
+// CRW3's size value: the exact file length.
+int64_t Crow3SizeValue(const std::vector<std::string>& cp932Names, const std::vector<int64_t>& sizes);
+
+// Number of UTF-16 code units of UTF-8 text.
+int64_t Utf16Length(const std::string& utf8);
+
+// The 1234-byte key of a KeyNumber: high byte, low byte, repeated.
+std::string KeyFromNumber(int32_t keyNumber);
+// The key of a password: its CP932 bytes followed by one byte 0.
+std::string KeyFromPassword(const std::string& utf8Password);
+
+// Distance between progress points when a check happens after every pass of passLength
+// bytes and an update needs at least threshold bytes since the last one.
+int64_t ProgressStep(int64_t threshold, int64_t passLength);
+
+// Byte transformations over one chunk; GCC vectorizes these loops.
+void AddByte(uint8_t* data, size_t n, uint8_t value);                  // data[i] += value
+void AddKey(uint8_t* data, size_t n, const uint8_t* key);               // data[i] += key[i]
+void SubtractKey(uint8_t* data, size_t n, const uint8_t* key);          // data[i] -= key[i]
+
+// A key repeated to cover chunkLength bytes starting at any key position:
+// bytes [p mod L, p mod L + n) of the result are the key bytes for positions p .. p + n - 1.
+std::vector<uint8_t> ExpandKey(const std::string& key, size_t chunkLength);
+
+// True when a CP932 name from a Crow file is a plain file name that can be released as is:
+// valid CP932, not empty, ".", "..", no "/", "\", NUL or other control character, no drive
+// prefix such as "C:", at most 255 bytes in UTF-8. utf8 receives the decoded name.
+bool IsPlainName(const std::string& cp932, std::string& utf8);
+
+// "残り " + n + "B"
+std::string PerCaption(int64_t remaining);
+
+void PutU16(std::string& out, uint16_t v);
+void PutU32(std::string& out, uint32_t v);
+uint16_t GetU16(const uint8_t* p);
+uint32_t GetU32(const uint8_t* p);
+
+}  // namespace wxh::crowfmt

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "crow/CrowFormat.h"
+#include "crow/HeadlessProgress.h"
+#include "crow/WxhObject.h"
+#include "support/TempDir.h"
+
+using namespace wxh;
+using namespace wxh::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// The worked example of the format: A.TXT "hello" and B.TXT "abc" as CRW2, byte for byte.
+TEST(CrowFormat, WorkedExampleCrw2ByteForByte) {
+    TempDir src, out;
+    WriteFile(src.file("A.TXT"), "hello");
+    WriteFile(src.file("B.TXT"), "abc");
+    WxhObject o;
+    ASSERT_EQ(o.Crow2(src.str(), out.file("x.bmp")), 0);
+    const unsigned char expected[] = {
+        0x42, 0x4d, 0x5e, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x36, 0x00, 0x00, 0x00, 0x28, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x18, 0x00, 0x00, 0x00,
+        0x00, 0x00, 0x5e, 0x00, 0x00, 0x00, 0xc4, 0x0e, 0x00, 0x00, 0xc4, 0x0e, 0x00, 0x00, 0x00, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x43, 0x52, 0x57, 0x32, 0x01, 0x00, 0x00, 0x00, 0x05, 0x00,
+        0x41, 0x2e, 0x54, 0x58, 0x54, 0x05, 0x00, 0x42, 0x2e, 0x54, 0x58, 0x54, 0x05, 0x00, 0x00, 0x00,
+        0x03, 0x00, 0x00, 0x00, 0x69, 0x66, 0x6d, 0x6d, 0x70, 0x62, 0x63, 0x64};
+    EXPECT_EQ(ReadFile(out.file("x.bmp")), std::string(reinterpret_cast<const char*>(expected), sizeof expected));
+}
+
+struct RoundTripCase {
+    int gen;
+    std::string password;
+};
+
+class RoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
+
+// Japanese names (including 表 and ソ, whose second CP932 byte is 0x5C) and sizes around the
+// progress thresholds come back byte for byte.
+TEST_P(RoundTrip, AllFilesComeBackByteForByte) {
+    const auto& c = GetParam();
+    TempDir src, out, dst;
+    const std::vector<std::pair<std::string, size_t>> files = {
+        {"a.txt", 1},          {"表ソ能.dat", 1234},   {"日本語ファイル.bin", 18876}, {"b18877", 18877},
+        {"C18878.bin", 18878}, {"x23456", 23456},     {"y23457", 23457},            {"大きい.bin", 3 * 1048576 + 17}};
+    uint32_t seed = 7;
+    for (const auto& [name, size] : files) WriteFile(src.file(name), PatternBytes(size, seed++));
+    const std::string crow = out.file("p.bmp");
+    {
+        WxhObject o;
+        ASSERT_EQ(c.gen == 2 ? o.Crow2(src.str(), crow) : o.Crow3(src.str(), crow, c.password), 0);
+    }
+    {
+        WxhObject o;
+        int32_t ver = 0, ex = 0, n = 0;
+        std::vector<std::string> names;
+        std::vector<int32_t> sizes;
+        ASSERT_EQ(o.GetCrowInfo(crow, ver, ex, n, names, sizes), 0);
+        EXPECT_EQ(ver, c.gen);
+        EXPECT_EQ(ex, c.password.empty() ? 0 : 1);
+        EXPECT_EQ(n, static_cast<int32_t>(files.size()));
+        if (c.gen == 3) {  // CRW3's size value is the exact length
+            const std::string bytes = ReadFile(crow);
+            EXPECT_EQ(crowfmt::GetU32(reinterpret_cast<const uint8_t*>(bytes.data()) + 2), bytes.size());
+        }
+    }
+    {
+        WxhObject o;
+        ASSERT_EQ(c.gen == 2 ? o.UnCrow2(crow, dst.str()) : o.UnCrow3(crow, dst.str(), c.password), 0);
+    }
+    seed = 7;
+    for (const auto& [name, size] : files) EXPECT_EQ(ReadFile(dst.file(name)), PatternBytes(size, seed++)) << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Generations, RoundTrip,
+                         ::testing::Values(RoundTripCase{2, ""}, RoundTripCase{3, ""}, RoundTripCase{3, "k"},
+                                           RoundTripCase{3, "秘密のパス"}));
+
+}  // namespace
