@@ -1,0 +1,292 @@
+// The three commands of the crow tool, run as a user would run them.
+#include <gtest/gtest.h>
+
+#include "cli/cli_support.h"
+#include "cli/crow_bytes.h"
+#include "support/TempDir.h"
+
+namespace fs = std::filesystem;
+using namespace wxh::test;
+
+namespace {
+
+// A folder with a few files of awkward sizes and names (表 and ソ end in byte 0x5C in CP932).
+void FillFolder(const std::string& dir) {
+    fs::create_directories(dir);
+    WriteFile(dir + "/a.txt", std::string("x"));
+    WriteFile(dir + "/B.bin", PatternBytes(18877, 2));
+    WriteFile(dir + "/c.dat", PatternBytes(23456, 3));
+    WriteFile(dir + "/表.txt", PatternBytes(1234, 4));
+    WriteFile(dir + "/ソース.c", PatternBytes(18876, 5));
+    WriteFile(dir + "/.hidden", std::string("not packed"));
+    fs::create_directories(dir + "/sub");
+    WriteFile(dir + "/sub/inner.txt", std::string("not packed either"));
+}
+
+// The files that must come back, with their contents.
+void ExpectReleased(const std::string& from, const std::string& to) {
+    for (const char* name : {"a.txt", "B.bin", "c.dat", "表.txt", "ソース.c"})
+        EXPECT_EQ(ReadFile(from + "/" + name), ReadFile(to + "/" + name)) << name;
+    EXPECT_FALSE(fs::exists(to + "/.hidden"));
+    EXPECT_FALSE(fs::exists(to + "/sub"));
+}
+
+}  // namespace
+
+TEST(CrowTool, HelpVersionAndUsageErrors) {
+    RunResult v = RunCrow({"--version"});
+    EXPECT_EQ(v.status, 0);
+    EXPECT_EQ(v.out, "crow 1.25.0\n");
+
+    RunResult h = RunCrow({"--help"});
+    EXPECT_EQ(h.status, 0);
+    EXPECT_NE(h.out.find("pack"), std::string::npos);
+    EXPECT_NE(h.out.find("release"), std::string::npos);
+    for (const char* cmd : {"pack", "release", "info"}) {
+        RunResult c = RunCrow({cmd, "--help"});
+        EXPECT_EQ(c.status, 0) << cmd;
+        EXPECT_NE(c.out.find(std::string("Usage: crow ") + cmd), std::string::npos) << cmd;
+    }
+
+    // Each of these is a usage error: status 2, a message on standard error, nothing else.
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"frobnicate"},
+        {"pack", "only-one"},
+        {"pack", "--format", "4", "a", "b"},
+        {"pack", "--format"},
+        {"pack", "--password-stdin", "a", "b"},          // a password needs format 3
+        {"pack", "--format=2", "--password", "a", "b"},
+        {"pack", "--format", "3", "--password", "--password-stdin", "a", "b"},
+        {"pack", "--bogus", "a", "b"},
+        {"release", "x.bmp"},
+        {"release", "--overwrite", "maybe", "x.bmp", "d"},
+        {"info"},
+        {"info", "a", "b"},
+        {"info", "--json=yes", "a"},
+    };
+    for (const auto& args : bad) {
+        RunResult r = RunCrow(args);
+        std::string shown;
+        for (const auto& a : args) shown += a + " ";
+        EXPECT_EQ(r.status, 2) << shown;
+        EXPECT_TRUE(r.out.empty()) << shown;
+        EXPECT_FALSE(r.err.empty()) << shown;
+    }
+}
+
+TEST(CrowTool, InfoPrintsTheExactFormat) {
+    TempDir t;
+    WriteFile(t.file("ex.bmp"), WorkedExample());
+    RunResult r = RunCrow({"info", t.file("ex.bmp")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "generation: 2\npassword: no\nfiles: 2\nsize: 92\n5\tA.TXT\n3\tB.TXT\n");
+    EXPECT_EQ(r.err, "");
+
+    RunResult j = RunCrow({"info", "--json", t.file("ex.bmp")});
+    EXPECT_EQ(j.status, 0);
+    EXPECT_EQ(j.out,
+              "{\"generation\":2,\"password\":false,\"files\":2,\"size\":92,\"entries\":"
+              "[{\"size\":5,\"name\":\"A.TXT\"},{\"size\":3,\"name\":\"B.TXT\"}]}\n");
+
+    // Protected CRW3 with Japanese names (CP932 bytes of 表 and a half-width ｶﾅ).
+    WriteFile(t.file("p.bmp"), BuildCrow(3, {{"\x95\x5C.txt", "abc"}, {"\xB6\xC5", "z"}}, 0, "pw"));
+    RunResult p = RunCrow({"info", t.file("p.bmp")});
+    EXPECT_EQ(p.status, 0) << p.err;
+    EXPECT_EQ(p.out, "generation: 3\npassword: yes\nfiles: 2\nsize: " + std::to_string(fs::file_size(t.file("p.bmp"))) +
+                         "\n3\t表.txt\n1\tｶﾅ\n");
+
+    // Control characters and quotes in names never break the line format or the JSON.
+    WriteFile(t.file("odd.bmp"), BuildCrow(1, {{"a\nb\"\x1b", "q"}}));
+    RunResult o = RunCrow({"info", t.file("odd.bmp")});
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.out, "generation: 1\npassword: no\nfiles: 1\nsize: 74\n1\ta\\x0Ab\"\\x1B\n");
+    RunResult oj = RunCrow({"info", "--json", t.file("odd.bmp")});
+    EXPECT_NE(oj.out.find("\"name\":\"a\\nb\\\"\\u001b\""), std::string::npos) << oj.out;
+}
+
+TEST(CrowTool, InfoFailuresAreNamedAndDistinct) {
+    TempDir t;
+    WriteFile(t.file("pic.bmp"), std::string("BM") + std::string(100, '\0'));
+    std::string damaged = WorkedExample();
+    damaged.replace(58, 4, "\xFF\xFF\xFF\x7F");  // LastIndex 2^31-1 in a 92-byte file
+    WriteFile(t.file("damaged.bmp"), damaged);
+
+    RunResult notCrow = RunCrow({"info", t.file("pic.bmp")});
+    RunResult missing = RunCrow({"info", t.file("none.bmp")});
+    RunResult broken = RunCrow({"info", t.file("damaged.bmp")});
+    for (const RunResult* r : {&notCrow, &missing, &broken}) {
+        EXPECT_EQ(r->status, 1);
+        EXPECT_TRUE(r->out.empty());
+    }
+    EXPECT_NE(notCrow.err.find("pic.bmp' is not a Crow file"), std::string::npos) << notCrow.err;
+    EXPECT_NE(missing.err.find("No such file"), std::string::npos) << missing.err;
+    EXPECT_NE(broken.err.find("damaged.bmp' is damaged"), std::string::npos) << broken.err;
+}
+
+TEST(CrowTool, PackAndReleaseEachGeneration) {
+    TempDir t;
+    FillFolder(t.file("src"));
+
+    // CRW2, the default; the destination is created with its parents.
+    RunResult p2 = RunCrow({"pack", t.file("src"), t.file("two.bmp")});
+    ASSERT_EQ(p2.status, 0) << p2.err;
+    EXPECT_EQ(p2.out + p2.err, "");
+    EXPECT_EQ(RunCrow({"info", t.file("two.bmp")}).out.substr(0, 40).find("generation: 2\npassword: no\nfiles: 5\n"), 0u);
+    RunResult r2 = RunCrow({"release", t.file("two.bmp"), t.file("out/two/deep")});
+    ASSERT_EQ(r2.status, 0) << r2.err;
+    ExpectReleased(t.file("src"), t.file("out/two/deep"));
+
+    // CRW3 with the random key.
+    RunResult p3 = RunCrow({"pack", "--format", "3", t.file("src"), t.file("three.bmp")});
+    ASSERT_EQ(p3.status, 0) << p3.err;
+    EXPECT_EQ(RunCrow({"info", t.file("three.bmp")}).out.find("generation: 3\npassword: no\n"), 0u);
+    // A password given for a file that needs none is ignored.
+    RunResult r3 = RunCrow({"release", "--password-stdin", t.file("three.bmp"), t.file("three")}, "ignored\n");
+    ASSERT_EQ(r3.status, 0) << r3.err;
+    ExpectReleased(t.file("src"), t.file("three"));
+}
+
+TEST(CrowTool, ProtectedFileWithAndWithoutItsPassword) {
+    TempDir t;
+    FillFolder(t.file("src"));
+    const std::string pw = "秘密のpass";
+    RunResult p = RunCrow({"pack", "--format=3", "--password-stdin", t.file("src"), t.file("p.bmp")}, pw + "\r\n");
+    ASSERT_EQ(p.status, 0) << p.err;
+    EXPECT_EQ(RunCrow({"info", t.file("p.bmp")}).out.find("generation: 3\npassword: yes\n"), 0u);
+
+    RunResult none = RunCrow({"release", t.file("p.bmp"), t.file("none")});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.err.find("password"), std::string::npos) << none.err;
+    EXPECT_FALSE(fs::exists(t.file("none/a.txt")));
+
+    RunResult empty = RunCrow({"release", "--password-stdin", t.file("p.bmp"), t.file("empty")}, "\n");
+    EXPECT_EQ(empty.status, 1);
+    EXPECT_NE(empty.err.find("password is empty"), std::string::npos) << empty.err;
+
+    RunResult right = RunCrow({"release", "--password-stdin", t.file("p.bmp"), t.file("right")}, pw + "\n");
+    ASSERT_EQ(right.status, 0) << right.err;
+    ExpectReleased(t.file("src"), t.file("right"));
+
+    // Nothing in the file can check a password: a wrong one releases wrong contents.
+    RunResult wrong = RunCrow({"release", "--password-stdin", t.file("p.bmp"), t.file("wrong")}, "nope\n");
+    EXPECT_EQ(wrong.status, 0) << wrong.err;
+    EXPECT_NE(ReadFile(t.file("wrong/B.bin")), ReadFile(t.file("src/B.bin")));
+
+    // A one-character ASCII password, made by hand, released by the tool.
+    WriteFile(t.file("one.bmp"), BuildCrow(3, {{"k.bin", PatternBytes(5000, 9)}}, 0, "Q"));
+    RunResult one = RunCrow({"release", "--password-stdin", t.file("one.bmp"), t.file("one")}, "Q");
+    ASSERT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(ReadFile(t.file("one/k.bin")), PatternBytes(5000, 9));
+}
+
+TEST(CrowTool, ReleasesGenerationOneAndRefusesDamage) {
+    TempDir t;
+    WriteFile(t.file("one.bmp"), BuildCrow(1, {{"x.bin", PatternBytes(3000, 7)}, {"y", "yy"}}));
+    RunResult ok = RunCrow({"release", t.file("one.bmp"), t.file("d1")});
+    ASSERT_EQ(ok.status, 0) << ok.err;
+    EXPECT_EQ(ReadFile(t.file("d1/x.bin")), PatternBytes(3000, 7));
+    EXPECT_EQ(ReadFile(t.file("d1/y")), "yy");
+
+    // Cut short: refused before anything is written, with its own message.
+    std::string cut = BuildCrow(2, {{"x.bin", PatternBytes(3000, 7)}});
+    cut.resize(cut.size() - 10);
+    WriteFile(t.file("cut.bmp"), cut);
+    RunResult c = RunCrow({"release", t.file("cut.bmp"), t.file("d2")});
+    EXPECT_EQ(c.status, 1);
+    EXPECT_NE(c.err.find("shorter than its size table"), std::string::npos) << c.err;
+    EXPECT_TRUE(ListTree(t.file("d2")).empty());
+
+    // CRW3 with a byte appended: the length check refuses it.
+    WriteFile(t.file("long.bmp"), BuildCrow(3, {{"x.bin", "abc"}}, 77) + "!");
+    RunResult l = RunCrow({"release", t.file("long.bmp"), t.file("d3")});
+    EXPECT_EQ(l.status, 1);
+    EXPECT_NE(l.err.find("length differs"), std::string::npos) << l.err;
+    EXPECT_FALSE(fs::exists(t.file("d3/x.bin")));
+
+    // A name that leads out of the destination: nothing written anywhere.
+    WriteFile(t.file("evil.bmp"), BuildCrow(2, {{"ok.txt", "fine"}, {"../escaped.txt", "bad"}}));
+    RunResult e = RunCrow({"release", t.file("evil.bmp"), t.file("d4")});
+    EXPECT_EQ(e.status, 1);
+    EXPECT_NE(e.err.find("cannot be used safely"), std::string::npos) << e.err;
+    EXPECT_FALSE(fs::exists(t.file("escaped.txt")));
+    EXPECT_TRUE(ListTree(t.file("d4")).empty());
+
+    // Not a Crow file, a missing one, and a destination that is a file.
+    WriteFile(t.file("plain.txt"), std::string("hello"));
+    EXPECT_EQ(RunCrow({"release", t.file("plain.txt"), t.file("d5")}).status, 1);
+    EXPECT_FALSE(fs::exists(t.file("d5")));
+    RunResult m = RunCrow({"release", t.file("missing.bmp"), t.file("d6")});
+    EXPECT_EQ(m.status, 1);
+    EXPECT_NE(m.err.find("missing.bmp"), std::string::npos);
+    RunResult f = RunCrow({"release", t.file("one.bmp"), t.file("plain.txt")});
+    EXPECT_EQ(f.status, 1);
+    EXPECT_NE(f.err.find("not a folder"), std::string::npos) << f.err;
+    EXPECT_EQ(ReadFile(t.file("plain.txt")), "hello");
+}
+
+TEST(CrowTool, OverwriteModes) {
+    TempDir t;
+    WriteFile(t.file("c.bmp"), BuildCrow(2, {{"keep.txt", "new keep"}, {"empty.txt", "filled"}, {"fresh.txt", "f"}}));
+    auto reset = [&](const std::string& d) {
+        fs::create_directories(d);
+        WriteFile(d + "/keep.txt", std::string("old"));
+        WriteFile(d + "/empty.txt", std::string());
+    };
+
+    // Without a terminal the default is "no": non-empty files stay, empty ones are filled.
+    reset(t.file("a"));
+    RunResult a = RunCrow({"release", t.file("c.bmp"), t.file("a")});
+    EXPECT_EQ(a.status, 0) << a.err;
+    EXPECT_EQ(ReadFile(t.file("a/keep.txt")), "old");
+    EXPECT_EQ(ReadFile(t.file("a/empty.txt")), "filled");
+    EXPECT_EQ(ReadFile(t.file("a/fresh.txt")), "f");
+    EXPECT_NE(a.err.find("kept the existing"), std::string::npos) << a.err;
+
+    reset(t.file("b"));
+    RunResult b = RunCrow({"release", "--overwrite", "yes", t.file("c.bmp"), t.file("b")});
+    EXPECT_EQ(b.status, 0);
+    EXPECT_EQ(ReadFile(t.file("b/keep.txt")), "new keep");
+    EXPECT_EQ(b.err, "");
+
+    reset(t.file("q"));
+    RunResult q = RunCrow({"--quiet", "release", "--overwrite=no", t.file("c.bmp"), t.file("q")});
+    EXPECT_EQ(q.status, 0);
+    EXPECT_EQ(ReadFile(t.file("q/keep.txt")), "old");
+    EXPECT_EQ(q.err, "");
+}
+
+TEST(CrowTool, PackFailuresLeaveAnExistingOutputAlone) {
+    TempDir t;
+    fs::create_directories(t.file("empty"));
+    fs::create_directories(t.file("onlysub/sub"));
+    fs::create_directories(t.file("zero"));
+    WriteFile(t.file("zero/a.txt"), std::string("a"));
+    WriteFile(t.file("zero/b.txt"), std::string());
+    WriteFile(t.file("old.bmp"), std::string("previous contents"));
+
+    struct Case {
+        std::string folder, output, expect;
+    } cases[] = {
+        {t.file("nowhere"), t.file("old.bmp"), "nowhere"},
+        {t.file("empty"), t.file("old.bmp"), "holds no files"},
+        {t.file("onlysub"), t.file("old.bmp"), "holds no files"},
+        {t.file("zero"), t.file("old.bmp"), "b.txt' is empty"},
+        {t.file("zero"), t.file("no/such/dir/x.bmp"), "no/such/dir"},
+    };
+    for (const Case& c : cases) {
+        RunResult r = RunCrow({"pack", c.folder, c.output});
+        EXPECT_EQ(r.status, 1) << c.folder;
+        EXPECT_NE(r.err.find(c.expect), std::string::npos) << r.err;
+        EXPECT_EQ(ReadFile(t.file("old.bmp")), "previous contents");
+    }
+    EXPECT_EQ(ListTree(t.path()), (std::vector<std::string>{"empty", "old.bmp", "onlysub", "onlysub/sub", "zero",
+                                                             "zero/a.txt", "zero/b.txt"}));
+
+    // Success replaces it, whatever its length was.
+    WriteFile(t.file("old.bmp"), std::string(100000, 'z'));
+    ASSERT_EQ(RunCrow({"pack", t.file("zero/../zero"), t.file("old.bmp")}).status, 1);
+    fs::remove(t.file("zero/b.txt"));
+    ASSERT_EQ(RunCrow({"pack", t.file("zero"), t.file("old.bmp")}).status, 0);
+    EXPECT_EQ(fs::file_size(t.file("old.bmp")), 54u + 4 + 4 + 2 + 5 + 4 + 1);
+}
