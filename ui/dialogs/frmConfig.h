@@ -1,0 +1,46 @@
+#pragma once
+#include <QDialog>
+#include <QString>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+namespace wxh {
+class DirListBox;
+class DriveListBox;
+}
+
+// The settings dialog: the folder releases go into (wxh::ExtractFolder) and the one-file
+// option (wxh::OneFileNoFolder). The check box takes effect at once; OK stores the folder
+// the list has open and sets the main window's caption; Cancel and the close box store
+// nothing more.
+class frmConfig : public QDialog {
+    Q_OBJECT
+public:
+    // mainWindow: the window whose caption OK rewrites (not the owner: the dialog is
+    // modal without one). May be nullptr.
+    explicit frmConfig(QWidget* mainWindow = nullptr);
+
+    QLabel* Label1;
+    wxh::DriveListBox* Drive1;
+    wxh::DirListBox* Dir1;
+    QLabel* Label2;
+    QCheckBox* ChkFolder;
+    QPushButton* CmdOK;
+    QPushButton* CmdCancel;
+
+    void Form_Load();
+    void Drive1_Change();
+    void ChkFolder_Click();
+    void CmdOK_Click();
+    void CmdCancel_Click();
+
+    // "W.X.Hollin    ファイルの解凍先> " followed by folder.
+    static QString ExtractCaption(const QString& folder);
+
+private:
+    // Opens folder in Dir1, or the nearest folder above it that can be opened.
+    bool openNearest(const QString& folder);
+    QWidget* mainWindow_;
+    bool restoringDrive_ = false;
+};
