@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QDialog>
+#include <QMenu>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -10,6 +11,7 @@ namespace {
 MsgBoxHandler& msgBoxHandler() { static MsgBoxHandler h; return h; }
 ModalHandler& modalHandler() { static ModalHandler h; return h; }
 OpenFolderHandler& openFolderHandler() { static OpenFolderHandler h; return h; }
+PopupMenuHandler& popupMenuHandler() { static PopupMenuHandler h; return h; }
 }  // namespace
 
 int MsgBox(QWidget* parent, const QString& text, const QString& title, bool yesNo) {
@@ -32,8 +34,14 @@ void OpenFolder(QWidget* owner, const QString& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
+void PopupMenu(QMenu* menu, const QPoint& globalPos) {
+    if (popupMenuHandler()) { popupMenuHandler()(menu, globalPos); return; }
+    menu->exec(globalPos);
+}
+
 void SetMsgBoxHandler(MsgBoxHandler handler) { msgBoxHandler() = std::move(handler); }
 void SetModalHandler(ModalHandler handler) { modalHandler() = std::move(handler); }
 void SetOpenFolderHandler(OpenFolderHandler handler) { openFolderHandler() = std::move(handler); }
+void SetPopupMenuHandler(PopupMenuHandler handler) { popupMenuHandler() = std::move(handler); }
 
 }  // namespace wxh

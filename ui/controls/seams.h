@@ -3,6 +3,8 @@
 #include <QString>
 
 class QDialog;
+class QMenu;
+class QPoint;
 class QWidget;
 
 // Every message box, modal dialog and "open this folder" of the window program goes
@@ -25,13 +27,19 @@ int ExecModal(QDialog* dialog);
 // Opens a folder in the desktop's file manager; the result is ignored.
 void OpenFolder(QWidget* owner, const QString& path);
 
+// Shows a context menu at a screen position and waits for the choice (QMenu::exec);
+// the chosen item's command runs through its triggered signal.
+void PopupMenu(QMenu* menu, const QPoint& globalPos);
+
 // --- for tests ------------------------------------------------------------------
 // A handler replaces the real window; an empty function restores it.
 using MsgBoxHandler = std::function<int(QWidget* parent, const QString& text, const QString& title, bool yesNo)>;
 using ModalHandler = std::function<int(QDialog* dialog)>;
 using OpenFolderHandler = std::function<void(QWidget* owner, const QString& path)>;
+using PopupMenuHandler = std::function<void(QMenu* menu, const QPoint& globalPos)>;
 void SetMsgBoxHandler(MsgBoxHandler handler);
 void SetModalHandler(ModalHandler handler);
 void SetOpenFolderHandler(OpenFolderHandler handler);
+void SetPopupMenuHandler(PopupMenuHandler handler);
 
 }  // namespace wxh

@@ -1,0 +1,228 @@
+#include "ui/dialogs/frmDialog.h"
+
+#include <QCoreApplication>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+
+#include "ui/controls/seams.h"
+#include "ui/controls/twips.h"
+
+using wxh::Tw;
+using wxh::TwRect;
+
+namespace {
+
+frmDialog*& currentInstance() {
+    static frmDialog* instance = nullptr;
+    return instance;
+}
+
+constexpr int kRepaintIntervalMs = 16;   // at most about 60 repaints a second
+
+// A line of the drawn frame from (x1, y1) to (x2, y2) in twips, one pixel wide.
+QFrame* makeLine(QWidget* parent, int x1, int y1, int x2, int y2, const QColor& colour) {
+    auto* line = new QFrame(parent);
+    const int left = Tw(std::min(x1, x2)), top = Tw(std::min(y1, y2));
+    const int w = std::max(1, Tw(std::max(x1, x2)) - left + (x1 == x2 ? 0 : 1));
+    const int h = std::max(1, Tw(std::max(y1, y2)) - top + (y1 == y2 ? 0 : 1));
+    line->setGeometry(left, top, w, h);
+    line->setAutoFillBackground(true);
+    QPalette pal = line->palette();
+    pal.setColor(QPalette::Window, colour);
+    line->setPalette(pal);
+    return line;
+}
+
+}  // namespace
+
+frmDialog::frmDialog(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+    setWindowTitle(QStringLiteral("処理中..."));
+    setFixedSize(Tw(4005), Tw(1245));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+
+    ProgBar = new wxh::PictureBox(this);
+    ProgBar->setGeometry(TwRect(120, 360, 3735, 255));
+    ProgBar->SetBackColor(palette().color(QPalette::Window));
+    ProgBar->setObjectName(QStringLiteral("ProgBar"));
+
+    FileList = new wxh::FileListBox(this);
+    FileList->setGeometry(TwRect(120, 1560, 2655, 1170));   // below the visible client area
+    FileList->setObjectName(QStringLiteral("FileList"));
+
+    NowFile = new QLabel(this);
+    NowFile->setGeometry(TwRect(120, 120, 2055, 255));
+    NowFile->setObjectName(QStringLiteral("NowFile"));
+
+    Per = new QLabel(QStringLiteral("残り 0B"), this);
+    Per->setGeometry(TwRect(1680, 840, 2175, 255));
+    Per->setObjectName(QStringLiteral("Per"));
+
+    CmdCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    CmdCancel->setGeometry(TwRect(120, 720, 1335, 420));
+    CmdCancel->setObjectName(QStringLiteral("CmdCancel"));
+    CmdCancel->setProperty("Tag", QString());
+    connect(CmdCancel, &QPushButton::clicked, this, &frmDialog::CmdCancel_Click);
+
+    setTabOrder(ProgBar, FileList);
+    setTabOrder(FileList, NowFile);
+    setTabOrder(NowFile, Per);
+    setTabOrder(Per, CmdCancel);
+
+    const QColor text = palette().color(QPalette::WindowText);
+    const QColor white(255, 255, 255), dark(64, 64, 64);
+    Line3 = makeLine(this, 0, 0, 3960, 0, text);
+    Line4 = makeLine(this, 0, 1200, 0, 0, text);
+    Line2[1] = makeLine(this, 3960, 0, 3960, 1200, white);
+    Line2[2] = makeLine(this, 3975, 1200, 0, 1200, white);
+    Line2[0] = makeLine(this, 3975, 0, 3975, 1200, dark);
+    Line1 = makeLine(this, 0, 1215, 3960, 1215, dark);
+
+    repaintTimer_.setSingleShot(true);
+    repaintTimer_.setInterval(kRepaintIntervalMs);
+    connect(&repaintTimer_, &QTimer::timeout, this, [this] { AllowRepaint(); });
+
+    currentInstance() = this;
+    Form_Load();
+}
+
+frmDialog::~frmDialog() {
+    if (currentInstance() == this) currentInstance() = nullptr;
+}
+
+frmDialog* frmDialog::Instance() { return currentInstance(); }
+
+void frmDialog::Form_Load() { raise(); }
+
+void frmDialog::CmdCancel_Click() { SetCancelTag(QStringLiteral("1")); }
+
+QString frmDialog::CancelTag() const { return CmdCancel->property("Tag").toString(); }
+
+void frmDialog::SetCancelTag(const QString& tag) { CmdCancel->setProperty("Tag", tag); }
+
+void frmDialog::ShowDialog() {
+    AllowRepaint();
+    if (isVisible()) return;
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            move(area.center() - QPoint(width() / 2, height() / 2));
+        }
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void frmDialog::HideDialog() {
+    AllowRepaint();
+    hide();
+}
+
+void frmDialog::AllowRepaint() {
+    repaintTimer_.stop();
+    if (!updatesEnabled()) setUpdatesEnabled(true);   // repaints everything once
+    sinceRepaint_.restart();
+    ++repaints_;
+}
+
+void frmDialog::DoEvents() {
+    if (!sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= kRepaintIntervalMs) {
+        AllowRepaint();
+    } else if (updatesEnabled()) {
+        // Too soon for another repaint: hold the painting back, but still handle input so a
+        // press of CmdCancel is seen now. The timer repaints once the interval is over.
+        setUpdatesEnabled(false);
+        repaintTimer_.start();
+    }
+    QCoreApplication::processEvents();
+}
+
+void frmDialog::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        CmdCancel->click();   // the default button
+        return;
+    case Qt::Key_Escape:
+        return;               // no cancel role
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+namespace wxh {
+
+FrmDialogProgress::FrmDialogProgress(QWidget* owner) : form_(new frmDialog(owner)) {}
+
+FrmDialogProgress::~FrmDialogProgress() { delete form_.data(); }
+
+void FrmDialogProgress::SetNowFile(const std::string& name) {
+    if (form_) form_->NowFile->setText(QString::fromStdString(name));
+}
+
+void FrmDialogProgress::SetPer(const std::string& caption) {
+    if (form_) form_->Per->setText(QString::fromStdString(caption));
+}
+
+void FrmDialogProgress::ClearProgBar() {
+    if (form_) form_->ProgBar->Cls();
+}
+
+void FrmDialogProgress::FillProgBar(int32_t x) {
+    if (form_) form_->ProgBar->FillBox(0, 0, x, 13, QColor(255, 0, 0));
+}
+
+std::string FrmDialogProgress::CancelTag() const {
+    return form_ ? form_->CancelTag().toStdString() : std::string();
+}
+
+void FrmDialogProgress::SetCancelTag(const std::string& tag) {
+    if (form_) form_->SetCancelTag(QString::fromStdString(tag));
+}
+
+void FrmDialogProgress::Show() {
+    if (form_) form_->ShowDialog();
+}
+
+void FrmDialogProgress::Hide() {
+    if (form_) form_->HideDialog();
+}
+
+void FrmDialogProgress::DoEvents() {
+    if (form_) form_->DoEvents();
+    else QCoreApplication::processEvents();
+}
+
+int32_t GuiOverwriteQuestion::Ask(const std::string& path) {
+    frmDialog* over = frmDialog::Instance();
+    if (over) over->AllowRepaint();   // the window under the question paints as usual
+    const int answer = MsgBox(over, QString::fromStdString(path) + QStringLiteral("に上書きしてもいいですか？"),
+                              QStringLiteral("上書き確認"), true);
+    return answer == kMsgYes ? kMsgYes : kMsgNo;
+}
+
+GuiOverwriteQuestion& GuiOverwriteQuestion::Shared() {
+    static GuiOverwriteQuestion question;
+    return question;
+}
+
+frmDialog* DialogOf(WxhObject& object) {
+    auto* gui = dynamic_cast<FrmDialogProgress*>(&object.Dialog());
+    return gui ? gui->Form() : nullptr;
+}
+
+}  // namespace wxh
+
+std::unique_ptr<wxh::WxhObject> NewGuiWxhObject(QWidget* owner) {
+    QPointer<QWidget> keep(owner);
+    wxh::ProgressDialogFactory factory = [keep]() -> std::unique_ptr<wxh::ProgressDialog> {
+        return std::make_unique<wxh::FrmDialogProgress>(keep.data());
+    };
+    return std::make_unique<wxh::WxhObject>(factory, &wxh::GuiOverwriteQuestion::Shared());
+}

@@ -1,0 +1,132 @@
+#pragma once
+#include <QAction>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+
+#include "ui/controls/DirListBox.h"
+#include "ui/controls/DriveListBox.h"
+#include "ui/controls/FileListBox.h"
+#include "ui/controls/ImageBox.h"
+#include "ui/controls/PictureBox.h"
+
+// The main window: drive, folder and file lists on the left, the drop picture at the top
+// right, the text preview panel below it. Created once at start; its constructor runs
+// Form_Load (settings file, lists, usage text), closing it runs Form_Unload.
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // --- controls -------------------------------------------------------------
+    wxh::DriveListBox* DriveList = nullptr;
+    wxh::DirListBox* DirList = nullptr;
+    wxh::FileListBox* FileList = nullptr;
+    wxh::PictureBox* FileView = nullptr;     // white text panel
+    wxh::ImageBox* PicImage = nullptr;       // inside FileView, top-left
+    wxh::ImageBox* Image1 = nullptr;         // fixed picture, takes dropped files
+
+    // --- menus (the two hidden top-level menus serve as context menus) -----------
+    QMenu* mnu_File = nullptr;
+    QAction* mnu_File_Open = nullptr;
+    QAction* mnu_Sep1 = nullptr;
+    QAction* mnu_File_End = nullptr;
+    QMenu* mnu_Display = nullptr;
+    QMenu* mnu_Display_FileList = nullptr;
+    QMenu* mnu_Display_FileList_Filter = nullptr;
+    QAction* mnu_Display_FileList_Filter_Bmp = nullptr;
+    QAction* mnu_Display_FileList_Filter_Pic = nullptr;
+    QAction* mnu_Display_FileList_Filter_All = nullptr;
+    QMenu* mnu_Help = nullptr;
+    QAction* mnu_Help_Topic = nullptr;
+    QAction* mnu_Sep2 = nullptr;
+    QAction* mnu_Help_Ver = nullptr;
+    QMenu* mnu_View = nullptr;               // context menu of FileView
+    QAction* mnu_View_CrowFile = nullptr;    // caption: the current Crow file
+    QAction* Sep5 = nullptr;
+    QAction* mnu_View_Relese = nullptr;
+    QAction* mnu_View_List = nullptr;
+    QMenu* mnu_Dir = nullptr;                // context menu of DirList
+    QAction* mnu_Dir_Name = nullptr;
+    QAction* Sep3 = nullptr;
+    QAction* mnu_Dir_ToBMP = nullptr;
+    QAction* Sep4 = nullptr;
+    QAction* mnu_Dir_Open = nullptr;
+    QAction* mnu_Dir_Prop = nullptr;         // hidden
+
+    // --- start-up, settings file, shutdown (frmMain.cpp) -----------------------
+    void Form_Load();
+    void Form_Unload();
+    void mnu_File_End_Click();
+
+    // --- browsing and preview (frmMain.cpp) ----------------------------------------
+    void DriveList_Change();
+    void DirList_Change();
+    void FileList_Click();
+    void FileList_MouseDown(Qt::MouseButton button, const QPoint& globalPos);
+    void DirList_MouseDown(Qt::MouseButton button, const QPoint& globalPos);
+    void FileView_MouseDown(Qt::MouseButton button, const QPoint& globalPos);
+    void FileView_DblClick();
+    void mnu_Display_FileList_Filter_Bmp_Click();
+    void mnu_Display_FileList_Filter_Pic_Click();
+    void mnu_Display_FileList_Filter_All_Click();
+    // Describes a Crow file in FileView (it becomes the current Crow file) or shows a
+    // picture in PicImage; a file that is neither changes nothing.
+    void ShowFileInfo(const QString& path);
+
+    // --- release command (frmMain_release.cpp) ---------------------------------------
+    void mnu_View_Relese_Click();
+    bool AskPassword();
+
+    // --- drop and other commands (frmMain_commands.cpp) ------------------------------
+    void Image1_OLEDragDrop(const QStringList& files);
+    void Image1_Click();
+    void mnu_Help_Ver_Click();
+    void mnu_File_Open_Click();
+    void mnu_View_List_Click();
+    void mnu_Dir_Open_Click();
+    void mnu_Dir_Name_Click();
+    void mnu_Dir_ToBMP_Click();
+
+    // --- helpers for the other commands and windows ------------------------------------
+    // The current Crow file: its full path, or "ファイル未選択" when there is none.
+    // (mnu_View_CrowFile's caption shows it; "&" in a path is doubled there.)
+    QString CurrentCrowFile() const;
+    void SetCurrentCrowFile(const QString& pathOrNone);
+    static const QString kNoFile;            // "ファイル未選択"
+    // Caption "W.X.Hollin    ファイルの解凍先> " + ExtractFolder.
+    void SetExtractCaption();
+    static QString ExtractCaption(const QString& extractFolder);
+    // The full path of the entry highlighted in DirList.
+    QString HighlightedFolder() const;
+    // Selects the drive that holds folder and opens folder in DirList (FileList follows).
+    // False when the drive or the folder cannot be selected.
+    bool SelectFolder(const QString& folder);
+    // The fixed picture of Image1 (the version box shows it too).
+    static QPixmap DropPicture();
+    // The usage text drawn into FileView at start.
+    static QStringList UsageText();
+
+    // --- where the settings live -------------------------------------------------------
+    // The program's folder: the executable's folder when it is writable, else the home folder.
+    static QString ProgramFolder();
+    // "WX_HOLLIN.ini" beside the executable when that folder is writable, else in the
+    // user's configuration folder.
+    static QString SettingsFilePath();
+    // For tests: use these instead (empty strings restore the real locations).
+    static void SetLocationsForTesting(const QString& settingsFile, const QString& programFolder);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void applyFilter(QAction* checked, const QString& pattern);
+    void drawUsageText();
+    bool unloaded_ = false;
+};

@@ -1,0 +1,19 @@
+// W.X.Hollin, the window program.
+#include <QApplication>
+#include <QFont>
+
+#include "ui/main/frmMain.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("wx-hollin"));
+    QApplication::setOrganizationName(QStringLiteral("WXHollin"));
+    QFont font(QStringLiteral("IPAPGothic"));
+    font.setPointSize(9);
+    QApplication::setFont(font);
+    frmMain* window = new frmMain;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    // Centred on the screen when it opens.
+    window->show();
+    return app.exec();
+}
