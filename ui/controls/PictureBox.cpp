@@ -11,6 +11,7 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
 }
 
 void PictureBox::Cls() {
+    ensureCanvas();
     lines_.clear();
     currentY_ = 0;
     canvas_.fill(back_);
@@ -21,6 +22,7 @@ int PictureBox::RowHeight() const { return QFontMetrics(font()).height(); }
 
 void PictureBox::Print(const QString& text) {
     lines_.append(text);
+    ensureCanvas();
     if (!canvas_.isNull() && !text.isEmpty()) {
         QPainter p(&canvas_);
         p.setFont(font());
@@ -33,6 +35,7 @@ void PictureBox::Print(const QString& text) {
 }
 
 void PictureBox::FillBox(int x1, int y1, int x2, int y2, const QColor& colour) {
+    ensureCanvas();
     if (canvas_.isNull()) return;
     QPainter p(&canvas_);
     p.fillRect(QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2))), colour);
@@ -45,13 +48,17 @@ void PictureBox::SetBackColor(const QColor& colour) {
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
+    ensureCanvas();
     QPainter p(this);
     if (canvas_.isNull()) p.fillRect(rect(), back_);
     else p.drawImage(0, 0, canvas_);
 }
 
-void PictureBox::resizeEvent(QResizeEvent*) {
+void PictureBox::resizeEvent(QResizeEvent*) { ensureCanvas(); }
+
+void PictureBox::ensureCanvas() {
     const qreal dpr = devicePixelRatioF();
+    if (!canvas_.isNull() && canvas_.size() == size() * dpr && canvas_.devicePixelRatio() == dpr) return;
     QImage grown(size() * dpr, QImage::Format_RGB32);
     grown.setDevicePixelRatio(dpr);
     grown.fill(back_);

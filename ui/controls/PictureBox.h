@@ -30,7 +30,7 @@ public:
     // The rows printed since the last Cls(), in order.
     const QStringList& Lines() const { return lines_; }
     // What is drawn (the widget's size).
-    const QImage& Canvas() const { return canvas_; }
+    const QImage& Canvas() { ensureCanvas(); return canvas_; }
     // Height of one printed row in pixels.
     int RowHeight() const;
 
@@ -45,6 +45,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    void ensureCanvas();   // the backing image follows the widget's size, keeping what is drawn
     QImage canvas_;
     QColor back_ = Qt::white;
     QStringList lines_;

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QFileInfo>
 #include <QLinearGradient>
 #include <QMenuBar>
@@ -114,8 +115,11 @@ void frmMain::buildControls() {
     FileView->setGeometry(TwRect(2520, 1920, 3855, 1695));
     FileView->setToolTip(QStringLiteral("ダブルクリックでレリ－ズ！！"));
     FileView->setFocusPolicy(Qt::StrongFocus);
-    QFont viewFont = font();
-    viewFont.setPixelSize(11);   // nine rows fit the panel
+    QFont viewFont(QStringLiteral("IPAPGothic"));
+    for (int px = 12; px >= 8; --px) {   // the largest size at which nine rows fit the panel
+        viewFont.setPixelSize(px);
+        if (9 * QFontMetrics(viewFont).height() <= FileView->height()) break;
+    }
     FileView->setFont(viewFont);
     QPalette viewPalette = FileView->palette();
     viewPalette.setColor(QPalette::WindowText, Qt::black);
