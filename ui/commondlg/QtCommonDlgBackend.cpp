@@ -220,6 +220,7 @@ int32_t QtCommonDlgBackend::ChooseFont(ChooseFontRecord& cf) {
     QFont font = cf.owner ? cf.owner->font() : QFont();
     if (cf.flags & cdlflags::kCfInitToLogFontStruct) {
         if (!lf.faceName.isEmpty()) font.setFamily(lf.faceName);
+        font.setStyleName(QString());   // a named style would override weight and slant
         if (lf.height != 0) font.setPointSizeF(std::abs(static_cast<double>(lf.height)) * 72.0 / dpi);
         font.setWeight(static_cast<QFont::Weight>(std::clamp(lf.weight > 0 ? lf.weight : 400, 1, 1000)));
         font.setItalic(lf.italic != 0);
