@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/paths.h"
+#include "support/TempDir.h"
+
+using namespace wxh;
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(AddPathSep, AddsOnlyWhenMissing) {
+    EXPECT_EQ(AddPathSep(""), "/");
+    EXPECT_EQ(AddPathSep("/"), "/");
+    EXPECT_EQ(AddPathSep("/home/u"), "/home/u/");
+    EXPECT_EQ(AddPathSep("/home/u/"), "/home/u/");
+    EXPECT_EQ(AddPathSep("フォルダ"), "フォルダ/");
+}
+
+TEST(IsFolder, FoldersAndLinksToThem) {
+    test::TempDir t;
+    test::WriteFile(t.file("f"), "x");
+    fs::create_directory(t.file("d"));
+    fs::create_directory_symlink(t.file("d"), t.file("ld"));
+    EXPECT_TRUE(IsFolder(t.str()));
+    EXPECT_TRUE(IsFolder(t.file("d")));
+    EXPECT_TRUE(IsFolder(t.file("d") + "/"));
+    EXPECT_TRUE(IsFolder(t.file("ld")));
+    EXPECT_FALSE(IsFolder(t.file("f")));
+    EXPECT_FALSE(IsFolder(t.file("missing")));
+    EXPECT_FALSE(IsFolder(""));
+}
+
+TEST(TailLength, CountsCharactersAfterTheLastSeparator) {
+    EXPECT_EQ(TailLength("C/dir/b.bmp", "/"), 6);
+    EXPECT_EQ(TailLength("C/dir/b.bmp", "."), 4);
+    EXPECT_EQ(TailLength("abc", "/"), 4);
+    EXPECT_EQ(TailLength("", "/"), 1);
+    EXPECT_EQ(TailLength("a/", "/"), 1);
+    EXPECT_EQ(TailLength("/x/日本語.txt", "/"), 8);  // characters, not bytes
+    EXPECT_EQ(TailLength("a.B.b", "b"), 1);          // case-sensitive
+    EXPECT_EQ(TailLength("a--b--cd", "--"), 3);
+}
+
+}  // namespace
