@@ -171,21 +171,31 @@ TEST_F(StartupTest, ShutdownWritesTheStateOfTheRunOnce) {
     EXPECT_EQ(ReadFile(ini), kLine1 + "\r\n" + program + "\r\n" + program + "\r\n1\r\n0\r\n");
 }
 
-TEST_F(StartupTest, UnwritableSettingsFolderLosesTheSettingsQuietlyAndKeepsTheOldFile) {
-    const std::string ro = tmp.file("ro");
-    std::filesystem::create_directories(ro);
-    const std::string roIni = ro + "/WX_HOLLIN.ini";
-    WriteFile(roIni, "a\r\n/old\r\n" + start + "\r\n2\r\n1\r\n");
-    std::filesystem::permissions(ro, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    if (::access(ro.c_str(), W_OK) == 0) GTEST_SKIP() << "running with rights that ignore permissions";
-    frmMain::SetLocationsForTesting(QString::fromStdString(roIni), QString::fromStdString(program));
+TEST_F(StartupTest, UnwritableSettingsFileLosesTheSettingsQuietly) {
+    // The settings path lies below a plain file: nothing can be read or written there.
+    const std::string plain = tmp.file("plain");
+    WriteFile(plain, "not a folder");
+    frmMain::SetLocationsForTesting(QString::fromStdString(plain + "/WX_HOLLIN.ini"), QString::fromStdString(program));
     {
         frmMain w;
-        EXPECT_EQ(wxh::ExtractFolder, "/old");
-        wxh::ExtractFolder = "/new";
+        expectDefaults(w);
         w.close();
     }
-    EXPECT_EQ(ReadFile(roIni), "a\r\n/old\r\n" + start + "\r\n2\r\n1\r\n");
+    EXPECT_EQ(ReadFile(plain), "not a folder");
+
+    // The settings path is a folder: the write fails and leaves no half-written file behind.
+    const std::string dirIni = tmp.file("dirini");
+    std::filesystem::create_directories(dirIni + "/inside");
+    frmMain::SetLocationsForTesting(QString::fromStdString(dirIni), QString::fromStdString(program));
+    {
+        frmMain w;
+        expectDefaults(w);
+        w.close();
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(dirIni + "/inside"));
+    int entries = 0;
+    for (const auto& e : std::filesystem::directory_iterator(tmp.path())) (void)e, ++entries;
+    EXPECT_EQ(entries, 4);   // prog, start, plain, dirini: no temporary file left over
 }
 
 // The next widget that Tab moves to.
