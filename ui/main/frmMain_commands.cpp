@@ -1,34 +1,83 @@
 #include "ui/main/frmMain.h"
 
+#include <QLineEdit>
+#include <vector>
+
+#include "common/globals.h"
+#include "common/paths.h"
+#include "crow/WxhObject.h"
+#include "ui/controls/seams.h"
+#include "ui/dialogs/frmAbout.h"
+#include "ui/dialogs/frmConfig.h"
+#include "ui/dialogs/frmCrow.h"
+#include "ui/dialogs/frmFileList.h"
+
 void frmMain::Image1_OLEDragDrop(const QStringList& files) {
-    // filled in with the drop handler
-    (void)files;
+    if (files.isEmpty() || files.first().isEmpty()) return;   // a drop without file names
+    const QString path = files.first();                        // further names are ignored
+
+    if (wxh::IsFolder(path.toStdString())) {
+        // The lists move to the dropped folder, which is then the highlighted one. A folder
+        // the lists cannot open (no permission) is left alone: the question would otherwise
+        // offer the folder the lists still show.
+        if (!SelectFolder(path)) return;
+        if (wxh::MsgBox(this, QStringLiteral("Crowファイル化する？"), wxh::kAppTitle, true) == wxh::kMsgYes)
+            mnu_Dir_ToBMP_Click();
+        return;
+    }
+
+    ShowFileInfo(path);
+    int32_t result;
+    {
+        // Only an inspection: no progress window is ever shown for it.
+        wxh::WxhObject crow;
+        int32_t ver = 0, passwordFlag = 0, count = 0;
+        std::vector<std::string> names;
+        std::vector<int32_t> sizes;
+        result = crow.GetCrowInfo(path.toStdString(), ver, passwordFlag, count, names, sizes);
+    }
+    if (result == 0 &&
+        wxh::MsgBox(this, QStringLiteral("レリーズ（全解凍）する？"), QStringLiteral("質問"), true) == wxh::kMsgYes)
+        mnu_View_Relese_Click();
 }
 
 void frmMain::Image1_Click() {
-    // filled in with the version box command
+    frmAbout dlg(Image1 ? Image1->Picture() : QPixmap());
+    wxh::ExecModal(&dlg);
 }
 
 void frmMain::mnu_Help_Ver_Click() {
-    // filled in with the version box command
+    Image1_Click();
 }
 
 void frmMain::mnu_File_Open_Click() {
-    // filled in with the settings dialog command
+    frmConfig dlg(this);
+    wxh::ExecModal(&dlg);
 }
 
 void frmMain::mnu_View_List_Click() {
-    // filled in with the contents list command
+    const QString current = CurrentCrowFile();
+    if (current == kNoFile) {
+        wxh::MsgBox(this, QStringLiteral("ファイルが選択されてないよぉ(^_^;)"));
+        return;
+    }
+    wxh::ListCrowFile = current.toStdString();
+    frmFileList dlg(this);
+    wxh::ExecModal(&dlg);
 }
 
 void frmMain::mnu_Dir_Open_Click() {
-    // filled in with the folder commands
+    wxh::OpenFolder(this, HighlightedFolder());
 }
 
 void frmMain::mnu_Dir_Name_Click() {
-    // filled in with the folder commands
+    mnu_Dir_Open_Click();
 }
 
 void frmMain::mnu_Dir_ToBMP_Click() {
-    // filled in with the Crow creation command
+    // frmCrow deletes itself when it closes and shows this window again.
+    auto* crow = new frmCrow(this);
+    crow->FolderPath->setText(QString::fromStdString(wxh::AddPathSep(HighlightedFolder().toStdString())));
+    crow->show();
+    hide();
 }
