@@ -25,6 +25,7 @@ frmConfig::frmConfig(QWidget* mainWindow)
     setObjectName(QStringLiteral("frmConfig"));
     setWindowTitle(QStringLiteral("ファイルの解凍先の選択"));
     setFixedSize(Tw(5535), Tw(4440));
+    if (mainWindow) setWindowIcon(mainWindow->windowIcon());   // the program's icon
 
     Label1 = new QLabel(QStringLiteral("取り出したファイルの復元先フォルダの指定だよ"), this);
     Label1->setObjectName(QStringLiteral("Label1"));

@@ -43,6 +43,7 @@ void frmMain::Image1_OLEDragDrop(const QStringList& files) {
 
 void frmMain::Image1_Click() {
     frmAbout dlg(Image1 ? Image1->Picture() : QPixmap());
+    dlg.setWindowIcon(windowIcon());
     wxh::ExecModal(&dlg);
 }
 
