@@ -94,7 +94,6 @@ public:
         if (n - got >= buf_.size()) {
             const ssize_t r = ReadFull(fd_, out + got, n - got);
             if (r < 0) return -1;
-            offset_ += static_cast<int64_t>(got) + r - static_cast<int64_t>(fromBuf);
             return static_cast<ssize_t>(got) + r;
         }
         const ssize_t r = ReadFull(fd_, buf_.data(), buf_.size());
@@ -120,7 +119,6 @@ private:
     int fd_;
     std::vector<uint8_t> buf_;
     size_t pos_ = 0, len_ = 0;
-    int64_t offset_ = 0;
 };
 
 // The directory of a Crow file as it is read: names in CP932, sizes as stored.
@@ -498,6 +496,7 @@ int32_t WxhObject::Impl::Release(int gen, const std::string& openFileName, const
     static const char* const kMagic[] = {"", "CRW1", "CRW2", "CRW3"};
     if (d.magic != kMagic[gen]) return fail(1);
     if (!ReadTables(r, d)) return fail(2);
+    if (saveDirPath.empty()) return fail(2);  // never the file system's root by accident
 
     // Every name and size is checked before anything is written.
     std::vector<std::string> names;

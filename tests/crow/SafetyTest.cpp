@@ -348,3 +348,68 @@ TEST(WriterSafety, ReplacesALongerFileEntirely) {
 }
 
 }  // namespace
+
+namespace {
+
+// Damaged Crow files (random bytes changed, cut or appended) never crash a reader and never
+// write anywhere but the destination folder.
+TEST(ReleaseSafety, DamagedFilesAreHandled) {
+    TempDir src, work;
+    WriteFile(src.file("a.txt"), PatternBytes(300, 1));
+    WriteFile(src.file("日本.txt"), PatternBytes(40, 2));
+    WriteFile(src.file("c"), PatternBytes(30000, 3));
+    {
+        WxhObject o;
+        ASSERT_EQ(o.Crow2(src.str(), work.file("2.bmp")), 0);
+        ASSERT_EQ(o.Crow3(src.str(), work.file("3.bmp"), "pw"), 0);
+    }
+    const std::string good2 = ReadFile(work.file("2.bmp")), good3 = ReadFile(work.file("3.bmp"));
+    uint32_t x = 12345;
+    const auto next = [&x] {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        return x;
+    };
+    const fs::path dst = work.path() / "dst" / "inner";
+    for (int round = 0; round < 400; ++round) {
+        std::string b = (round % 2) ? good3 : good2;
+        const size_t header = 120;  // damage mostly the header and tables
+        const int changes = 1 + static_cast<int>(next() % 4);
+        for (int k = 0; k < changes; ++k) b[next() % std::min(header, b.size())] = static_cast<char>(next());
+        if (round % 7 == 0) b.resize(next() % b.size());
+        if (round % 11 == 0) b += "tail";
+        WriteFile(work.file("bad.bmp"), b);
+        fs::remove_all(work.path() / "dst");
+        fs::create_directories(dst);
+        WxhObject o;
+        int32_t ver, ex, n;
+        std::vector<std::string> names;
+        std::vector<int32_t> sizes;
+        const int32_t info = o.GetCrowInfo(work.file("bad.bmp"), ver, ex, n, names, sizes);
+        EXPECT_TRUE(info == 0 || info == 1 || info == 2);
+        const int32_t r1 = o.UnCrow1(work.file("bad.bmp"), dst.string());
+        const int32_t r2 = o.UnCrow2(work.file("bad.bmp"), dst.string());
+        const int32_t r3 = o.UnCrow3(work.file("bad.bmp"), dst.string(), "pw");
+        for (int32_t r : {r1, r2, r3}) EXPECT_TRUE(r >= 0 && r <= 3) << round;
+        // Only the destination folder may have changed.
+        size_t outside = 0;
+        for (const auto& e : fs::recursive_directory_iterator(work.path() / "dst"))
+            if (e.path().parent_path() != dst && e.path() != dst) ++outside;
+        EXPECT_EQ(outside, 0u) << round;
+        for (const auto& e : fs::directory_iterator(dst)) EXPECT_NE(e.path().filename().string().rfind(".wxh-", 0), 0u);
+    }
+    std::vector<std::string> workEntries;
+    for (const auto& e : fs::directory_iterator(work.path())) workEntries.push_back(e.path().filename().string());
+    std::sort(workEntries.begin(), workEntries.end());
+    EXPECT_EQ(workEntries, (std::vector<std::string>{"2.bmp", "3.bmp", "bad.bmp", "dst"}));
+}
+
+TEST(ReleaseSafety, EmptyDestinationIsRefused) {
+    TempDir t;
+    WriteFile(t.file("c.bmp"), MakeCrowBytes("CRW1", {"a"}, {1}, "A"));
+    WxhObject o;
+    EXPECT_EQ(o.UnCrow1(t.file("c.bmp"), ""), 2);
+}
+
+}  // namespace
