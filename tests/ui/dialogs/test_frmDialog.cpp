@@ -1,0 +1,263 @@
+// frmDialog: the progress window as the Crow container drives it.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "crow/WxhObject.h"
+#include "support/TempDir.h"
+#include "ui/controls/seams.h"
+#include "ui/controls/twips.h"
+#include "ui/dialogs/frmDialog.h"
+
+using namespace wxh::test;
+namespace fs = std::filesystem;
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+QT_END_NAMESPACE
+
+namespace {
+
+// Width of the red bar: one more than the right-most red pixel on row 5 (0 when none).
+int redWidth(frmDialog* d) {
+    const QImage& img = d->ProgBar->Canvas();
+    int w = 0;
+    for (int x = 0; x < img.width(); ++x)
+        if (img.pixelColor(x, 5) == QColor(255, 0, 0)) w = x + 1;
+    return w;
+}
+
+void pressKey(QWidget* w, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+}
+
+TEST(FrmDialog, LayoutCaptionsAndFrame) {
+    frmDialog d;
+    EXPECT_EQ(d.size(), QSize(wxh::Tw(4005), wxh::Tw(1245)));
+    EXPECT_EQ(d.minimumSize(), d.maximumSize());
+    EXPECT_TRUE(d.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("処理中..."));
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(d.ProgBar->geometry(), wxh::TwRect(120, 360, 3735, 255));
+    EXPECT_EQ(d.ProgBar->size(), QSize(249, 17));
+    EXPECT_EQ(d.NowFile->geometry(), wxh::TwRect(120, 120, 2055, 255));
+    EXPECT_EQ(d.Per->geometry(), wxh::TwRect(1680, 840, 2175, 255));
+    EXPECT_EQ(d.CmdCancel->geometry(), wxh::TwRect(120, 720, 1335, 420));
+    EXPECT_GE(d.FileList->y(), d.height());   // never seen
+    EXPECT_EQ(d.NowFile->text(), QString());
+    EXPECT_EQ(d.Per->text(), QStringLiteral("残り 0B"));
+    EXPECT_EQ(d.CmdCancel->text(), QStringLiteral("キャンセル"));
+    EXPECT_EQ(d.CancelTag(), QString());
+    EXPECT_EQ(redWidth(&d), 0);
+
+    auto colour = [](QFrame* f) { return f->palette().color(QPalette::Window); };
+    const QColor text = d.palette().color(QPalette::WindowText);
+    EXPECT_EQ(colour(d.Line3), text);
+    EXPECT_EQ(colour(d.Line4), text);
+    EXPECT_EQ(colour(d.Line2[1]), QColor(255, 255, 255));
+    EXPECT_EQ(colour(d.Line2[2]), QColor(255, 255, 255));
+    EXPECT_EQ(colour(d.Line2[0]), QColor(64, 64, 64));
+    EXPECT_EQ(colour(d.Line1), QColor(64, 64, 64));
+    EXPECT_EQ(d.Line3->geometry(), QRect(0, 0, 265, 1));      // (0,0)-(3960,0)
+    EXPECT_EQ(d.Line4->geometry(), QRect(0, 0, 1, 81));       // (0,1200)-(0,0)
+    EXPECT_EQ(d.Line2[0]->geometry(), QRect(265, 0, 1, 81));  // (3975,0)-(3975,1200)
+    EXPECT_EQ(d.Line1->geometry(), QRect(0, 81, 265, 1));     // (0,1215)-(3960,1215)
+}
+
+TEST(FrmDialog, CancelByButtonAndEnterButNotEsc) {
+    frmDialog d;
+    pressKey(&d, Qt::Key_Escape);
+    EXPECT_EQ(d.CancelTag(), QString());
+    pressKey(&d, Qt::Key_Return);
+    EXPECT_EQ(d.CancelTag(), QStringLiteral("1"));
+    d.SetCancelTag(QString());
+    pressKey(d.CmdCancel, Qt::Key_Enter);   // Enter on the focused button reaches the window
+    EXPECT_EQ(d.CancelTag(), QStringLiteral("1"));
+    d.SetCancelTag(QString());
+    d.CmdCancel->click();
+    d.CmdCancel->click();   // pressed twice: still "1"
+    EXPECT_EQ(d.CancelTag(), QStringLiteral("1"));
+}
+
+TEST(FrmDialog, BarGrowsWithoutClearingAndClearsOnRequest) {
+    wxh::FrmDialogProgress p;
+    p.FillProgBar(100);
+    EXPECT_EQ(redWidth(p.Form()), 101);
+    p.FillProgBar(40);   // a smaller box leaves the bigger one drawn
+    EXPECT_EQ(redWidth(p.Form()), 101);
+    p.FillProgBar(250);
+    EXPECT_EQ(redWidth(p.Form()), 249);   // clipped to the box
+    EXPECT_NE(p.Form()->ProgBar->Canvas().pixelColor(5, 14), QColor(255, 0, 0));   // rows 0..13 only
+    p.ClearProgBar();
+    EXPECT_EQ(redWidth(p.Form()), 0);
+    p.SetPer("残り 5000B");
+    EXPECT_EQ(p.Form()->Per->text(), QStringLiteral("残り 5000B"));
+    p.SetNowFile("写真.jpg");
+    EXPECT_EQ(p.Form()->NowFile->text(), QStringLiteral("写真.jpg"));
+    p.Show();
+    EXPECT_TRUE(p.Form()->isVisible());
+    p.Show();
+    EXPECT_TRUE(p.Form()->isVisible());
+    p.Hide();
+    EXPECT_FALSE(p.Form()->isVisible());
+}
+
+TEST(FrmDialog, OneWindowPerObjectCreatedHiddenAndDestroyedWithIt) {
+    EXPECT_EQ(frmDialog::Instance(), nullptr);
+    {
+        auto object = NewGuiWxhObject();
+        frmDialog* d = wxh::DialogOf(*object);
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(frmDialog::Instance(), d);
+        EXPECT_FALSE(d->isVisible());
+        d->SetCancelTag(QStringLiteral("1"));
+    }
+    EXPECT_EQ(frmDialog::Instance(), nullptr);
+    auto again = NewGuiWxhObject();
+    EXPECT_EQ(wxh::DialogOf(*again)->CancelTag(), QString());   // a new window starts with no cancel
+}
+
+TEST(FrmDialog, OverwriteQuestionIsAYesNoBoxTitledForIt) {
+    std::vector<std::tuple<QString, QString, bool>> asked;
+    int answer = wxh::kMsgYes;
+    wxh::SetMsgBoxHandler([&](QWidget*, const QString& text, const QString& title, bool yesNo) {
+        asked.emplace_back(text, title, yesNo);
+        return answer;
+    });
+    auto& q = wxh::GuiOverwriteQuestion::Shared();
+    EXPECT_EQ(q.Ask("/out/a.txt"), 6);
+    answer = wxh::kMsgNo;
+    EXPECT_EQ(q.Ask("/out/b.txt"), 7);
+    wxh::SetMsgBoxHandler(nullptr);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(std::get<0>(asked[0]), QStringLiteral("/out/a.txtに上書きしてもいいですか？"));
+    EXPECT_EQ(std::get<1>(asked[0]), QStringLiteral("上書き確認"));
+    EXPECT_TRUE(std::get<2>(asked[0]));
+}
+
+// The real window, watched at every progress point.
+class WatchedDialog : public wxh::FrmDialogProgress {
+public:
+    struct Point { std::string file; int64_t done, size; };
+    std::vector<Point> points;
+    std::vector<std::string> problems;
+    std::function<void(WatchedDialog&)> hook;
+
+    void OnPoint(int64_t done, int64_t size) override { points.push_back({Form()->NowFile->text().toStdString(), done, size}); }
+    void DoEvents() override {
+        if (!points.empty() && !checked_) {
+            const Point& p = points.back();
+            const QString per = QStringLiteral("残り %1B").arg(p.size - p.done);
+            if (Form()->Per->text() != per) problems.push_back("Per " + Form()->Per->text().toStdString() + " at " + std::to_string(p.done));
+            const int expected = int(std::min<int64_t>(p.done * 250 / p.size + 1, 249));
+            if (redWidth(Form()) != expected)
+                problems.push_back("bar " + std::to_string(redWidth(Form())) + " != " + std::to_string(expected));
+        }
+        checked_ = true;
+        if (hook) hook(*this);
+        FrmDialogProgress::DoEvents();
+    }
+    void OnFileStart(const std::string&, int64_t) override { checked_ = true; }
+    void SetPer(const std::string& c) override { checked_ = false; FrmDialogProgress::SetPer(c); }
+
+private:
+    bool checked_ = true;
+};
+
+class PackTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        src = tmp.file("src");
+        fs::create_directories(src);
+        const char* names[] = {"a.dat", "b.dat", "c.dat", "d.dat", "e.dat"};
+        for (int i = 0; i < 5; ++i) WriteFile(src + "/" + names[i], PatternBytes(60000 + 10000 * size_t(i), uint32_t(i + 7)));
+        out = tmp.file("out.bmp");
+    }
+    TempDir tmp;
+    std::string src, out;
+};
+
+TEST_F(PackTest, LabelsAndBarFollowEveryPoint) {
+    WatchedDialog* watched = nullptr;
+    wxh::WxhObject object([&] {
+        auto d = std::make_unique<WatchedDialog>();
+        watched = d.get();
+        return d;
+    }, &wxh::GuiOverwriteQuestion::Shared());
+    ASSERT_EQ(object.Crow2(src + "/", out), 0);
+    ASSERT_NE(watched, nullptr);
+    EXPECT_GE(watched->points.size(), 15u);   // 60,000 to 100,000 bytes a file, a point every 18,877
+    EXPECT_TRUE(watched->problems.empty()) << watched->problems.front();
+    EXPECT_EQ(watched->Form()->NowFile->text(), QStringLiteral("e.dat"));
+    EXPECT_FALSE(watched->Form()->isVisible());   // hidden at the successful end
+}
+
+TEST_F(PackTest, EnterInTheMiddleOfTheThirdFileCancelsAndLeavesNoCrowFile) {
+    WatchedDialog* watched = nullptr;
+    bool pressed = false;
+    wxh::WxhObject object([&] {
+        auto d = std::make_unique<WatchedDialog>();
+        d->hook = [&pressed](WatchedDialog& w) {
+            if (!pressed && w.Form()->NowFile->text() == QStringLiteral("c.dat") && !w.points.empty() &&
+                w.points.back().file == "c.dat") {
+                pressed = true;   // the key goes through the window's event queue like a real one
+                QCoreApplication::postEvent(w.Form(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
+            }
+        };
+        watched = d.get();
+        return d;
+    }, &wxh::GuiOverwriteQuestion::Shared());
+    EXPECT_EQ(object.Crow2(src + "/", out), -1);
+    EXPECT_TRUE(pressed);
+    EXPECT_FALSE(fs::exists(out));
+    EXPECT_EQ(watched->Form()->CancelTag(), QString());   // reset by the container
+    EXPECT_FALSE(watched->Form()->isVisible());
+    EXPECT_EQ(watched->points.back().file, "c.dat");   // no point after the cancel
+}
+
+TEST_F(PackTest, CancelButtonClickedWhileTheGuiObjectReleases) {
+    {
+        auto packer = NewGuiWxhObject();
+        ASSERT_EQ(packer->Crow2(src + "/", out), 0);
+    }
+    const std::string dest = tmp.file("dest");
+    fs::create_directories(dest);
+    auto object = NewGuiWxhObject();
+    frmDialog* d = wxh::DialogOf(*object);
+    QTimer clicker;
+    QObject::connect(&clicker, &QTimer::timeout, [d] {
+        if (d->NowFile->text() == QStringLiteral("b.dat") && d->isVisible()) d->CmdCancel->click();
+    });
+    clicker.start(0);
+    EXPECT_EQ(object->UnCrow2(out, dest + "/"), -1);
+    clicker.stop();
+    EXPECT_TRUE(fs::exists(dest + "/a.dat"));    // released before the cancel: kept
+    EXPECT_FALSE(fs::exists(dest + "/b.dat"));   // the one being written: removed
+    EXPECT_FALSE(fs::exists(dest + "/c.dat"));
+}
+
+TEST_F(PackTest, RepaintsAreThrottledWhilePointsAreNot) {
+    WriteFile(src + "/big.dat", PatternBytes(8 * 1024 * 1024, 3));
+    WatchedDialog* watched = nullptr;
+    wxh::WxhObject object([&] {
+        auto d = std::make_unique<WatchedDialog>();
+        watched = d.get();
+        return d;
+    }, &wxh::GuiOverwriteQuestion::Shared());
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_EQ(object.Crow2(src + "/", out), 0);
+    const qint64 ms = clock.elapsed();
+    EXPECT_TRUE(watched->problems.empty()) << watched->problems.front();
+    EXPECT_GE(watched->points.size(), 440u);
+    // At most one repaint per 16 ms, plus the ones that showing and hiding bring.
+    EXPECT_LE(watched->Form()->RepaintCount(), ms / 16 + 10) << watched->points.size() << " points in " << ms << " ms";
+}
+
+}  // namespace
