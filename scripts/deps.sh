@@ -14,6 +14,8 @@ PACKAGES=(
   xvfb xauth x11-utils imagemagick
   # fuzzing and sanitizers
   clang libclang-rt-14-dev
+  # benchmark (bench/run: peak memory)
+  time
   # packaging
   dpkg-dev file appstream desktop-file-utils
 )

@@ -6,3 +6,13 @@ bash scripts/deps.sh
 bash scripts/build.sh
 cd build
 ctest --output-on-failure -j"$(nproc)"
+
+# The core, the crow tool and their tests once more, built by clang with AddressSanitizer and
+# UndefinedBehaviorSanitizer (this also replays fuzz/regressions); then each fuzz target
+# for 60 seconds in the same build.
+cd ..
+CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DWXH_SANITIZE=ON -DWXH_FUZZ=ON -DWXH_BUILD_GUI=OFF
+cmake --build build-asan -j"$(nproc)"
+(cd build-asan && ctest --output-on-failure -j"$(nproc)" -R '^(common|crow|cli|fuzz)\.')
+WXH_FUZZ_BUILD=build-asan bash fuzz/run 60
