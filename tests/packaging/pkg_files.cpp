@@ -41,10 +41,13 @@ std::optional<std::pair<uint32_t, uint32_t>> PngSize(const std::string& path) {
     return std::make_pair(be(16), be(20));
 }
 
-std::vector<std::string> LongOptions(const std::string& text) {
+std::vector<std::string> Options(const std::string& text) {
+    // roff: "\-" is a dash and "\fB" ... switch fonts; dropping them leaves the plain words.
     std::string plain = std::regex_replace(text, std::regex(R"(\\-)"), "-");
+    plain = std::regex_replace(plain, std::regex(R"(\\f[BIRP])"), "");
+    plain = std::regex_replace(plain, std::regex(R"((^|\n)\.[A-Z]+ )"), "$1 ");
     std::set<std::string> found;
-    std::regex opt(R"((^|[^A-Za-z0-9-])(--[a-z][a-z0-9-]*[a-z0-9]))");
+    std::regex opt(R"((^|[\s\[|(,])(--[a-z][a-z0-9-]*[a-z0-9]|-[A-Za-z])(?![A-Za-z0-9-]))");
     for (auto it = std::sregex_iterator(plain.begin(), plain.end(), opt); it != std::sregex_iterator(); ++it) {
         found.insert((*it)[2]);
     }

@@ -15,8 +15,8 @@ namespace wxh::pkgtest {
 std::map<std::string, std::string> ReadDesktopEntry(const std::string& path);
 // Width and height from a PNG file's IHDR chunk; nullopt when it is not a PNG.
 std::optional<std::pair<uint32_t, uint32_t>> PngSize(const std::string& path);
-// Every "--option" word in a text (help output or roff with "\-\-" dashes).
-std::vector<std::string> LongOptions(const std::string& text);
+// Every option word ("--format", "-q") in a text: help output, or roff with "\-" dashes.
+std::vector<std::string> Options(const std::string& text);
 
 // What an installation holds, relative to its prefix, for the programs this build has.
 struct BuildHas {

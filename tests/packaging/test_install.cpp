@@ -16,9 +16,10 @@ class Install : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         prefix_ = new wxh::test::TempDir;
-        result_ = new RunResult(RunProgram({EnvOr("WXH_CMAKE", "cmake"), "--install", BuildDir(), "--prefix",
-                                     prefix_->str()},
-                                    {.timeout = std::chrono::seconds(300)}));
+        RunOptions opt;
+        opt.timeout = std::chrono::seconds(300);
+        result_ = new RunResult(
+            RunProgram({EnvOr("WXH_CMAKE", "cmake"), "--install", BuildDir(), "--prefix", prefix_->str()}, opt));
     }
     static void TearDownTestSuite() {
         delete prefix_;

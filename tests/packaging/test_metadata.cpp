@@ -110,10 +110,10 @@ TEST(ManPages, CrowPageDocumentsExactlyTheToolsOptions) {
         args.insert(args.begin(), crow);
         RunResult r = RunProgram(args);
         EXPECT_EQ(r.exitCode, 0) << args[1] << ": " << r.describe();
-        for (const auto& o : LongOptions(r.out + r.err)) fromHelp.insert(o);
+        for (const auto& o : Options(r.out + r.err)) fromHelp.insert(o);
     }
     ASSERT_FALSE(fromHelp.empty());
-    std::vector<std::string> inPageList = LongOptions(ReadFile(Pkg("crow.1")));
+    std::vector<std::string> inPageList = Options(ReadFile(Pkg("crow.1")));
     std::set<std::string> inPage(inPageList.begin(), inPageList.end());
     for (const auto& o : fromHelp) EXPECT_TRUE(inPage.count(o)) << o << " is missing from crow.1";
     for (const auto& o : inPage) EXPECT_TRUE(fromHelp.count(o)) << o << " in crow.1 is unknown to crow --help";
