@@ -27,6 +27,12 @@ public:
                         int32_t& FileMaxNumber, std::vector<std::string>& FileName,
                         std::vector<int32_t>& FileSize);
 
+    // Packing: the regular files directly in OpenDirPath (not hidden ones, a link to a file
+    // counts), streamed into a temporary file beside SaveFileName that replaces it when complete.
+    // 0 done; -1 cancelled (nothing left, an older file of that name unchanged); 2 any failure
+    // (folder missing or without files, an empty file, more than 32767 files, a file of 2 GiB
+    // or more, a Crow file that would reach 2 GiB, names equal or unusable in CP932, a file
+    // changed while packed, a write error) - with nothing left behind either.
     static const char* const Crow3Description;
     int32_t Crow3(const std::string& OpenDirPath, const std::string& SaveFileName,
                   const std::string& Password = std::string());
@@ -34,6 +40,13 @@ public:
     static const char* const Crow2Description;
     int32_t Crow2(const std::string& OpenDirPath, const std::string& SaveFileName);
 
+    // Releasing into the existing folder SaveDirPath; each file goes through a temporary file
+    // renamed over its name when complete (links and special files at that name are replaced,
+    // never followed). 0 done (files the user declined to overwrite skipped); -1 cancelled
+    // (UnCrow3, UnCrow2: earlier files stay, the current one is not written); 1 not this
+    // operation's magic; 2 cannot read, a bad table or name, a write error, or (UnCrow3) a
+    // password needed and none given; 3 (UnCrow3) length differs from bfSize, or (all) a data
+    // area shorter than the size table says. Names and sizes are checked before any file is written.
     int32_t UnCrow3(const std::string& OpenFileName, const std::string& SaveDirPath, const std::string& Password);
     int32_t UnCrow2(const std::string& OpenFileName, const std::string& SaveDirPath);
     int32_t UnCrow1(const std::string& OpenFileName, const std::string& SaveDirPath);
