@@ -20,6 +20,9 @@ namespace {
 
 std::string Quoted(const std::string& s) { return "'" + PrintableName(s) + "'"; }
 
+// Opens for reading without ever blocking (a FIFO must not hang the tool).
+int OpenForReading(const std::string& path) { return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); }
+
 std::string ParentFolder(const std::string& path) {
     size_t slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
@@ -90,7 +93,7 @@ std::string PackFailureReason(const std::string& folder, const std::string& outp
         std::string path = base + f.name;
         if (f.size == 0) return Quoted(path) + " is empty, and an empty file cannot be packed";
         if (f.size >= (int64_t{1} << 31)) return Quoted(path) + " is 2 GiB or larger";
-        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        int fd = OpenForReading(path);
         if (fd < 0) return "cannot read " + Quoted(path) + ": " + std::strerror(errno);
         ::close(fd);
         std::string cp = Utf8ToCp932(f.name);
@@ -135,7 +138,7 @@ bool FindUnsafeName(const std::vector<std::string>& names, std::string& name, st
 std::string ReleaseFailureReason(const std::string& crowFile, const std::string& destFolder,
                                  const std::vector<std::string>& names, const std::vector<int32_t>& sizes,
                                  int savedErrno) {
-    int fd = ::open(crowFile.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = OpenForReading(crowFile);
     if (fd < 0) return "cannot read " + Quoted(crowFile) + ": " + std::strerror(errno);
     ::close(fd);
     std::string name, why;
@@ -158,12 +161,13 @@ std::string ReleaseFailureReason(const std::string& crowFile, const std::string&
 }
 
 std::string InfoFailureReason(const std::string& crowFile) {
-    int fd = ::open(crowFile.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = OpenForReading(crowFile);
     if (fd < 0) return "cannot read " + Quoted(crowFile) + ": " + std::strerror(errno);
     struct stat st {};
-    bool isDir = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+    bool haveStat = ::fstat(fd, &st) == 0;
     ::close(fd);
-    if (isDir) return Quoted(crowFile) + " is a folder";
+    if (haveStat && S_ISDIR(st.st_mode)) return Quoted(crowFile) + " is a folder";
+    if (haveStat && !S_ISREG(st.st_mode)) return Quoted(crowFile) + " is not a regular file";
     return Quoted(crowFile) + " is damaged: its tables do not fit in the file";
 }
 

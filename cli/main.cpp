@@ -189,7 +189,9 @@ int Pack(const CommandLine& cl) {
     int savedErrno = errno;
     if (c.progress) c.progress->Clear();
     switch (result) {
-        case 0: return kOk;
+        case 0:
+            if (PendingSignal() != 0) Say("interrupted, but " + Q(output) + " was already complete");
+            return kOk;
         case -1:
             Say("cancelled; " + Q(output) + " was not written");
             return PendingSignal() != 0 ? Interrupted() : kFailure;

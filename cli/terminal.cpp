@@ -206,12 +206,14 @@ void TerminalProgress::Draw(bool force) {
 
 int32_t TerminalQuestion::Ask(const std::string& path) {
     int32_t answer = 7;
+    bool asked = false;
     if (mode_ == Mode::Yes) {
         answer = 6;
     } else if (mode_ == Mode::Ask && PendingSignal() == 0) {
         if (progress_) progress_->Clear();
         int fd = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
         if (fd >= 0) {
+            asked = true;
             for (;;) {
                 WriteAll(fd, "crow: '" + PrintableName(path) + "' exists. Overwrite? [y/n] ");
                 std::string reply;
@@ -230,7 +232,7 @@ int32_t TerminalQuestion::Ask(const std::string& path) {
     }
     if (answer == 7) {
         ++kept_;
-        if (!quiet_ && mode_ != Mode::Ask) {
+        if (!quiet_ && !asked) {
             if (progress_) progress_->Clear();
             WriteAll(STDERR_FILENO, "crow: kept the existing '" + PrintableName(path) + "'\n");
         }

@@ -5,6 +5,8 @@
 #include "cli/crow_bytes.h"
 #include "support/TempDir.h"
 
+#include <sys/stat.h>
+
 namespace fs = std::filesystem;
 using namespace wxh::test;
 
@@ -289,4 +291,33 @@ TEST(CrowTool, PackFailuresLeaveAnExistingOutputAlone) {
     fs::remove(t.file("zero/b.txt"));
     ASSERT_EQ(RunCrow({"pack", t.file("zero"), t.file("old.bmp")}).status, 0);
     EXPECT_EQ(fs::file_size(t.file("old.bmp")), 54u + 4 + 4 + 2 + 5 + 4 + 1);
+}
+
+TEST(CrowTool, SpecialFilesNeverHang) {
+    TempDir t;
+    ASSERT_EQ(::mkfifo(t.file("fifo.bmp").c_str(), 0600), 0);
+    RunResult i = RunCrow({"info", t.file("fifo.bmp")});
+    EXPECT_EQ(i.status, 1);
+    EXPECT_NE(i.err.find("fifo.bmp"), std::string::npos) << i.err;
+    RunResult r = RunCrow({"release", t.file("fifo.bmp"), t.file("d")});
+    EXPECT_EQ(r.status, 1);
+    RunResult d = RunCrow({"info", t.path().string()});
+    EXPECT_EQ(d.status, 1);
+    EXPECT_NE(d.err.find("is a folder"), std::string::npos) << d.err;
+
+    // A FIFO among the files to pack is left out, never read.
+    fs::create_directories(t.file("src"));
+    WriteFile(t.file("src/real.txt"), std::string("real"));
+    ASSERT_EQ(::mkfifo(t.file("src/pipe").c_str(), 0600), 0);
+    RunResult p = RunCrow({"pack", t.file("src"), t.file("o.bmp")});
+    ASSERT_EQ(p.status, 0) << p.err;
+    EXPECT_EQ(RunCrow({"info", t.file("o.bmp")}).out.find("generation: 2\npassword: no\nfiles: 1\n"), 0u);
+
+    // Asked to ask, but there is no terminal: the file is kept, and the user is told.
+    fs::create_directories(t.file("dst"));
+    WriteFile(t.file("dst/real.txt"), std::string("mine"));
+    RunResult a = RunCrow({"release", "--overwrite", "ask", t.file("o.bmp"), t.file("dst")});
+    EXPECT_EQ(a.status, 0);
+    EXPECT_EQ(ReadFile(t.file("dst/real.txt")), "mine");
+    EXPECT_NE(a.err.find("kept the existing"), std::string::npos) << a.err;
 }
