@@ -18,6 +18,8 @@ PACKAGES=(
   time
   # packaging
   dpkg-dev file appstream desktop-file-utils
+  # packaging: bitmap icons from the SVG, manual page check, X client library of the smoke test
+  librsvg2-bin groff-base libx11-dev
 )
 
 missing=()

@@ -86,6 +86,10 @@ protected:
                          << (app.Poll() ? "; the program ended with " + std::to_string(app.exitCode()) : "")
                          << "\n--- stderr ---\n" << app.err();
         EXPECT_EQ(win->title, kTitlePrefix + expectedReleaseFolder);
+        // Desktops tie the window to its launcher through StartupWMClass.
+        auto desktop = ReadDesktopEntry(SourceDir() + "/packaging/" + kAppId + ".desktop");
+        EXPECT_EQ(x.WmClass(win->id).second, desktop["StartupWMClass"])
+            << "instance name " << x.WmClass(win->id).first;
         EXPECT_TRUE(x.SupportsDeleteWindow(win->id)) << "the window must take the window manager's close request";
 
         x.SendDeleteWindow(win->id);
@@ -144,14 +148,16 @@ TEST_F(DesktopSmoke, InstalledKeepsItsSettingsInTheUsersConfigurationFolder) {
     StartAndClose(exe, home_, true);
     if (HasFatalFailure()) return;
     EXPECT_TRUE(IniFilesBelow(root).empty()) << "settings written into the installation";
-    auto inis = IniFilesBelow(home_ + "/.config");
-    ASSERT_EQ(inis.size(), 1u) << "expected one WX_HOLLIN.ini in " << home_ << "/.config";
-    EXPECT_EQ(ReadFile(inis[0]), FiveLines(home_, home_));
+    // Where the manual page (wx-hollin.1, FILES) tells users to look.
+    const std::string ini = home_ + "/.config/WXHollin/wx-hollin/WX_HOLLIN.ini";
+    EXPECT_EQ(IniFilesBelow(home_), std::vector<std::string>{ini});
+    ASSERT_TRUE(fs::exists(ini));
+    EXPECT_EQ(ReadFile(ini), FiveLines(home_, home_));
 
     // The second run takes its release folder from that file.
     std::string releases = home_ + "/releases";
-    WriteFile(inis[0], FiveLines(releases, home_));
+    WriteFile(ini, FiveLines(releases, home_));
     StartAndClose(exe, releases, true);
     if (HasFatalFailure()) return;
-    EXPECT_EQ(ReadFile(inis[0]), FiveLines(releases, home_));
+    EXPECT_EQ(ReadFile(ini), FiveLines(releases, home_));
 }

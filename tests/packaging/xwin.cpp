@@ -149,6 +149,18 @@ bool XClient::SupportsDeleteWindow(unsigned long id) {
     return yes;
 }
 
+std::pair<std::string, std::string> XClient::WmClass(unsigned long id) {
+    std::pair<std::string, std::string> result;
+    XClassHint hint{nullptr, nullptr};
+    if (XGetClassHint(D(dpy_), id, &hint)) {
+        if (hint.res_name) result.first = hint.res_name;
+        if (hint.res_class) result.second = hint.res_class;
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+    }
+    return result;
+}
+
 void XClient::SendDeleteWindow(unsigned long id) {
     Display* dpy = D(dpy_);
     XEvent ev;

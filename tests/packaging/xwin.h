@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "proc.h"
 
@@ -45,6 +46,9 @@ public:
     bool IsMapped(unsigned long id);
     // True when the window lists WM_DELETE_WINDOW in its WM_PROTOCOLS.
     bool SupportsDeleteWindow(unsigned long id);
+    // The two parts of WM_CLASS (instance name, class name), by which desktops match a
+    // window to its desktop entry.
+    std::pair<std::string, std::string> WmClass(unsigned long id);
     // Sends the close request a window manager sends when the user clicks the close box.
     void SendDeleteWindow(unsigned long id);
 
