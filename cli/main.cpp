@@ -88,6 +88,13 @@ int Usage(const std::string& command, const std::string& problem) {
     return kUsage;
 }
 
+// An empty path argument names nothing: a usage error rather than a puzzling failure.
+bool EmptyArgument(const CommandLine& cl) {
+    for (const std::string& a : cl.arguments)
+        if (a.empty()) return true;
+    return false;
+}
+
 // Exit status after the user interrupted: 128 + the signal, 130 for Ctrl-C.
 int Interrupted() { return 128 + PendingSignal(); }
 
@@ -395,6 +402,7 @@ int Run(int argc, char** argv) {
         std::fputs(kToolHelp, stderr);
         return kUsage;
     }
+    if (EmptyArgument(cl)) return Usage(cl.command, "an empty path was given");
     InstallSignalHandlers();
     if (cl.command == "pack") return Pack(cl);
     if (cl.command == "release") return Release(cl);

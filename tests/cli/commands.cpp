@@ -66,6 +66,9 @@ TEST(CrowTool, HelpVersionAndUsageErrors) {
         {"info"},
         {"info", "a", "b"},
         {"info", "--json=yes", "a"},
+        {"info", ""},
+        {"pack", "a", ""},
+        {"release", "x.bmp", ""},
     };
     for (const auto& args : bad) {
         RunResult r = RunCrow(args);
