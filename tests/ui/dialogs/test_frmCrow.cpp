@@ -59,6 +59,7 @@ protected:
         mainWindow.show();
     }
     void TearDown() override {
+        QCoreApplication::processEvents();   // no timer of this test outlives it
         wxh::SetMsgBoxHandler({});
         delete dlg.data();
         FlushDeletes();
