@@ -26,7 +26,8 @@ frmFileList::frmFileList(QWidget* parent)
     CrowList->setGeometry(TwRect(120, 120, 3135, 3300));
     CrowList->setSortingEnabled(false);
     CrowList->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    CrowList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Paths and names longer than the box can still be read to their end.
+    CrowList->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     CrowList->setTextElideMode(Qt::ElideNone);
     CrowList->setSelectionMode(QAbstractItemView::SingleSelection);
 
