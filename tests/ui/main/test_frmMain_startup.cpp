@@ -70,6 +70,24 @@ TEST_F(StartupTest, FirstRunUsesTheProgramFolderAndCreatesTheFileAtShutdown) {
     EXPECT_EQ(ReadFile(ini), kLine1 + "\r\n" + program + "\r\n" + program + "\r\n1\r\n0\r\n");
 }
 
+TEST_F(StartupTest, UsageTextIsDrawnOnTheShownPanel) {
+    frmMain w;
+    w.show();
+    QApplication::processEvents();
+    const QImage shot = w.FileView->grab().toImage();
+    const int row = w.FileView->RowHeight();
+    auto inked = [&](int top) {
+        for (int y = top; y < top + row; ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                if (shot.pixelColor(x, y).lightness() < 128) return true;
+        return false;
+    };
+    EXPECT_TRUE(inked(0));
+    EXPECT_FALSE(inked(2 * row));   // line 3 is empty
+    EXPECT_TRUE(inked(7 * row));
+    EXPECT_EQ(shot.pixelColor(shot.width() - 2, shot.height() - 2), QColor(Qt::white));
+}
+
 TEST_F(StartupTest, ValidFileRestoresEverythingAndIsWrittenBackByteForByte) {
     writeIni("/out/folder/", start, "3", "1");
     {
