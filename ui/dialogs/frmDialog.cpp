@@ -23,6 +23,11 @@ frmDialog*& currentInstance() {
 
 constexpr int kRepaintIntervalMs = 16;   // at most about 60 repaints a second
 
+// Brings a window to the top of the z-order (the offscreen platform has no z-order).
+void bringToTop(QWidget* w) {
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) w->raise();
+}
+
 // A line of the drawn frame from (x1, y1) to (x2, y2) in twips, one pixel wide.
 QFrame* makeLine(QWidget* parent, int x1, int y1, int x2, int y2, const QColor& colour) {
     auto* line = new QFrame(parent);
@@ -96,7 +101,7 @@ frmDialog::~frmDialog() {
 
 frmDialog* frmDialog::Instance() { return currentInstance(); }
 
-void frmDialog::Form_Load() { raise(); }
+void frmDialog::Form_Load() { bringToTop(this); }
 
 void frmDialog::CmdCancel_Click() { SetCancelTag(QStringLiteral("1")); }
 
@@ -115,7 +120,7 @@ void frmDialog::ShowDialog() {
         }
     }
     show();
-    raise();
+    bringToTop(this);
     activateWindow();
 }
 
