@@ -133,6 +133,8 @@ TEST(ReleaseCodes, UnCrow3) {
     WxhObject o;
     EXPECT_EQ(o.UnCrow3(t.file("missing"), dst.str(), "pw"), 2);
     EXPECT_EQ(o.UnCrow3(t.file("2.bmp"), dst.str(), "pw"), 1);  // its bfSize matches: the magic decides
+    WriteFile(t.file("2est.bmp"), MakeCrowBytes("CRW2", {"a.txt"}, {3}, "bcd", 1, 94));
+    EXPECT_EQ(o.UnCrow3(t.file("2est.bmp"), dst.str(), "pw"), 3);  // the length check comes first
     EXPECT_EQ(o.UnCrow3(t.file("3.bmp"), dst.str(), ""), 2);   // needs a password
     EXPECT_EQ(o.UnCrow3(t.file("3.bmp"), dst.file("nowhere"), "pw"), 2);
     WriteFile(t.file("long.bmp"), c.crw3 + "x");
