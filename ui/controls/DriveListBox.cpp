@@ -113,7 +113,9 @@ bool DriveListBox::SetDrive(const QString& path) {
             if (drives_[i].root == root) index = i;
         if (index < 0) return false;
     }
+    if (index == currentIndex()) return true;
     setCurrentIndex(index);   // emits Change() through onIndexChanged when it moves
+    lastIndex_ = index;       // also when the caller blocked the signals
     return true;
 }
 
