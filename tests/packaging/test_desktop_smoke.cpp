@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <thread>
 #include <unistd.h>
 
@@ -60,7 +61,8 @@ protected:
 
     // Runs the program until its main window shows, checks the caption, closes it with the
     // window manager's request and waits for the program to end.
-    void StartAndClose(const std::string& exe, const std::string& expectedReleaseFolder, bool asOtherUser) {
+    void StartAndClose(const std::string& exe, const std::string& expectedReleaseFolder, bool asOtherUser,
+                       const std::function<void()>& whileOpen = {}) {
         RunOptions opt;
         opt.env["DISPLAY"] = x_->display();
         opt.env["QT_QPA_PLATFORM"] = "xcb";
@@ -92,6 +94,7 @@ protected:
             << "instance name " << x.WmClass(win->id).first;
         EXPECT_TRUE(x.SupportsDeleteWindow(win->id)) << "the window must take the window manager's close request";
 
+        if (whileOpen) whileOpen();
         x.SendDeleteWindow(win->id);
         ASSERT_TRUE(app.Wait(std::chrono::seconds(30)))
             << "the program did not end after the close request\n--- stderr ---\n" << app.err();
@@ -121,7 +124,9 @@ TEST_F(DesktopSmoke, FromAWritableFolderKeepsItsSettingsBesideTheProgram) {
     fs::copy_file(gui_, exe);
     std::string appDir = fs::canonical(tmp_.file("app")).string();
 
-    StartAndClose(exe, appDir, false);
+    // The file is written when the window closes, not before.
+    StartAndClose(exe, appDir, false,
+                  [&] { EXPECT_FALSE(fs::exists(appDir + "/WX_HOLLIN.ini")) << "written while the window is open"; });
     if (HasFatalFailure()) return;
     ASSERT_TRUE(fs::exists(appDir + "/WX_HOLLIN.ini")) << "no settings file beside the program";
     EXPECT_EQ(ReadFile(appDir + "/WX_HOLLIN.ini"), FiveLines(appDir, appDir));
