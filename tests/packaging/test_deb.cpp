@@ -101,6 +101,16 @@ TEST_F(Deb, ControlFieldsNameThePackageAndItsRealDependencies) {
     for (const char* p : {"cmake", "qt6-base-dev", "libgtest-dev", "g++"}) EXPECT_FALSE(deps.count(p)) << p;
 }
 
+// apt resolves every dependency of the package on this Debian system (simulated: nothing is
+// installed), as `apt install ./wx-hollin_*.deb` would.
+TEST_F(Deb, AptCanInstallItWithItsDependencies) {
+    std::string apt = FindProgram("apt-get");
+    if (apt.empty()) GTEST_SKIP() << "apt-get is not available";
+    RunResult r = RunProgram({apt, "install", "-s", "--no-install-recommends", fs::absolute(deb_).string()});
+    EXPECT_EQ(r.exitCode, 0) << r.describe();
+    EXPECT_NE(r.out.find("Inst wx-hollin"), std::string::npos) << r.describe();
+}
+
 TEST_F(Deb, HoldsTheInstallationBelowUsrOwnedByRoot) {
     std::set<std::string> expected;
     for (const auto& f : ExpectedInstallFiles(has_)) expected.insert("usr/" + f);
