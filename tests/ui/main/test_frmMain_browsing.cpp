@@ -131,23 +131,42 @@ TEST_F(BrowsingTest, OwnSizeLineFollowsTheSameThresholds) {
     }
 }
 
-TEST_F(BrowsingTest, Crw1AndProtectedCrw3) {
-    const std::string crw1 = folder + "/old.bmp";
-    WriteFile(crw1, MakeCrowBytes("CRW1", {wxh::Utf8ToCp932("写真.jpg"), "b.txt"}, {5, 3}, "helloabc"));
-    QStringList lines = show(crw1);
-    ASSERT_EQ(lines.size(), 7);
-    EXPECT_EQ(headOf(lines), head(crw1, 1, false, 2));
-    EXPECT_EQ(lines[5], entry(QStringLiteral("写真.jpg"), "5B"));
-
-    const std::string locked = makeCrow("locked.bmp", {100, 200, 300, 400, 500, 600, 700}, 3, "secret");
-    lines = show(locked);
-    ASSERT_EQ(lines.size(), 9);
-    EXPECT_EQ(headOf(lines), head(locked, 3, true, 7));
-    EXPECT_EQ(lines[8], QString::fromUtf8("      他 4ファイル\xE3\x80\x80\xE3\x80\x80(詳細は右クリック)"));
-
-    const std::string open3 = makeCrow("open3.bmp", {5, 6}, 3);
-    lines = show(open3);
-    EXPECT_EQ(headOf(lines), head(open3, 3, false, 2));
+TEST_F(BrowsingTest, EveryGenerationWithOneTwoThreeAndSevenFiles) {
+    const QString more = QString::fromUtf8("ファイル\xE3\x80\x80\xE3\x80\x80(詳細は右クリック)");
+    for (int generation : {1, 2, 3}) {
+        for (int count : {1, 2, 3, 7}) {
+            SCOPED_TRACE("CRW" + std::to_string(generation) + " of " + std::to_string(count));
+            std::vector<int> sizes;
+            for (int i = 0; i < count; ++i) sizes.push_back(998 + i);   // 998B, 999B, 1KB, ...
+            const std::string name = "g" + std::to_string(generation) + "_" + std::to_string(count) + ".bmp";
+            std::string path;
+            if (generation == 1) {
+                std::vector<std::string> names;
+                std::string data;
+                for (int i = 0; i < count; ++i) {
+                    names.push_back(wxh::Utf8ToCp932("写真" + std::to_string(i + 1) + ".jpg"));
+                    data += std::string(size_t(sizes[size_t(i)]), char('a' + i));
+                }
+                path = folder + "/" + name;
+                WriteFile(path, MakeCrowBytes("CRW1", names, sizes, data));
+            } else {
+                path = makeCrow(name, sizes, generation, generation == 3 ? "pass" : "");
+            }
+            const QStringList lines = show(path);
+            const int entries = std::min(count, 3);
+            ASSERT_EQ(lines.size(), 5 + entries + (count >= 3 ? 1 : 0));
+            EXPECT_EQ(headOf(lines), head(path, generation, generation == 3, count));
+            const QStringList sizeTexts = {"998B", "999B", "1KB"};
+            for (int i = 0; i < entries; ++i) {
+                const QString file = generation == 1 ? QStringLiteral("写真%1.jpg").arg(i + 1) : QStringLiteral("f%1.txt").arg(i + 1);
+                EXPECT_EQ(lines[5 + i], entry(file, sizeTexts[i]));
+            }
+            if (count >= 3) {
+                EXPECT_EQ(lines.last(), QStringLiteral("      他 ") + QString::number(count - 3) + more);
+            }
+            EXPECT_EQ(window->CurrentCrowFile().toStdString(), path);
+        }
+    }
 }
 
 TEST_F(BrowsingTest, PicturesReplaceTheDescriptionAndOtherFilesChangeNothing) {
