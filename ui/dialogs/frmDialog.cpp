@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include "ui/controls/seams.h"
 #include "ui/controls/twips.h"
@@ -44,11 +45,12 @@ QFrame* makeLine(QWidget* parent, int x1, int y1, int x2, int y2, const QColor& 
 
 }  // namespace
 
-frmDialog::frmDialog(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+frmDialog::frmDialog(QWidget* owner)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), owner_(owner) {
     setWindowTitle(QStringLiteral("処理中..."));
     setFixedSize(Tw(4005), Tw(1245));
     setAttribute(Qt::WA_DeleteOnClose, false);
+    setAttribute(Qt::WA_QuitOnClose, false);
 
     ProgBar = new wxh::PictureBox(this);
     ProgBar->setGeometry(TwRect(120, 360, 3735, 255));
@@ -118,6 +120,10 @@ void frmDialog::ShowDialog() {
             const QRect area = screen->availableGeometry();
             move(area.center() - QPoint(width() / 2, height() / 2));
         }
+    }
+    if (owner_ && owner_->window()->windowHandle()) {
+        winId();   // creates the native window so it can be told whom it belongs to
+        if (windowHandle()) windowHandle()->setTransientParent(owner_->window()->windowHandle());
     }
     show();
     bringToTop(this);

@@ -21,7 +21,9 @@ class QFrame;
 class frmDialog : public QWidget {
     Q_OBJECT
 public:
-    explicit frmDialog(QWidget* parent = nullptr);
+    // owner: the window the dialog stays above. It is not the Qt parent, so that the caller
+    // disabling its own window for the operation never disables the cancel button.
+    explicit frmDialog(QWidget* owner = nullptr);
     ~frmDialog() override;
 
     wxh::PictureBox* ProgBar = nullptr;
@@ -60,6 +62,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    QPointer<QWidget> owner_;
     QElapsedTimer sinceRepaint_;
     QTimer repaintTimer_;
     bool shownOnce_ = false;

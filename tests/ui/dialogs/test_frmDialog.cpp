@@ -123,6 +123,22 @@ TEST(FrmDialog, OneWindowPerObjectCreatedHiddenAndDestroyedWithIt) {
     EXPECT_EQ(wxh::DialogOf(*again)->CancelTag(), QString());   // a new window starts with no cancel
 }
 
+TEST(FrmDialog, CancelStillWorksWhileTheCallerDisablesItsWindow) {
+    QWidget caller;
+    caller.show();
+    auto object = NewGuiWxhObject(&caller);
+    caller.setEnabled(false);   // as the release command and the creation dialog do
+    frmDialog* d = wxh::DialogOf(*object);
+    object->Dialog().Show();
+    EXPECT_TRUE(d->isEnabled());
+    EXPECT_TRUE(d->CmdCancel->isEnabled());
+    d->CmdCancel->click();
+    EXPECT_EQ(d->CancelTag(), QStringLiteral("1"));
+    object.reset();   // the dialog goes with the object, the caller stays
+    EXPECT_EQ(frmDialog::Instance(), nullptr);
+    EXPECT_TRUE(caller.isVisible());
+}
+
 TEST(FrmDialog, OverwriteQuestionIsAYesNoBoxTitledForIt) {
     std::vector<std::tuple<QString, QString, bool>> asked;
     int answer = wxh::kMsgYes;
