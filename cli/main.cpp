@@ -115,6 +115,10 @@ bool PasswordOption(const CommandLine& cl, PasswordSource& source, std::string& 
 bool ObtainPassword(PasswordSource source, bool twice, std::string& password, int& status) {
     if (source == PasswordSource::Stdin) {
         if (!ReadLineFromStdin(password)) {
+            if (PendingSignal() != 0) {
+                status = Interrupted();
+                return false;
+            }
             Say("no password on standard input");
             status = kFailure;
             return false;
