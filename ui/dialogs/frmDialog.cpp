@@ -137,20 +137,21 @@ void frmDialog::HideDialog() {
 
 void frmDialog::AllowRepaint() {
     repaintTimer_.stop();
-    if (!updatesEnabled()) setUpdatesEnabled(true);   // repaints everything once
-    sinceRepaint_.restart();
-    ++repaints_;
+    if (!updatesEnabled()) setUpdatesEnabled(true);   // schedules a repaint of everything
 }
 
 void frmDialog::DoEvents() {
     if (!sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= kRepaintIntervalMs) {
-        AllowRepaint();
-    } else if (updatesEnabled()) {
-        // Too soon for another repaint: hold the painting back, but still handle input so a
-        // press of CmdCancel is seen now. The timer repaints once the interval is over.
-        setUpdatesEnabled(false);
-        repaintTimer_.start();
+        // A frame: paint the window now, synchronously, with what the last point set.
+        if (!updatesEnabled()) setUpdatesEnabled(true);
+        if (isVisible()) repaint();
+        sinceRepaint_.restart();
+        ++repaints_;
     }
+    // Between frames painting is held back, while input is still handled so that a press of
+    // CmdCancel is seen at once. When no further point comes, the timer restores painting.
+    if (updatesEnabled()) setUpdatesEnabled(false);
+    repaintTimer_.start();
     QCoreApplication::processEvents();
 }
 

@@ -48,11 +48,12 @@ public:
     void ShowDialog();
     void HideDialog();
     // Lets pending window events run. Every call handles input (so a press of CmdCancel is
-    // seen at once); the window is repainted at most 60 times a second.
+    // seen at once); the window is repainted at most 60 times a second, each time with the
+    // labels and the bar as the last point left them.
     void DoEvents();
-    // Lets the next pending events repaint the whole window (also after a held-back repaint).
+    // Ends the holding back of repaints (between operations, under a question box).
     void AllowRepaint();
-    // How many times DoEvents let the window repaint (for tests and the benchmark).
+    // How many times DoEvents repainted the window (for tests and the benchmark).
     int RepaintCount() const { return repaints_; }
 
     // The frmDialog that exists now (one at a time), or nullptr.

@@ -3,6 +3,8 @@
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QScreen>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -106,6 +108,27 @@ TEST(FrmDialog, BarGrowsWithoutClearingAndClearsOnRequest) {
     EXPECT_TRUE(p.Form()->isVisible());
     p.Hide();
     EXPECT_FALSE(p.Form()->isVisible());
+}
+
+TEST(FrmDialog, TheScreenShowsTheProgressWhilePointsComeFast) {
+    wxh::FrmDialogProgress p;
+    p.SetNowFile("fast.dat");
+    p.Show();
+    QElapsedTimer clock;
+    clock.start();
+    int x = 0;
+    while (clock.elapsed() < 300) {   // a point every millisecond, as a fast disk gives them
+        QThread::usleep(1000);
+        p.FillProgBar(x = std::min(x + 1, 200));
+        p.DoEvents();
+    }
+    // What the window system shows, not what the widget would paint when asked.
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QImage shown = screen->grabWindow(p.Form()->winId()).toImage();
+    ASSERT_FALSE(shown.isNull());
+    const QPoint bar = p.Form()->ProgBar->geometry().topLeft() + QPoint(50, 5);
+    EXPECT_EQ(shown.pixelColor(bar * shown.devicePixelRatio()), QColor(255, 0, 0));
+    EXPECT_GE(p.Form()->RepaintCount(), 5);
 }
 
 TEST(FrmDialog, OneWindowPerObjectCreatedHiddenAndDestroyedWithIt) {
