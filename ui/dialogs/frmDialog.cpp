@@ -91,7 +91,11 @@ frmDialog::frmDialog(QWidget* owner)
 
     repaintTimer_.setSingleShot(true);
     repaintTimer_.setInterval(kRepaintIntervalMs);
-    connect(&repaintTimer_, &QTimer::timeout, this, [this] { AllowRepaint(); });
+    connect(&repaintTimer_, &QTimer::timeout, this, [this] {
+        // Painting comes back once no point has come for a whole interval.
+        if (sincePoint_.isValid() && sincePoint_.elapsed() < kRepaintIntervalMs) repaintTimer_.start();
+        else AllowRepaint();
+    });
 
     currentInstance() = this;
     Form_Load();
@@ -151,7 +155,8 @@ void frmDialog::DoEvents() {
     // Between frames painting is held back, while input is still handled so that a press of
     // CmdCancel is seen at once. When no further point comes, the timer restores painting.
     if (updatesEnabled()) setUpdatesEnabled(false);
-    repaintTimer_.start();
+    sincePoint_.restart();
+    if (!repaintTimer_.isActive()) repaintTimer_.start();
     QCoreApplication::processEvents();
 }
 
@@ -183,10 +188,14 @@ void FrmDialogProgress::SetPer(const std::string& caption) {
 }
 
 void FrmDialogProgress::ClearProgBar() {
+    barRight_ = -1;
     if (form_) form_->ProgBar->Cls();
 }
 
 void FrmDialogProgress::FillProgBar(int32_t x) {
+    // The box always starts at (0, 0): one no wider than the drawn bar changes no pixel.
+    if (x <= barRight_) return;
+    barRight_ = x;
     if (form_) form_->ProgBar->FillBox(0, 0, x, 13, QColor(255, 0, 0));
 }
 

@@ -65,6 +65,7 @@ protected:
 private:
     QPointer<QWidget> owner_;
     QElapsedTimer sinceRepaint_;
+    QElapsedTimer sincePoint_;
     QTimer repaintTimer_;
     bool shownOnce_ = false;
     int repaints_ = 0;
@@ -93,6 +94,7 @@ public:
 
 private:
     QPointer<frmDialog> form_;
+    int32_t barRight_ = -1;   // right edge of the drawn bar since it was last cleared
 };
 
 // The window program's overwrite question: path + "に上書きしてもいいですか？",
