@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QSet>
 
@@ -95,6 +96,8 @@ QImage RenderWmf(const QByteArray& bytes) {
 }
 
 QImage LoadPicture(const QString& path) {
+    // Regular files only: opening a named pipe or a device could wait for ever.
+    if (!QFileInfo(path).isFile()) return QImage();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return QImage();
     const QByteArray head = file.peek(64);

@@ -1,6 +1,7 @@
 // The picture loader: every format the preview names loads, anything else gives nothing.
 #include <QColor>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "support/TempDir.h"
 #include "ui/controls/PictureLoader.h"
@@ -76,6 +77,9 @@ TEST(PictureLoader, BrokenAndForeignFilesGiveNothing) {
     EXPECT_TRUE(wxh::LoadPicture(QString::fromStdString(tmp.file("missing.bmp"))).isNull());
     EXPECT_TRUE(wxh::LoadPicture(tmp.path().c_str()).isNull());   // a folder
     EXPECT_FALSE(wxh::LooksLikeWmf(QByteArray("GIF89a")));
+    // A named pipe with no writer gives nothing at once instead of waiting for data.
+    ASSERT_EQ(::mkfifo(tmp.file("pipe.bmp").c_str(), 0600), 0);
+    EXPECT_TRUE(wxh::LoadPicture(QString::fromStdString(tmp.file("pipe.bmp"))).isNull());
 }
 
 }  // namespace
