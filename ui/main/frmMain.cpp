@@ -48,9 +48,29 @@ QString executableFolder() {
     return dir.isEmpty() ? QDir::currentPath() : dir;
 }
 
+}  // namespace
+
+// Places where installed software lives. A program started from one of them keeps its
+// settings in the user's configuration folder even when the folder happens to be writable
+// (as /usr/bin is for root), so that it never writes beside system files.
+bool frmMain::IsInstalledLocation(const QString& folder) {
+    const QString path = QFileInfo(folder).canonicalFilePath();
+    if (path.isEmpty()) return false;
+    const QString localBin = QDir::homePath() + QStringLiteral("/.local");
+    for (const QString& root : {QStringLiteral("/usr"), QStringLiteral("/opt"), QStringLiteral("/bin"),
+                                QStringLiteral("/sbin"), localBin}) {
+        if (path == root || path.startsWith(root + QLatin1Char('/'))) return true;
+    }
+    return false;
+}
+
+namespace {
+
+// The executable's folder serves as the program's folder (settings, default release folder)
+// only for a copy that runs on its own: a writable folder outside the installed places.
 bool folderWritable(const QString& folder) {
     const QFileInfo info(folder);
-    return info.isDir() && info.isWritable();
+    return info.isDir() && info.isWritable() && !frmMain::IsInstalledLocation(folder);
 }
 
 // A decimal integer as the settings file stores it: optional blanks and sign, digits.

@@ -111,9 +111,11 @@ public:
     static QStringList UsageText();
 
     // --- where the settings live -------------------------------------------------------
-    // The program's folder: the executable's folder when it is writable, else the home folder.
+    // The program's folder: the executable's folder when it is writable and not a place
+    // where installed software lives (/usr, /opt, /bin, /sbin, ~/.local), else the home folder.
     static QString ProgramFolder();
-    // "WX_HOLLIN.ini" beside the executable when that folder is writable, else in the
+    static bool IsInstalledLocation(const QString& folder);
+    // "WX_HOLLIN.ini" beside the executable when the program's folder is that folder, else in the
     // user's configuration folder.
     static QString SettingsFilePath();
     // For tests: use these instead (empty strings restore the real locations).

@@ -8,6 +8,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("wx-hollin"));
     QApplication::setOrganizationName(QStringLiteral("WXHollin"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.wxhollin.WXHollin"));
     QFont font(QStringLiteral("IPAPGothic"));
     font.setPointSize(9);
     QApplication::setFont(font);

@@ -283,3 +283,16 @@ TEST(FrmMainLayout, WindowControlsMenusAndTexts) {
 }
 
 }  // namespace
+
+// Root can write to /usr/bin: an installed program must still keep its settings and its
+// default release folder away from the system's folders.
+TEST(SettingsLocation, InstalledPlacesNeverHoldTheSettings) {
+    EXPECT_TRUE(frmMain::IsInstalledLocation(QStringLiteral("/usr/bin")));
+    EXPECT_TRUE(frmMain::IsInstalledLocation(QStringLiteral("/usr/local/bin")));
+    EXPECT_TRUE(frmMain::IsInstalledLocation(QStringLiteral("/bin")));
+    EXPECT_FALSE(frmMain::IsInstalledLocation(QStringLiteral("/usr2")));
+    wxh::test::TempDir dir;
+    EXPECT_FALSE(frmMain::IsInstalledLocation(QString::fromStdString(dir.str())));
+    // A folder that does not exist is no installed place either.
+    EXPECT_FALSE(frmMain::IsInstalledLocation(QString::fromStdString(dir.file("gone"))));
+}
