@@ -8,6 +8,7 @@
 
 #include "common/globals.h"
 #include "crow/WxhObject.h"
+#include "ui/controls/SizeText.h"
 #include "ui/controls/seams.h"
 #include "ui/controls/twips.h"
 
@@ -32,24 +33,6 @@ frmFileList::frmFileList(QWidget* parent)
     CrowList->setSelectionMode(QAbstractItemView::SingleSelection);
 
     Form_Load();
-}
-
-QString frmFileList::SizeText(int64_t bytes) {
-    if (bytes < 1000) return QString::number(bytes) + QStringLiteral("B");
-    const bool mega = bytes >= 1000000;
-    // hundredths of the unit, cut off
-    const int64_t q = mega ? bytes / 10000 : bytes / 10;
-    const int64_t whole = q / 100;
-    const int64_t frac = q % 100;
-    QString text = QString::number(whole);
-    if (frac != 0) {
-        text += QLatin1Char('.');
-        if (frac % 10 == 0)
-            text += QString::number(frac / 10);
-        else
-            text += QStringLiteral("%1").arg(frac, 2, 10, QLatin1Char('0'));
-    }
-    return text + (mega ? QStringLiteral("MB") : QStringLiteral("KB"));
 }
 
 void frmFileList::Form_Load() {
@@ -84,6 +67,6 @@ void frmFileList::Form_Load() {
     CrowList->addItem(QStringLiteral("ファイルリスト: "));
     for (int32_t i = 0; i < count; ++i) {
         CrowList->addItem(QStringLiteral("  ") + QString::fromStdString(names[static_cast<size_t>(i)]) +
-                          QStringLiteral("    ") + SizeText(sizes[static_cast<size_t>(i)]));
+                          QStringLiteral("    ") + wxh::SizeText(sizes[static_cast<size_t>(i)]));
     }
 }

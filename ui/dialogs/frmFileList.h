@@ -16,8 +16,4 @@ public:
 
     // Fills CrowList from wxh::ListCrowFile; runs once, from the constructor.
     void Form_Load();
-
-    // Size in decimal units, cut (never rounded up) to two decimals:
-    // 999 -> "999B", 1009 -> "1KB", 12345 -> "12.34KB", 1500000 -> "1.5MB".
-    static QString SizeText(int64_t bytes);
 };

@@ -24,7 +24,7 @@
 #include "ui/controls/seams.h"
 #include "ui/controls/twips.h"
 #include "ui/dialogs/frmDialog.h"
-#include "ui/main/SizeText.h"
+#include "ui/controls/SizeText.h"
 
 using wxh::Tw;
 using wxh::TwRect;

@@ -1,3 +1,4 @@
+#include "ui/controls/SizeText.h"
 #include "ui/dialogs/frmFileList.h"
 
 #include <QListWidget>
@@ -40,18 +41,18 @@ protected:
 };
 
 TEST(SizeText, ThresholdsCutNeverRound) {
-    EXPECT_EQ(frmFileList::SizeText(0), QStringLiteral("0B"));
-    EXPECT_EQ(frmFileList::SizeText(999), QStringLiteral("999B"));
-    EXPECT_EQ(frmFileList::SizeText(1000), QStringLiteral("1KB"));
-    EXPECT_EQ(frmFileList::SizeText(1009), QStringLiteral("1KB"));
-    EXPECT_EQ(frmFileList::SizeText(1010), QStringLiteral("1.01KB"));
-    EXPECT_EQ(frmFileList::SizeText(1500), QStringLiteral("1.5KB"));
-    EXPECT_EQ(frmFileList::SizeText(12345), QStringLiteral("12.34KB"));
-    EXPECT_EQ(frmFileList::SizeText(999999), QStringLiteral("999.99KB"));
-    EXPECT_EQ(frmFileList::SizeText(1000000), QStringLiteral("1MB"));
-    EXPECT_EQ(frmFileList::SizeText(1234567), QStringLiteral("1.23MB"));
-    EXPECT_EQ(frmFileList::SizeText(1500000), QStringLiteral("1.5MB"));
-    EXPECT_EQ(frmFileList::SizeText(2147483647), QStringLiteral("2147.48MB"));
+    EXPECT_EQ(wxh::SizeText(0), QStringLiteral("0B"));
+    EXPECT_EQ(wxh::SizeText(999), QStringLiteral("999B"));
+    EXPECT_EQ(wxh::SizeText(1000), QStringLiteral("1KB"));
+    EXPECT_EQ(wxh::SizeText(1009), QStringLiteral("1KB"));
+    EXPECT_EQ(wxh::SizeText(1010), QStringLiteral("1.01KB"));
+    EXPECT_EQ(wxh::SizeText(1500), QStringLiteral("1.5KB"));
+    EXPECT_EQ(wxh::SizeText(12345), QStringLiteral("12.34KB"));
+    EXPECT_EQ(wxh::SizeText(999999), QStringLiteral("999.99KB"));
+    EXPECT_EQ(wxh::SizeText(1000000), QStringLiteral("1MB"));
+    EXPECT_EQ(wxh::SizeText(1234567), QStringLiteral("1.23MB"));
+    EXPECT_EQ(wxh::SizeText(1500000), QStringLiteral("1.5MB"));
+    EXPECT_EQ(wxh::SizeText(2147483647), QStringLiteral("2147.48MB"));
 }
 
 TEST_F(ContentsList, WindowShape) {

@@ -1,7 +1,7 @@
 // Size texts of the preview panel: decimal units, cut to two decimals, never rounded up.
 #include <gtest/gtest.h>
 
-#include "ui/main/SizeText.h"
+#include "ui/controls/SizeText.h"
 
 TEST(SizeText, ThresholdsAndShortestForm) {
     const std::vector<std::pair<int64_t, const char*>> cases = {

@@ -1,4 +1,4 @@
-#include "ui/main/SizeText.h"
+#include "ui/controls/SizeText.h"
 
 namespace wxh {
 namespace {
