@@ -170,7 +170,9 @@ void frmMain::buildControls() {
     connect(FileList, &wxh::FileListBox::MouseDown, this, &frmMain::FileList_MouseDown);
     connect(FileView, &wxh::PictureBox::MouseDown, this, &frmMain::FileView_MouseDown);
     connect(FileView, &wxh::PictureBox::DblClick, this, &frmMain::FileView_DblClick);
-    connect(Image1, &wxh::ImageBox::Dropped, this, &frmMain::Image1_OLEDragDrop);
+    // The drop is answered at once and handled right after it: a release with its questions
+    // must not keep the program the files were dragged from waiting for the drop to end.
+    connect(Image1, &wxh::ImageBox::Dropped, this, &frmMain::Image1_OLEDragDrop, Qt::QueuedConnection);
     connect(Image1, &wxh::ImageBox::Clicked, this, &frmMain::Image1_Click);
 }
 

@@ -44,6 +44,7 @@ protected:
         QApplication::sendEvent(window, &enter);
         QDropEvent drop(QPointF(at), actions, data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(window, &drop);
+        QApplication::processEvents();   // the handler runs right after the drop
         delete data;
     }
     frmCrow* OpenCrowWindow() const {
