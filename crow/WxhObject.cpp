@@ -433,6 +433,11 @@ int32_t WxhObject::Impl::Pack(int gen, const std::string& dirPath, const std::st
     }
     for (const auto& f : files) PutU32(head, static_cast<uint32_t>(f.size));
 
+    // A file that replaces an existing one reaches the disk before the rename, so that a crash
+    // can never leave the old file lost and the new one incomplete. A new name has nothing to
+    // lose: its data stay in the page cache like any other program's writes.
+    struct stat old {};
+    const bool replacing = ::lstat(saveFileName.c_str(), &old) == 0;
     AtomicFile out;
     if (!out.Create(saveFileName)) return 2;
     if (!out.Write(head.data(), head.size())) return 2;
@@ -471,7 +476,7 @@ int32_t WxhObject::Impl::Pack(int gen, const std::string& dirPath, const std::st
             return 2;
         }
     }
-    if (!out.Commit(true)) {
+    if (!out.Commit(replacing)) {
         dlg().Hide();
         return 2;
     }
