@@ -285,16 +285,25 @@ struct WxhObject::Impl {
         uint8_t* buf = Chunk();
         int64_t done = 0;
         int64_t next = step > 0 ? step : INT64_MAX;
+        // Whole chunks are read and written; the transformation walks each chunk in pieces
+        // that end exactly at the progress points, so the points do not depend on the chunk
+        // size and the system calls stay large.
         while (done < size) {
-            const size_t n = static_cast<size_t>(std::min<int64_t>({static_cast<int64_t>(kChunk), size - done, next - done}));
+            const size_t n = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(kChunk), size - done));
             if (!read(buf, n)) return StreamResult::Failed;
-            xform(buf, n, done);
-            if (!write(buf, n)) return StreamResult::Failed;
-            done += static_cast<int64_t>(n);
-            if (done == next) {
-                next += step;
-                if (ProgressPoint(done, size)) return StreamResult::Cancelled;
+            int64_t at = done;
+            const int64_t end = done + static_cast<int64_t>(n);
+            while (at < end) {
+                const int64_t piece = std::min(end, next) - at;
+                xform(buf + (at - done), static_cast<size_t>(piece), at);
+                at += piece;
+                if (at == next) {
+                    next += step;
+                    if (ProgressPoint(at, size)) return StreamResult::Cancelled;
+                }
             }
+            if (!write(buf, n)) return StreamResult::Failed;
+            done = end;
         }
         return StreamResult::Done;
     }

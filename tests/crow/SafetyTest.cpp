@@ -72,7 +72,7 @@ TEST(Listing, WhatIsPackedAndInWhichOrder) {
 // (a) A failed pack leaves an older file of that name as it was and no temporary file.
 TEST(WriterSafety, FailureKeepsTheOldCrowFile) {
     TempDir src, out;
-    WriteFile(src.file("a"), PatternBytes(50000));
+    WriteFile(src.file("a"), PatternBytes(3 << 20));  // more than one read buffer
     const std::string crow = out.file("c.bmp");
     WriteFile(crow, "older");
     auto* dialog = new HeadlessProgress;
