@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/cli_support.h"
-#include "cli/crow_bytes.h"
+#include "support/CrowSamples.h"
 #include "support/TempDir.h"
 
 #include <sys/stat.h>

@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 
 #include "cli/cli_support.h"
-#include "cli/crow_bytes.h"
+#include "support/CrowSamples.h"
 #include "crow/WxhObject.h"
 #include "support/TempDir.h"
 

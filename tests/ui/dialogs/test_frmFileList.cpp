@@ -8,7 +8,7 @@
 #include "support/TempDir.h"
 #include "ui/controls/seams.h"
 #include "ui/controls/twips.h"
-#include "ui/dialogs/crow_samples.h"
+#include "support/CrowSamples.h"
 
 namespace {
 

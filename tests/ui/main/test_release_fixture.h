@@ -14,7 +14,7 @@
 #include "support/TempDir.h"
 #include "ui/controls/DriveListBox.h"
 #include "ui/controls/seams.h"
-#include "ui/dialogs/crow_samples.h"
+#include "support/CrowSamples.h"
 #include "ui/main/frmMain.h"
 
 namespace wxh::test {

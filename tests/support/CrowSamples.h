@@ -1,8 +1,11 @@
 #pragma once
-// Crow files built byte by byte in the tests, independently of the writer.
+// Crow files built byte by byte in the tests, independently of the container's own writer, so
+// that the tool and the windows are tested against files whose every byte the test chose.
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "support/TempDir.h"
 
 namespace wxh::test {
 
@@ -77,6 +80,44 @@ inline std::string WorkedExample() {
         0x41, 0x2e, 0x54, 0x58, 0x54, 0x05, 0x00, 0x42, 0x2e, 0x54, 0x58, 0x54, 0x05, 0x00, 0x00, 0x00,
         0x03, 0x00, 0x00, 0x00, 0x69, 0x66, 0x6d, 0x6d, 0x70, 0x62, 0x63, 0x64};
     return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+// The windows' tests name these differently, draw a key number other than 1 by default, and
+// give every generation its exact length as bfSize.
+using PackedFile = Packed;
+
+inline std::string MakeCrowBytes(int version, const std::vector<Packed>& files, int32_t keyNumber = 1234,
+                                 const std::string& password = std::string()) {
+    const int64_t length = static_cast<int64_t>(BuildCrow(version, files, keyNumber, password).size());
+    return BuildCrow(version, files, keyNumber, password, length);
+}
+
+inline void WriteCrow(const std::string& path, int version, const std::vector<Packed>& files,
+                      int32_t keyNumber = 1234, const std::string& password = std::string()) {
+    WriteFile(path, MakeCrowBytes(version, files, keyNumber, password));
+}
+
+// An ordinary 2 x 2 24-bit bitmap (not a Crow file).
+inline std::string PlainBitmapBytes() {
+    std::string b = "BM";
+    PutLE(b, 70, 4);
+    PutLE(b, 0, 4);
+    PutLE(b, 54, 4);
+    PutLE(b, 40, 4);
+    PutLE(b, 2, 4);
+    PutLE(b, 2, 4);
+    PutLE(b, 1, 2);
+    PutLE(b, 24, 2);
+    PutLE(b, 0, 4);
+    PutLE(b, 16, 4);
+    PutLE(b, 2835, 4);
+    PutLE(b, 2835, 4);
+    PutLE(b, 0, 4);
+    PutLE(b, 0, 4);
+    // two rows of two pixels, each row padded to 8 bytes
+    b += std::string("\x00\x00\xff\xff\xff\xff\x00\x00", 8);
+    b += std::string("\xff\x00\x00\x00\xff\x00\x00\x00", 8);
+    return b;
 }
 
 }  // namespace wxh::test
