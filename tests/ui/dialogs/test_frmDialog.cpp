@@ -12,6 +12,7 @@
 
 #include "crow/WxhObject.h"
 #include "support/TempDir.h"
+#include "support/QtPrint.h"
 #include "ui/controls/seams.h"
 #include "ui/controls/twips.h"
 #include "ui/dialogs/frmDialog.h"
@@ -19,9 +20,6 @@
 using namespace wxh::test;
 namespace fs = std::filesystem;
 
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
 
 namespace {
 

@@ -12,15 +12,13 @@
 #include "crow/WxhObject.h"
 #include "support/TempDir.h"
 #include "ui/controls/picture_samples.h"
+#include "support/QtPrint.h"
 #include "ui/controls/seams.h"
 #include "ui/main/frmMain.h"
 
 using namespace wxh::test;
 namespace fs = std::filesystem;
 
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
 
 namespace {
 
