@@ -22,6 +22,8 @@ bool AtomicFile::Create(const std::string& target) {
     Discard();
     if (target.empty() || target.back() == '/') return false;
     const std::string folder = FolderOf(target);
+    struct stat old {};
+    replacing_ = ::lstat(target.c_str(), &old) == 0;
     static thread_local std::mt19937_64 gen{std::random_device{}() ^ static_cast<uint64_t>(::getpid())};
     for (int attempt = 0; attempt < 100; ++attempt) {
         char name[40];

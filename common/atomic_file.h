@@ -24,6 +24,10 @@ public:
     // Closes the temporary file and renames it over the target. With sync, the data reach
     // the disk before the rename. False (temporary file removed) on failure.
     bool Commit(bool sync = true);
+    // Renames over the target, flushing to the disk first only when something stood at the
+    // target's name at Create(): an old file must never be lost to a crash, while a new name
+    // has nothing to lose.
+    bool CommitFlushingIfReplacing() { return Commit(replacing_); }
     // Closes and removes the temporary file; the target stays as it was.
     void Discard();
 
@@ -32,6 +36,7 @@ public:
 
 private:
     int fd_ = -1;
+    bool replacing_ = false;
     std::string temp_;
     std::string target_;
 };

@@ -442,11 +442,6 @@ int32_t WxhObject::Impl::Pack(int gen, const std::string& dirPath, const std::st
     }
     for (const auto& f : files) PutU32(head, static_cast<uint32_t>(f.size));
 
-    // A file that replaces an existing one reaches the disk before the rename, so that a crash
-    // can never leave the old file lost and the new one incomplete. A new name has nothing to
-    // lose: its data stay in the page cache like any other program's writes.
-    struct stat old {};
-    const bool replacing = ::lstat(saveFileName.c_str(), &old) == 0;
     AtomicFile out;
     if (!out.Create(saveFileName)) return 2;
     if (!out.Write(head.data(), head.size())) return 2;
@@ -485,7 +480,7 @@ int32_t WxhObject::Impl::Pack(int gen, const std::string& dirPath, const std::st
             return 2;
         }
     }
-    if (!out.Commit(replacing)) {
+    if (!out.CommitFlushingIfReplacing()) {
         dlg().Hide();
         return 2;
     }
@@ -545,8 +540,6 @@ int32_t WxhObject::Impl::Release(int gen, const std::string& openFileName, const
             if (!r.Skip(size)) return fail(2);
             continue;
         }
-        struct stat old {};
-        const bool replacing = ::lstat(target.c_str(), &old) == 0;
         AtomicFile out;
         if (!out.Create(target)) return fail(2);
         const auto read = [&](uint8_t* buf, size_t n) { return r.Read(buf, n); };
@@ -562,8 +555,7 @@ int32_t WxhObject::Impl::Release(int gen, const std::string& openFileName, const
             res = Stream(size, 0, read, [](uint8_t*, size_t, int64_t) {}, write);
         }
         if (res == StreamResult::Cancelled) return Cancelled();  // out's temporary file goes with it
-        // Data replacing an existing file reach the disk before the rename.
-        if (res == StreamResult::Failed || !out.Commit(replacing)) return fail(2);
+        if (res == StreamResult::Failed || !out.CommitFlushingIfReplacing()) return fail(2);
     }
     if (gen != 1) dlg().Hide();
     return 0;
