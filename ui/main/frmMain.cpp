@@ -68,9 +68,11 @@ namespace {
 
 // The executable's folder serves as the program's folder (settings, default release folder)
 // only for a copy that runs on its own: a writable folder outside the installed places.
-bool folderWritable(const QString& folder) {
-    const QFileInfo info(folder);
-    return info.isDir() && info.isWritable() && !frmMain::IsInstalledLocation(folder);
+// Empty when it does not serve.
+QString portableFolder() {
+    const QString exe = executableFolder();
+    const QFileInfo info(exe);
+    return info.isDir() && info.isWritable() && !frmMain::IsInstalledLocation(exe) ? exe : QString();
 }
 
 // A decimal integer as the settings file stores it: optional blanks and sign, digits.
@@ -248,14 +250,14 @@ void frmMain::buildMenus() {
 
 QString frmMain::ProgramFolder() {
     if (!programFolderOverride().isEmpty()) return programFolderOverride();
-    const QString exe = executableFolder();
-    return folderWritable(exe) ? exe : QDir::homePath();
+    const QString exe = portableFolder();
+    return exe.isEmpty() ? QDir::homePath() : exe;
 }
 
 QString frmMain::SettingsFilePath() {
     if (!settingsOverride().isEmpty()) return settingsOverride();
-    const QString exe = executableFolder();
-    if (folderWritable(exe)) return QString::fromStdString(wxh::AddPathSep(exe.toStdString())) + kSettingsName;
+    const QString exe = portableFolder();
+    if (!exe.isEmpty()) return QString::fromStdString(wxh::AddPathSep(exe.toStdString())) + kSettingsName;
     QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     if (config.isEmpty()) config = QDir::homePath();
     return QString::fromStdString(wxh::AddPathSep(config.toStdString())) + kSettingsName;
