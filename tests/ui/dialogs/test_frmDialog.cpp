@@ -216,17 +216,21 @@ protected:
         for (int i = 0; i < 5; ++i) WriteFile(src + "/" + names[i], PatternBytes(60000 + 10000 * size_t(i), uint32_t(i + 7)));
         out = tmp.file("out.bmp");
     }
+    // A factory of real progress windows that records every point; watched is set to the one made.
+    static wxh::ProgressDialogFactory Watching(WatchedDialog*& watched) {
+        return [&watched] {
+            auto d = std::make_unique<WatchedDialog>();
+            watched = d.get();
+            return d;
+        };
+    }
     TempDir tmp;
     std::string src, out;
 };
 
 TEST_F(PackTest, LabelsAndBarFollowEveryPoint) {
     WatchedDialog* watched = nullptr;
-    wxh::WxhObject object([&] {
-        auto d = std::make_unique<WatchedDialog>();
-        watched = d.get();
-        return d;
-    }, &wxh::GuiOverwriteQuestion::Shared());
+    wxh::WxhObject object(Watching(watched), &wxh::GuiOverwriteQuestion::Shared());
     ASSERT_EQ(object.Crow2(src + "/", out), 0);
     ASSERT_NE(watched, nullptr);
     EXPECT_GE(watched->points.size(), 15u);   // 60,000 to 100,000 bytes a file, a point every 18,877
@@ -282,11 +286,7 @@ TEST_F(PackTest, CancelButtonClickedWhileTheGuiObjectReleases) {
 TEST_F(PackTest, RepaintsAreThrottledWhilePointsAreNot) {
     WriteFile(src + "/big.dat", PatternBytes(8 * 1024 * 1024, 3));
     WatchedDialog* watched = nullptr;
-    wxh::WxhObject object([&] {
-        auto d = std::make_unique<WatchedDialog>();
-        watched = d.get();
-        return d;
-    }, &wxh::GuiOverwriteQuestion::Shared());
+    wxh::WxhObject object(Watching(watched), &wxh::GuiOverwriteQuestion::Shared());
     QElapsedTimer clock;
     clock.start();
     ASSERT_EQ(object.Crow2(src + "/", out), 0);
