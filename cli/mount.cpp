@@ -220,7 +220,9 @@ fuse_entry_param EntryParam(const MountedCrow& m, fuse_ino_t ino) {
 
 void OpInit(void*, fuse_conn_info* conn) {
     conn->max_read = kMaxRead;
-    // No open, release, opendir or flush requests: nothing happens at those moments.
+    // No open, release, opendir or flush requests: nothing happens at those moments. The kernel
+    // learns it from the first ENOSYS answer and opens by itself from then on; writing is
+    // refused by the read-only mount and the modes.
     if (conn->capable & FUSE_CAP_NO_OPEN_SUPPORT) conn->want |= FUSE_CAP_NO_OPEN_SUPPORT;
     if (conn->capable & FUSE_CAP_NO_OPENDIR_SUPPORT) conn->want |= FUSE_CAP_NO_OPENDIR_SUPPORT;
     // A listing brings every file's attributes along, so that tar and ls need no lookups.
@@ -256,12 +258,7 @@ void OpGetattr(fuse_req_t req, fuse_ino_t ino, fuse_file_info*) {
     fuse_reply_attr(req, &st, kCacheSeconds);
 }
 
-// Only reached by kernels that ask: nothing to prepare, no write access.
-void OpOpen(fuse_req_t req, fuse_ino_t ino, fuse_file_info* fi) {
-    if (!State(req).Entry(ino)) fuse_reply_err(req, ino == kRootIno ? EISDIR : ENOENT);
-    else if ((fi->flags & O_ACCMODE) != O_RDONLY) fuse_reply_err(req, EROFS);
-    else fuse_reply_open(req, fi);
-}
+void OpNoOpen(fuse_req_t req, fuse_ino_t, fuse_file_info*) { fuse_reply_err(req, ENOSYS); }
 
 void OpRead(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, fuse_file_info*) {
     MountedCrow& m = State(req);
@@ -453,7 +450,8 @@ int RunMount(const MountRequest& rq, const PasswordGetter& getPassword) {
     ops.init = OpInit;
     ops.lookup = OpLookup;
     ops.getattr = OpGetattr;
-    ops.open = OpOpen;
+    ops.open = OpNoOpen;
+    ops.opendir = OpNoOpen;
     ops.read = OpRead;
     ops.readdir = OpReaddir;
     ops.readdirplus = OpReaddirplus;

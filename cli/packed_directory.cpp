@@ -21,31 +21,20 @@ public:
     explicit Reader(int fd) : fd_(fd) {}
 
     // Exactly n bytes, or false (end of file or an error).
-    bool Read(void* dst, size_t n) {
-        char* out = static_cast<char*>(dst);
-        while (n > 0) {
-            if (at_ == len_ && !Fill()) return false;
-            const size_t k = std::min(n, len_ - at_);
-            std::copy(buf_ + at_, buf_ + at_ + k, out);
-            at_ += k;
-            out += k;
-            n -= k;
-        }
-        return true;
-    }
+    bool Read(void* dst, size_t n) { return ReadSome(dst, n) == static_cast<ssize_t>(n); }
 
-    // Up to n bytes; the rest of dst stays as it was (a short file reads as zeros there).
-    bool ReadSome(void* dst, size_t n) {
+    // Up to n bytes, fewer only at the end of the file; -1 on an error.
+    ssize_t ReadSome(void* dst, size_t n) {
         char* out = static_cast<char*>(dst);
-        while (n > 0) {
-            if (at_ == len_ && !Fill()) return !failed_;
-            const size_t k = std::min(n, len_ - at_);
-            std::copy(buf_ + at_, buf_ + at_ + k, out);
+        size_t got = 0;
+        while (got < n) {
+            if (at_ == len_ && !Fill()) return failed_ ? -1 : static_cast<ssize_t>(got);
+            const size_t k = std::min(n - got, len_ - at_);
+            std::copy(buf_ + at_, buf_ + at_ + k, out + got);
             at_ += k;
-            out += k;
-            n -= k;
+            got += k;
         }
-        return true;
+        return static_cast<ssize_t>(got);
     }
 
     int64_t Position() const { return pos_ - static_cast<int64_t>(len_ - at_); }
@@ -80,8 +69,8 @@ DirectoryProblem ReadPackedDirectory(int fd, PackedDirectory& d) {
     d.length = st.st_size;
 
     Reader r(fd);
-    uint8_t h[58] = {};
-    if (!r.ReadSome(h, sizeof h)) return DirectoryProblem::Unreadable;
+    uint8_t h[58] = {};  // a short file reads as zeros past its end
+    if (r.ReadSome(h, sizeof h) < 0) return DirectoryProblem::Unreadable;
     const std::string magic(reinterpret_cast<const char*>(h + 54), 4);
     if (magic == "CRW1") d.generation = 1;
     else if (magic == "CRW2") d.generation = 2;
