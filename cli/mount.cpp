@@ -333,6 +333,28 @@ void OpStatfs(fuse_req_t req, fuse_ino_t) {
     fuse_reply_statfs(req, &s);
 }
 
+// The kernel reads ahead 128 KiB at a time on a FUSE mount; a sequential reader gets on faster
+// with larger requests. Root may raise it for this mount's own device, once the kernel has
+// taken the answer to its first request (which sets it); the device comes from the mount
+// table, since a stat of the mount point would have to be served by the caller itself.
+void RaiseReadAhead(const std::string& mountPoint) {
+    FILE* table = std::fopen("/proc/self/mountinfo", "re");
+    if (!table) return;
+    char line[4096];
+    std::string device;
+    while (std::fgets(line, sizeof line, table)) {
+        char dev[64], root[PATH_MAX], where[PATH_MAX];
+        if (std::sscanf(line, "%*d %*d %63s %4095s %4095s", dev, root, where) == 3 && mountPoint == where)
+            device = dev;  // the last one mounted there
+    }
+    std::fclose(table);
+    if (device.empty()) return;
+    FILE* knob = std::fopen(("/sys/class/bdi/" + device + "/read_ahead_kb").c_str(), "we");
+    if (!knob) return;
+    std::fprintf(knob, "%zu\n", kMaxRead / 1024);
+    std::fclose(knob);
+}
+
 // ---- serving ---------------------------------------------------------------------------
 
 volatile std::sig_atomic_t g_stop = 0;
@@ -353,8 +375,9 @@ sigset_t StopSignals() {
 }
 
 // Serves requests until the folder is unmounted or a stop signal came. 0, or an errno value.
-int Serve(fuse_session* se, const sigset_t& waitMask) {
+int Serve(fuse_session* se, const sigset_t& waitMask, const std::string& mountPoint) {
     fuse_buf buf {};
+    bool first = true;
     int failure = 0;
     const int fd = fuse_session_fd(se);
     while (g_stop == 0 && !fuse_session_exited(se)) {
@@ -373,6 +396,8 @@ int Serve(fuse_session* se, const sigset_t& waitMask) {
             break;
         }
         fuse_session_process_buf(se, &buf);
+        if (first && ::geteuid() == 0) RaiseReadAhead(mountPoint);
+        first = false;
     }
     std::free(buf.mem);
     return failure;
@@ -481,7 +506,7 @@ int RunMount(const MountRequest& rq, const PasswordGetter& getPassword) {
             PrintableName(rq.mountPoint) + "' unmounts it");
     }
 
-    const int failure = Serve(se, waitMask);
+    const int failure = Serve(se, waitMask, mountPoint);
     fuse_session_unmount(se);
     fuse_session_destroy(se);
     ::close(m.fd);
