@@ -4,8 +4,8 @@
 #include <vector>
 
 // What `crow mount` needs to know of a Crow file: its generation and key, and where each
-// packed file lies. Read in one place, with the refusals of releasing, so that a file the
-// release would refuse is never mounted.
+// packed file lies. Read in one place, through the core's directory parser and release name
+// check in releasing's order, so that a file the release would refuse is never mounted.
 namespace wxh::cli {
 
 struct PackedEntry {
@@ -37,8 +37,7 @@ enum class DirectoryProblem {
     DataShort,      // the data area is shorter than the sizes add up to
 };
 
-// Reads the directory of the Crow file open as fd (from its start, with pread: the file
-// position is left alone).
+// Reads the directory of the Crow file open as fd, from its start (fd's position must be 0).
 DirectoryProblem ReadPackedDirectory(int fd, PackedDirectory& out);
 
 // The key of a CRW3 file: from its KeyNumber, or (KeyNumber 0) from the password.
