@@ -46,8 +46,9 @@ const char* const kMountHelp =
     "  -q, --quiet        say nothing while mounted\n"
     "  -h, --help         show this help\n"
     "\n"
-    "If CROWFILE changes length, changes or is removed while mounted, reads fail with an\n"
-    "input/output error. A wrong password is not detected: the files read wrong.\n";
+    "If CROWFILE changes or is removed while mounted, reads fail with an input/output\n"
+    "error (bytes read before may still come from memory, as they were); wrong bytes are\n"
+    "never returned. A wrong password is not detected: the files read wrong.\n";
 
 namespace {
 
