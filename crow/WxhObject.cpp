@@ -262,7 +262,7 @@ struct WxhObject::Impl {
     void ProgressStart(const std::string& name, int64_t size, bool show) {
         dlg().SetNowFile(name);
         dlg().ClearProgBar();
-        dlg().SetPer(PerCaption(size));
+        dlg().SetPer(size);
         dlg().OnFileStart(name, size);
         if (show) dlg().Show();
         dlg().DoEvents();
@@ -270,7 +270,7 @@ struct WxhObject::Impl {
 
     // One progress point; true when the user has cancelled.
     bool ProgressPoint(int64_t done, int64_t size) {
-        dlg().SetPer(PerCaption(size - done));
+        dlg().SetPer(size - done);
         dlg().FillProgBar(static_cast<int32_t>(done * 250 / size));
         dlg().OnPoint(done, size);
         dlg().DoEvents();
