@@ -138,24 +138,32 @@ void frmDialog::FillProgress(int x) {
     if (x > bar_) bar_ = x;   // a box no wider than the drawn bar changes no pixel
 }
 
-void frmDialog::pushProgress() {
+void frmDialog::pushProgress(bool paint) {
+    // paint: repaint at once what changed, and only that (a frame costs two small widgets).
+    paint = paint && isVisible();
     if (fileChanged_) {
         NowFile->setText(file_);
         fileChanged_ = false;
+        if (paint) NowFile->repaint();
     }
     if (remainingChanged_) {
         Per->setText(PerCaption(remaining_));
         remainingChanged_ = false;
+        if (paint) Per->repaint();
     }
+    bool barChanged = false;
     if (barCleared_) {
         ProgBar->Cls();
         drawnBar_ = -1;
         barCleared_ = false;
+        barChanged = true;
     }
     if (bar_ > drawnBar_) {
         ProgBar->FillBox(0, 0, bar_, 13, QColor(255, 0, 0));
         drawnBar_ = bar_;
+        barChanged = true;
     }
+    if (paint && barChanged) ProgBar->repaint();
 }
 
 void frmDialog::ShowDialog() {
@@ -205,8 +213,7 @@ void frmDialog::DoEvents() {
     if (frame) {
         framed_ = true;
         lastFrameNs_ = now;
-        pushProgress();
-        if (isVisible()) repaint();
+        pushProgress(true);
         ++repaints_;
     }
     if (frame || fileStart_ || now - lastEventsNs_ >= kEventsNs) {

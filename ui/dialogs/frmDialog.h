@@ -74,7 +74,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void pushProgress();
+    void pushProgress(bool paint = false);
 
     QPointer<QWidget> owner_;
     bool shownOnce_ = false;
