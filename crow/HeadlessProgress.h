@@ -7,8 +7,9 @@
 
 namespace wxh {
 
-// A progress window without a window: it keeps the file name, the remaining bytes and the cancel tag and calls
-// optional hooks, so the command-line tool and tests can follow and cancel an operation.
+// A progress window without a window: it keeps the file name, the remaining bytes and the
+// cancel tag and calls optional hooks, so the command-line tool and tests can follow and
+// cancel an operation.
 class HeadlessProgress : public ProgressDialog {
 public:
     // Called from DoEvents (the place where a real window would handle a cancel click).
@@ -42,6 +43,12 @@ public:
 
     // Asks the running operation to stop at its next progress point (as CmdCancel does).
     void RequestCancel() { tag_ = "1"; }
+    // Asks it to stop at the next file start or buffer as well (as a signal does in the tool).
+    void RequestStop() {
+        tag_ = "1";
+        stop_ = true;
+    }
+    bool StopRequested() const override { return stop_; }
 
     const std::string& NowFile() const { return nowFile_; }
     int64_t Per() const { return per_; }
@@ -54,6 +61,7 @@ private:
     std::string tag_;
     int32_t bar_ = 0;
     bool shown_ = false;
+    bool stop_ = false;
 };
 
 // The factory WxhObject uses when it is given none.
