@@ -203,17 +203,25 @@ int32_t PackFolder(ProgressDriver& progress, std::mt19937& rng, int gen, const s
         // The file's bytes go straight into the output buffer and are transformed there.
         int64_t done = 0;
         int64_t next = step;
+        bool endSeen = false;  // the read of the last piece asked for one byte more and got none
         while (done < f.size) {
             const size_t n = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(ob.Room()), f.size - done));
-            if (ReadFull(src.get(), ob.Free(), n) != static_cast<ssize_t>(n)) return failed();  // shrunk
+            // When the rest fits with a byte to spare, the same read also checks that the file
+            // did not grow (the spare byte is overwritten later).
+            const bool last = static_cast<int64_t>(n) == f.size - done && n < ob.Room();
+            const ssize_t got = ReadFull(src.get(), ob.Free(), last ? n + 1 : n);
+            if (got != static_cast<ssize_t>(n)) return failed();  // shrunk, or grew
+            const int64_t pointsBefore = next;
             if (progress.Transform(ob.Free(), done, done + static_cast<int64_t>(n), next, step, f.size, xform))
                 return progress.Cancelled(true);
+            endSeen = last && next == pointsBefore;  // after a point (events ran) look again at the end
+
             if (!ob.Commit(n)) return failed();
             done += static_cast<int64_t>(n);
             if (done < f.size && progress.StopRequested()) return progress.Cancelled(true);
         }
         uint8_t extra;
-        if (ReadFull(src.get(), &extra, 1) != 0) return failed();  // grew while it was packed
+        if (!endSeen && ReadFull(src.get(), &extra, 1) != 0) return failed();  // grew while it was packed
     }
     if (!ob.Flush()) return failed();
 
