@@ -68,13 +68,10 @@ private:
 // The folder part of a path ("." when it has none) and the name after it.
 void SplitPath(const std::string& path, std::string& folder, std::string& name) {
     const size_t at = path.rfind('/');
-    if (at == std::string::npos) {
-        folder = ".";
-        name = path;
-    } else {
-        folder = at == 0 ? "/" : path.substr(0, at);
-        name = path.substr(at + 1);
-    }
+    std::string f = at == std::string::npos ? std::string(1, '.') : at == 0 ? std::string(1, '/') : path.substr(0, at);
+    std::string n = at == std::string::npos ? path : path.substr(at + 1);
+    folder = std::move(f);
+    name = std::move(n);
 }
 
 OutputProblem Classify(const DestDir& dir, const std::string& name, EntryKind kind) {
