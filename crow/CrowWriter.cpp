@@ -21,14 +21,7 @@ using namespace crowfmt;
 
 namespace {
 
-constexpr size_t kBuffer = size_t{1} << 20;
-
-struct FreeDeleter {
-    void operator()(uint8_t* p) const { std::free(p); }
-};
-using AlignedBuffer = std::unique_ptr<uint8_t, FreeDeleter>;
-
-AlignedBuffer NewBuffer() { return AlignedBuffer(static_cast<uint8_t*>(std::aligned_alloc(4096, kBuffer))); }
+constexpr size_t kBuffer = kIoBuffer;
 
 // The Crow file's bytes on their way out: written in whole buffers, so the writes stay large
 // and aligned to the file's pages whatever the sizes of the packed files; the rest at the end.
@@ -170,7 +163,7 @@ int32_t PackFolder(ProgressDriver& progress, std::mt19937& rng, int gen, const s
     EntryKind oldKind = EntryKind::Missing;
     if (PrepareOutput(saveFileName, outDir, outName, old, oldKind) != OutputProblem::None) return 2;
 
-    AlignedBuffer buffer = NewBuffer();
+    IoBuffer buffer = NewIoBuffer();
     if (!buffer) return 2;
     NewFile out;  // nameless until complete: cancel or failure leave nothing
     if (!outDir.Create(out)) return 2;
