@@ -21,14 +21,7 @@ using namespace crowfmt;
 
 namespace {
 
-constexpr size_t kBuffer = size_t{1} << 20;
-
-struct FreeDeleter {
-    void operator()(uint8_t* p) const { std::free(p); }
-};
-using AlignedBuffer = std::unique_ptr<uint8_t, FreeDeleter>;
-
-AlignedBuffer NewBuffer() { return AlignedBuffer(static_cast<uint8_t*>(std::aligned_alloc(4096, kBuffer))); }
+constexpr size_t kBuffer = kIoBuffer;
 
 // The Crow file's bytes on their way out: written in whole buffers, so the writes stay large
 // and aligned to the file's pages whatever the sizes of the packed files; the rest at the end.
@@ -68,13 +61,10 @@ private:
 // The folder part of a path ("." when it has none) and the name after it.
 void SplitPath(const std::string& path, std::string& folder, std::string& name) {
     const size_t at = path.rfind('/');
-    if (at == std::string::npos) {
-        folder = ".";
-        name = path;
-    } else {
-        folder = at == 0 ? "/" : path.substr(0, at);
-        name = path.substr(at + 1);
-    }
+    std::string f = at == std::string::npos ? std::string(1, '.') : at == 0 ? std::string(1, '/') : path.substr(0, at);
+    std::string n = at == std::string::npos ? path : path.substr(at + 1);
+    folder = std::move(f);
+    name = std::move(n);
 }
 
 OutputProblem Classify(const DestDir& dir, const std::string& name, EntryKind kind) {
@@ -173,7 +163,7 @@ int32_t PackFolder(ProgressDriver& progress, std::mt19937& rng, int gen, const s
     EntryKind oldKind = EntryKind::Missing;
     if (PrepareOutput(saveFileName, outDir, outName, old, oldKind) != OutputProblem::None) return 2;
 
-    AlignedBuffer buffer = NewBuffer();
+    IoBuffer buffer = NewIoBuffer();
     if (!buffer) return 2;
     NewFile out;  // nameless until complete: cancel or failure leave nothing
     if (!outDir.Create(out)) return 2;
@@ -203,17 +193,25 @@ int32_t PackFolder(ProgressDriver& progress, std::mt19937& rng, int gen, const s
         // The file's bytes go straight into the output buffer and are transformed there.
         int64_t done = 0;
         int64_t next = step;
+        bool endSeen = false;  // the read of the last piece asked for one byte more and got none
         while (done < f.size) {
             const size_t n = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(ob.Room()), f.size - done));
-            if (ReadFull(src.get(), ob.Free(), n) != static_cast<ssize_t>(n)) return failed();  // shrunk
+            // When the rest fits with a byte to spare, the same read also checks that the file
+            // did not grow (the spare byte is overwritten later).
+            const bool last = static_cast<int64_t>(n) == f.size - done && n < ob.Room();
+            const ssize_t got = ReadFull(src.get(), ob.Free(), last ? n + 1 : n);
+            if (got != static_cast<ssize_t>(n)) return failed();  // shrunk, or grew
+            const int64_t pointsBefore = next;
             if (progress.Transform(ob.Free(), done, done + static_cast<int64_t>(n), next, step, f.size, xform))
                 return progress.Cancelled(true);
+            endSeen = last && next == pointsBefore;  // after a point (events ran) look again at the end
+
             if (!ob.Commit(n)) return failed();
             done += static_cast<int64_t>(n);
             if (done < f.size && progress.StopRequested()) return progress.Cancelled(true);
         }
         uint8_t extra;
-        if (ReadFull(src.get(), &extra, 1) != 0) return failed();  // grew while it was packed
+        if (!endSeen && ReadFull(src.get(), &extra, 1) != 0) return failed();  // grew while it was packed
     }
     if (!ob.Flush()) return failed();
 
