@@ -9,7 +9,7 @@
 #include "crow/WxhObject.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
-#include "ui/controls/picture_samples.h"
+#include "support/picture_samples.h"
 #include "ui/dialogs/frmCrow.h"
 #include "ui/dialogs/frmPassword.h"
 #include "ui/main/ProgramIcon.h"
