@@ -10,6 +10,8 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev
   # window program
   qt6-base-dev qt6-image-formats-plugins libwmf-dev fonts-ipafont-gothic
+  # the program's English translation (lupdate, lrelease) and Qt's own Japanese texts
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   # libwmf draws metafile text with these fonts; the font dialog tests need italic styles
   fonts-urw-base35 fonts-dejavu-core fonts-dejavu-extra
   # real X server for looking at the window and the desktop smoke test

@@ -93,7 +93,8 @@ TEST_F(Deb, ControlFieldsNameThePackageAndItsRealDependencies) {
     EXPECT_TRUE(deps.count("libc6")) << Field(deb_, "Depends");
     EXPECT_TRUE(deps.count("libstdc++6")) << Field(deb_, "Depends");
     if (has_.gui) {
-        for (const char* p : {"libqt6widgets6", "libqt6gui6", "libqt6core6", "fonts-ipafont-gothic"}) {
+        for (const char* p : {"libqt6widgets6", "libqt6gui6", "libqt6core6", "fonts-ipafont-gothic",
+                              "qt6-translations-l10n"}) {
             EXPECT_TRUE(deps.count(p)) << p << " missing from Depends: " << Field(deb_, "Depends");
         }
     }

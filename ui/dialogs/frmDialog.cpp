@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "ui/commands/Messages.h"
 #include "ui/controls/seams.h"
 #include "ui/controls/twips.h"
 
@@ -47,7 +48,7 @@ QFrame* makeLine(QWidget* parent, int x1, int y1, int x2, int y2, const QColor& 
 
 frmDialog::frmDialog(QWidget* owner)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), owner_(owner) {
-    setWindowTitle(QStringLiteral("処理中..."));
+    setWindowTitle(tr("処理中..."));
     setFixedSize(Tw(4005), Tw(1245));
     setAttribute(Qt::WA_DeleteOnClose, false);
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -65,11 +66,11 @@ frmDialog::frmDialog(QWidget* owner)
     NowFile->setGeometry(TwRect(120, 120, 2055, 255));
     NowFile->setObjectName(QStringLiteral("NowFile"));
 
-    Per = new QLabel(QStringLiteral("残り 0B"), this);
+    Per = new QLabel(tr("残り %1B").arg(0), this);
     Per->setGeometry(TwRect(1680, 840, 2175, 255));
     Per->setObjectName(QStringLiteral("Per"));
 
-    CmdCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    CmdCancel = new QPushButton(tr("キャンセル"), this);
     CmdCancel->setGeometry(TwRect(120, 720, 1335, 420));
     CmdCancel->setObjectName(QStringLiteral("CmdCancel"));
     CmdCancel->setProperty("Tag", QString());
@@ -223,8 +224,8 @@ void FrmDialogProgress::DoEvents() {
 int32_t GuiOverwriteQuestion::Ask(const std::string& path) {
     frmDialog* over = frmDialog::Instance();
     if (over) over->AllowRepaint();   // the window under the question paints as usual
-    const int answer = MsgBox(over, QString::fromStdString(path) + QStringLiteral("に上書きしてもいいですか？"),
-                              QStringLiteral("上書き確認"), true);
+    const int answer =
+        MsgBox(over, text::OverwriteQuestion(QString::fromStdString(path)), text::OverwriteTitle(), true);
     return answer == kMsgYes ? kMsgYes : kMsgNo;
 }
 

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QFont>
 
+#include "ui/language/Language.h"
 #include "ui/main/frmMain.h"
 
 int main(int argc, char** argv) {
@@ -9,6 +10,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("wx-hollin"));
     QApplication::setOrganizationName(QStringLiteral("WXHollin"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.wxhollin.WXHollin"));
+    // The user's language, before any window is made.
+    wxh::InstallTranslators(wxh::SystemLanguage());
     QFont font(QStringLiteral("IPAPGothic"));
     font.setPointSize(9);
     QApplication::setFont(font);
