@@ -485,7 +485,7 @@
     </message>
     <message>
         <source>レリーズ（全解凍）する？</source>
-        <translation>Release (extract) every file of it?</translation>
+        <translation>Release this Crow file (extract all)?</translation>
     </message>
     <message>
         <source>質問</source>
