@@ -16,10 +16,6 @@
 using wxh::Tw;
 using wxh::TwRect;
 
-QString frmConfig::ExtractCaption(const QString& folder) {
-    return wxh::text::ExtractCaption(folder);
-}
-
 frmConfig::frmConfig(QWidget* mainWindow)
     : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
@@ -120,7 +116,7 @@ void frmConfig::CmdOK_Click() {
     const QString folder = Dir1->Path();
     // The list always has a full path open; an empty or relative one is never stored.
     if (wxh::IsUsableFolder(folder)) {
-        if (mainWindow_) mainWindow_->setWindowTitle(ExtractCaption(folder));
+        if (mainWindow_) mainWindow_->setWindowTitle(wxh::text::ExtractCaption(folder));
         wxh::ExtractFolder = folder.toStdString();
     }
     wxh::OneFileNoFolder = ChkFolder->isChecked() ? 1 : 0;

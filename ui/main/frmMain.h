@@ -98,7 +98,7 @@ public:
     QString CurrentCrowFile() const;
     void SetCurrentCrowFile(const QString& pathOrNone);
     static const QString kNoFile;            // "ファイル未選択"
-    // Caption "W.X.Hollin    ファイルの解凍先> " + ExtractFolder.
+    // Caption "W.X.Hollin    ファイルの解凍先> " + ExtractFolder (wxh::text::ExtractCaption).
     void SetExtractCaption();
     static QString ExtractCaption(const QString& extractFolder);
     // The full path of the entry highlighted in DirList.
