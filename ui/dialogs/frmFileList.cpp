@@ -8,7 +8,7 @@
 
 #include "common/globals.h"
 #include "crow/WxhObject.h"
-#include "ui/controls/SizeText.h"
+#include "ui/commands/Descriptions.h"
 #include "ui/controls/seams.h"
 #include "ui/controls/twips.h"
 
@@ -59,14 +59,6 @@ void frmFileList::Form_Load() {
     const auto length = std::filesystem::file_size(std::filesystem::path(path), ec);
     const int64_t fileSize = ec ? 0 : static_cast<int64_t>(length);
 
-    CrowList->addItem(QString::fromStdString(path));
-    CrowList->addItem(tr("ファイルサイズ: %1ﾊﾞｲﾄ").arg(fileSize));
-    CrowList->addItem(tr("フォーマット: Crow%1").arg(ver));
-    CrowList->addItem(tr("総ファイル数: %1ファイル").arg(count));
-    CrowList->addItem(QString());
-    CrowList->addItem(tr("ファイルリスト: "));
-    for (int32_t i = 0; i < count; ++i) {
-        CrowList->addItem(QStringLiteral("  ") + QString::fromStdString(names[static_cast<size_t>(i)]) +
-                          QStringLiteral("    ") + wxh::SizeText(sizes[static_cast<size_t>(i)]));
-    }
+    const wxh::CrowInfo info{ver, infoEx, count, std::move(names), std::move(sizes)};
+    CrowList->addItems(wxh::ContentsLines(QString::fromStdString(path), fileSize, info));
 }

@@ -2,6 +2,25 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>Contents</name>
+    <message>
+        <source>ファイルサイズ: %1ﾊﾞｲﾄ</source>
+        <translation>Size: %1 bytes</translation>
+    </message>
+    <message>
+        <source>フォーマット: Crow%1</source>
+        <translation>Format: Crow%1</translation>
+    </message>
+    <message>
+        <source>総ファイル数: %1ファイル</source>
+        <translation>Files: %1</translation>
+    </message>
+    <message>
+        <source>ファイルリスト: </source>
+        <translation>Contents: </translation>
+    </message>
+</context>
+<context>
     <name>Messages</name>
     <message>
         <source>W.X.Hollin    ファイルの解凍先&gt; %1</source>
@@ -61,6 +80,45 @@
     <message>
         <source>上書き確認</source>
         <translation>Confirm Overwrite</translation>
+    </message>
+</context>
+<context>
+    <name>Preview</name>
+    <message>
+        <source>必要</source>
+        <translation>Required</translation>
+    </message>
+    <message>
+        <source>無し</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source> CrowFile: %1</source>
+        <translation> Crow file: %1</translation>
+    </message>
+    <message>
+        <source>   ファイルサイズ: %1</source>
+        <translation>   Size: %1</translation>
+    </message>
+    <message>
+        <source>   ファイルフォーマット: Crow%1</source>
+        <translation>   Format: Crow%1</translation>
+    </message>
+    <message>
+        <source>   パスワード: %1</source>
+        <translation>   Password: %1</translation>
+    </message>
+    <message>
+        <source>   含まれるファイル数: %1ファイル</source>
+        <translation>   Files inside: %1</translation>
+    </message>
+    <message>
+        <source>&#x3000;    %1&#x3000;&#x3000;%2</source>
+        <translation>     %1   %2</translation>
+    </message>
+    <message>
+        <source>      他 %1ファイル&#x3000;&#x3000;(詳細は右クリック)</source>
+        <translation>      and %1 more   (right-click for details)</translation>
     </message>
 </context>
 <context>
@@ -300,22 +358,6 @@
         <source>ファイルが開けません</source>
         <translation>Cannot open the file.</translation>
     </message>
-    <message>
-        <source>ファイルサイズ: %1ﾊﾞｲﾄ</source>
-        <translation>Size: %1 bytes</translation>
-    </message>
-    <message>
-        <source>フォーマット: Crow%1</source>
-        <translation>Format: Crow%1</translation>
-    </message>
-    <message>
-        <source>総ファイル数: %1ファイル</source>
-        <translation>Files: %1</translation>
-    </message>
-    <message>
-        <source>ファイルリスト: </source>
-        <translation>Contents: </translation>
-    </message>
 </context>
 <context>
     <name>frmMain</name>
@@ -448,38 +490,6 @@
         <translation>Folder&gt; %1</translation>
     </message>
     <message>
-        <source>必要</source>
-        <translation>Required</translation>
-    </message>
-    <message>
-        <source>無し</source>
-        <translation>None</translation>
-    </message>
-    <message>
-        <source> CrowFile: %1</source>
-        <translation> Crow file: %1</translation>
-    </message>
-    <message>
-        <source>   ファイルサイズ: %1</source>
-        <translation>   Size: %1</translation>
-    </message>
-    <message>
-        <source>   ファイルフォーマット: Crow%1</source>
-        <translation>   Format: Crow%1</translation>
-    </message>
-    <message>
-        <source>   パスワード: %1</source>
-        <translation>   Password: %1</translation>
-    </message>
-    <message>
-        <source>   含まれるファイル数: %1ファイル</source>
-        <translation>   Files inside: %1</translation>
-    </message>
-    <message>
-        <source>      他 %1ファイル&#x3000;&#x3000;(詳細は右クリック)</source>
-        <translation>      and %1 more   (right-click for details)</translation>
-    </message>
-    <message>
         <source>Crowファイル化する？</source>
         <translation>Make a Crow file of this folder?</translation>
     </message>
@@ -490,10 +500,6 @@
     <message>
         <source>質問</source>
         <translation>Question</translation>
-    </message>
-    <message>
-        <source>&#x3000;    %1&#x3000;&#x3000;%2</source>
-        <translation>     %1   %2</translation>
     </message>
 </context>
 <context>

@@ -22,8 +22,8 @@
 #include "ui/controls/seams.h"
 #include "ui/controls/twips.h"
 #include "ui/dialogs/frmDialog.h"
-#include "ui/controls/SizeText.h"
 #include "ui/settings/Settings.h"
+#include "ui/commands/Descriptions.h"
 #include "ui/commands/Messages.h"
 
 using wxh::Tw;
@@ -394,24 +394,12 @@ void frmMain::ShowFileInfo(const QString& path) {
         SetCurrentCrowFile(kNoFile);
         return;
     }
-    const QString password = passwordFlag != 0 ? tr("必要") : tr("無し");
     PicImage->SetPicture(QPixmap());
     PicImage->hide();
     FileView->Cls();
     SetCurrentCrowFile(path);
-    FileView->Print(tr(" CrowFile: %1").arg(path));
-    FileView->Print(tr("   ファイルサイズ: %1").arg(wxh::SizeText(QFileInfo(path).size())));
-    FileView->Print(tr("   ファイルフォーマット: Crow%1").arg(format));
-    FileView->Print(tr("   パスワード: %1").arg(password));
-    FileView->Print(tr("   含まれるファイル数: %1ファイル").arg(count));
-    const int listed = std::min<int64_t>({int64_t(count), int64_t(names.size()), int64_t(sizes.size())});
-    for (int i = 0; i < listed; ++i) {
-        FileView->Print(tr("　    %1　　%2").arg(QString::fromStdString(names[i]), wxh::SizeText(sizes[i])));
-        if (i == 2) {
-            FileView->Print(tr("      他 %1ファイル　　(詳細は右クリック)").arg(count - 3));
-            break;
-        }
-    }
+    const wxh::CrowInfo info{format, passwordFlag, count, std::move(names), std::move(sizes)};
+    for (const QString& line : wxh::PreviewLines(path, QFileInfo(path).size(), info)) FileView->Print(line);
 }
 
 // ---------------------------------------------------------------------------------------

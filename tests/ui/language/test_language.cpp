@@ -15,6 +15,7 @@
 
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
+#include "ui/commands/Descriptions.h"
 #include "ui/commands/Messages.h"
 #include "ui/controls/seams.h"
 #include "ui/dialogs/frmAbout.h"
@@ -143,6 +144,11 @@ TEST(Language, EnglishReachesEveryWindowAndGoesAway) {
     ASSERT_TRUE(wxh::InstallTranslators(Language::English));
     EXPECT_EQ(wxh::text::ReleaseResult(2), "Could not write the files (T_T)");
     EXPECT_EQ(wxh::text::OverwriteQuestion("/a/b.bmp"), "Overwrite /a/b.bmp?");
+    const wxh::CrowInfo info{3, 1, 7, {"a", "b", "c", "d", "e", "f", "g"}, {999, 1000, 1000000, 1, 1, 1, 1}};
+    EXPECT_EQ(wxh::PreviewLines("/x/y.bmp", 1234567, info),
+              QStringList({" Crow file: /x/y.bmp", "   Size: 1.23MB", "   Format: Crow3", "   Password: Required",
+                           "   Files inside: 7", "     a   999B", "     b   1KB", "     c   1MB",
+                           "      and 4 more   (right-click for details)"}));
     {
         frmAbout about{QPixmap()};
         EXPECT_EQ(about.windowTitle(), "About WX_Hollin");
