@@ -13,6 +13,8 @@
 
 #include "cli/terminal.h"
 #include "common/cp932.h"
+#include "common/dest_dir.h"
+#include "crow/CrowWriter.h"
 
 namespace wxh::cli {
 
@@ -61,6 +63,28 @@ struct Listed {
 
 }  // namespace
 
+std::string OutputProblemReason(const std::string& output) {
+    DestDir dir;
+    std::string name;
+    struct stat old {};
+    EntryKind kind = EntryKind::Missing;
+    switch (PrepareOutput(output, dir, name, old, kind)) {
+    case OutputProblem::None: return std::string();
+    case OutputProblem::NoFolder: return "cannot open the folder that would hold " + Quoted(output) + ": " + std::strerror(errno);
+    case OutputProblem::Folder: return Quoted(output) + " is a folder";
+    case OutputProblem::Special:
+        return Quoted(output) + (S_ISCHR(old.st_mode) || S_ISBLK(old.st_mode) ? " is a device"
+                                 : S_ISFIFO(old.st_mode)                      ? " is a FIFO"
+                                 : S_ISSOCK(old.st_mode)                      ? " is a socket"
+                                                                              : " is not a regular file") +
+               ", not a file that can be replaced";
+    case OutputProblem::DanglingLink: return Quoted(output) + " is a link to nothing";
+    case OutputProblem::ReadOnly: return Quoted(output) + " is read-only";
+    case OutputProblem::Unknown: break;
+    }
+    return "cannot look at " + Quoted(output) + ": " + std::strerror(errno);
+}
+
 int64_t FileLength(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return -1;
@@ -106,7 +130,8 @@ std::string PackFailureReason(const std::string& folder, const std::string& outp
     std::string outDir = ParentFolder(output);
     if (::stat(outDir.c_str(), &st) != 0) return "cannot reach the folder " + Quoted(outDir) + ": " + std::strerror(errno);
     if (!S_ISDIR(st.st_mode)) return Quoted(outDir) + " is not a folder";
-    if (::stat(output.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return Quoted(output) + " is a folder";
+    const std::string what = OutputProblemReason(output);
+    if (!what.empty()) return what;
     if (::access(outDir.c_str(), W_OK) != 0) return "cannot write into " + Quoted(outDir) + ": " + std::strerror(errno);
     int64_t freeBytes = FreeBytes(outDir);
     if (freeBytes >= 0 && freeBytes < estimate) return SpaceMessage(outDir, estimate, freeBytes);

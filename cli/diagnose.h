@@ -10,6 +10,10 @@ namespace wxh::cli {
 // Why Crow2/Crow3 gave result 2. savedErrno: errno right after the call.
 std::string PackFailureReason(const std::string& folder, const std::string& output, int savedErrno);
 
+// What stands at a pack OUTPUT that packing refuses (a folder, device, FIFO, socket, a link to
+// nothing, a read-only file); empty when nothing does.
+std::string OutputProblemReason(const std::string& output);
+
 // Why a release operation gave result 2.
 std::string ReleaseFailureReason(const std::string& crowFile, const std::string& destFolder,
                                  const std::vector<std::string>& names, const std::vector<int32_t>& sizes,

@@ -97,6 +97,9 @@ void InstallSignalHandlers() {
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGHUP, &sa, nullptr);
+    // Signals that would otherwise end the tool on the spot: caught the same way, so the
+    // operation stops at its next file or buffer and removes what it has not finished.
+    for (int sig : {SIGPIPE, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM}) sigaction(sig, &sa, nullptr);
     std::signal(SIGXFSZ, SIG_IGN);
 }
 

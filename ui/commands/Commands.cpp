@@ -1,9 +1,9 @@
 #include "ui/commands/Commands.h"
 
-#include <QDir>
 #include <string>
 #include <vector>
 
+#include "common/dest_dir.h"
 #include "common/paths.h"
 #include "crow/WxhObject.h"
 #include "ui/commands/Messages.h"
@@ -32,10 +32,17 @@ ReleaseOutcome Release(WxhObject& crow, const QString& crowFile, const QString& 
     const bool usable = IsUsableFolder(extractFolder);
     std::string destination = AddPathSep(extractFolder.toStdString());
     if (usable && !(oneFileNoFolder == 1 && r1 == 0 && count == 1)) {
-        destination += ReleaseSubFolder(crowFile).toStdString() + "/";
-        // One level only; it usually exists already after an earlier release. A failure
-        // shows up as the release's own write error.
-        QDir().mkdir(QString::fromStdString(destination));
+        const std::string sub = ReleaseSubFolder(crowFile).toStdString();
+        destination += sub + "/";
+        // One level only, made and opened relative to the release folder, never through a
+        // link; it usually exists already after an earlier release. A failure (a link or a
+        // file of that name, a place that cannot be written) shows up as the release's write
+        // error.
+        DestDir extract, folder;
+        if (extract.Open(extractFolder.toStdString()) && extract.OpenSubFolder(sub, folder))
+            crow.ReleaseInto(folder.TakeFd());
+        else
+            crow.ReleaseInto(-1);
     }
 
     const int32_t r2 = crow.GetCrowInfo(path, ver, passwordFlag, count, names, sizes);
