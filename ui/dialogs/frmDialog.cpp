@@ -176,7 +176,17 @@ void frmDialog::keyPressEvent(QKeyEvent* event) {
 
 namespace wxh {
 
-FrmDialogProgress::FrmDialogProgress(QWidget* owner) : form_(new frmDialog(owner)) {}
+FrmDialogProgress::FrmDialogProgress(QWidget* owner)
+    : form_(new frmDialog(owner)), perFormat_(frmDialog::tr("残り %1B")),
+      perTranslated_(perFormat_ != QStringLiteral("残り %1B")) {}
+
+void FrmDialogProgress::OnFileStart(const std::string&, int64_t size) {
+    if (perTranslated_ && form_) form_->Per->setText(perFormat_.arg(size));
+}
+
+void FrmDialogProgress::OnPoint(int64_t done, int64_t size) {
+    if (perTranslated_ && form_) form_->Per->setText(perFormat_.arg(size - done));
+}
 
 FrmDialogProgress::~FrmDialogProgress() { delete form_.data(); }
 

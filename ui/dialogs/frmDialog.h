@@ -91,10 +91,16 @@ public:
     void Show() override;
     void Hide() override;
     void DoEvents() override;
+    // In a translated program the remaining bytes are worded from the numbers; the
+    // container's own caption is the Japanese one.
+    void OnFileStart(const std::string& name, int64_t size) override;
+    void OnPoint(int64_t done, int64_t size) override;
 
 private:
     QPointer<frmDialog> form_;
     int32_t barRight_ = -1;   // right edge of the drawn bar since it was last cleared
+    QString perFormat_;       // "残り %1B" in the program's language
+    bool perTranslated_ = false;
 };
 
 // The window program's overwrite question: path + "に上書きしてもいいですか？",

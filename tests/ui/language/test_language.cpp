@@ -20,6 +20,7 @@
 #include "ui/controls/seams.h"
 #include "ui/dialogs/frmAbout.h"
 #include "ui/dialogs/frmCrow.h"
+#include "ui/dialogs/frmDialog.h"
 #include "ui/language/Language.h"
 #include "ui/main/frmMain.h"
 
@@ -150,6 +151,16 @@ TEST(Language, EnglishReachesEveryWindowAndGoesAway) {
                            "   Files inside: 7", "     a   999B", "     b   1KB", "     c   1MB",
                            "      and 4 more   (right-click for details)"}));
     {
+        // The container words the remaining bytes in Japanese; the window says them in English.
+        wxh::FrmDialogProgress progress;
+        progress.SetPer("残り 5000B");
+        progress.OnFileStart("a.txt", 5000);
+        EXPECT_EQ(progress.Form()->Per->text(), "5000 B left");
+        progress.SetPer("残り 4000B");
+        progress.OnPoint(1000, 5000);
+        EXPECT_EQ(progress.Form()->Per->text(), "4000 B left");
+    }
+    {
         frmAbout about{QPixmap()};
         EXPECT_EQ(about.windowTitle(), "About WX_Hollin");
         EXPECT_EQ(about.lblVersion->text(), "Version 1.25.0");
@@ -158,4 +169,8 @@ TEST(Language, EnglishReachesEveryWindowAndGoesAway) {
     EXPECT_EQ(wxh::text::ReleaseResult(2), "ファイルの書き込みができなかったよぉ(T_T)");
     frmAbout about{QPixmap()};
     EXPECT_EQ(about.windowTitle(), "WX_Hollinのﾊﾞｰｼﾞｮﾝ情報");
+    wxh::FrmDialogProgress progress;
+    progress.SetPer("残り 5000B");
+    progress.OnFileStart("a.txt", 5000);
+    EXPECT_EQ(progress.Form()->Per->text(), "残り 5000B");
 }
