@@ -5,7 +5,7 @@
 #include "ui/commands/Commands.h"
 #include "ui/commands/Messages.h"
 #include "ui/controls/seams.h"
-#include "ui/dialogs/frmDialog.h"
+#include "ui/dialogs/GuiWxhObject.h"
 #include "ui/dialogs/frmPassword.h"
 
 namespace {

@@ -150,16 +150,7 @@ TEST(Language, EnglishReachesEveryWindowAndGoesAway) {
               QStringList({" Crow file: /x/y.bmp", "   Size: 1.23MB", "   Format: Crow3", "   Password: Required",
                            "   Files inside: 7", "     a   999B", "     b   1KB", "     c   1MB",
                            "      and 4 more   (right-click for details)"}));
-    {
-        // The container words the remaining bytes in Japanese; the window says them in English.
-        wxh::FrmDialogProgress progress;
-        progress.SetPer("残り 5000B");
-        progress.OnFileStart("a.txt", 5000);
-        EXPECT_EQ(progress.Form()->Per->text(), "5000 B left");
-        progress.SetPer("残り 4000B");
-        progress.OnPoint(1000, 5000);
-        EXPECT_EQ(progress.Form()->Per->text(), "4000 B left");
-    }
+    EXPECT_EQ(frmDialog::PerCaption(4000), "4000 B left");
     {
         frmAbout about{QPixmap()};
         EXPECT_EQ(about.windowTitle(), "About WX_Hollin");
@@ -169,8 +160,5 @@ TEST(Language, EnglishReachesEveryWindowAndGoesAway) {
     EXPECT_EQ(wxh::text::ReleaseResult(2), "ファイルの書き込みができなかったよぉ(T_T)");
     frmAbout about{QPixmap()};
     EXPECT_EQ(about.windowTitle(), "WX_Hollinのﾊﾞｰｼﾞｮﾝ情報");
-    wxh::FrmDialogProgress progress;
-    progress.SetPer("残り 5000B");
-    progress.OnFileStart("a.txt", 5000);
-    EXPECT_EQ(progress.Form()->Per->text(), "残り 5000B");
+    EXPECT_EQ(frmDialog::PerCaption(4000), "残り 4000B");
 }
