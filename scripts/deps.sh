@@ -14,6 +14,8 @@ PACKAGES=(
   # window program: Qt (the program's icon is drawn by Qt SVG), picture formats, metafiles,
   # the Japanese font
   qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libwmf-dev fonts-ipafont-gothic
+  # the program's English translation (lupdate, lrelease) and Qt's own Japanese texts
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   # libwmf draws metafile text with these fonts
   fonts-urw-base35 fonts-dejavu-core
   # the desktop's file manager opens released folders through xdg-open

@@ -89,7 +89,7 @@ using Words = std::vector<std::string>;
 
 TEST_F(Completion, OffersCommandsOptionsValuesFilesAndFolders) {
     const std::pair<Words, Words> cases[] = {
-        {{"crow", ""}, {"info", "pack", "release"}},
+        {{"crow", ""}, {"info", "mount", "pack", "release"}},
         {{"crow", "re"}, {"release"}},
         {{"crow", "--"}, {"--help", "--quiet", "--version"}},
         {{"crow", "--quiet", "p"}, {"pack"}},
@@ -105,6 +105,7 @@ TEST_F(Completion, OffersCommandsOptionsValuesFilesAndFolders) {
         {{"crow", "release", "a"}, {"a.bmp", "albums", "apple.txt"}},
         {{"crow", "release", "--overwrite=no", "a.bmp", "a"}, {"albums"}},
         {{"crow", "info", "--json", "ap"}, {"apple.txt"}},
+        {{"crow", "mount", "--background", "a.bmp", "a"}, {"albums"}},
         {{"crow", "info", "a.bmp", ""}, {}},
         // After "--" a word starting with a dash is a path.
         {{"crow", "info", "--", "--"}, {}},
@@ -125,7 +126,7 @@ TEST_F(Completion, IsRegisteredForCrow) {
 TEST_F(Completion, KnowsEveryOptionOfTheTool) {
     const std::string crow = EnvOr("WXH_CROW");
     if (crow.empty()) GTEST_SKIP() << "the crow tool is not part of this build";
-    for (const std::string command : {"pack", "release", "info"}) {
+    for (const std::string command : {"pack", "release", "info", "mount"}) {
         SCOPED_TRACE(command);
         RunResult help = RunProgram({crow, command, "--help"});
         ASSERT_EQ(help.exitCode, 0) << help.describe();

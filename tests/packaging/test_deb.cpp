@@ -100,7 +100,7 @@ TEST_F(Deb, ControlFieldsNameThePackageAndItsRealDependencies) {
     if (has_.gui) {
         // xdg-open shows a released folder: without it a release would end with no sign.
         for (const char* p : {"libqt6widgets6", "libqt6gui6", "libqt6core6", "libqt6svg6", "fonts-ipafont-gothic",
-                              "xdg-utils"}) {
+                              "qt6-translations-l10n", "xdg-utils"}) {
             EXPECT_TRUE(deps.count(p)) << p << " missing from Depends: " << Field(deb_, "Depends");
         }
     }

@@ -1,5 +1,6 @@
 #include "ui/commondlg/cCommonDlg.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <array>
 #include <cmath>
@@ -296,36 +297,36 @@ void cCommonDlg::ShowHtmlHelp() {
 }
 
 QString cCommonDlg::ErrDescription() const {
-    static const std::pair<int32_t, const char16_t*> kMessages[] = {
-        {-32768, u"関数がダイアログ ボックスをロードできません。"},
-        {20476, u"メンバ lpstrFile が指すバッファが小さすぎます。"},
-        {20477, u"ファイル名が無効です。"},
-        {20478, u"メモリ不足のために、リスト ボックスをサブクラス化できません。"},
-        {24574, u"フォントが存在しません。"},
-        {28660, u"WIN.INI ファイル内の [devices] セクションに、必要なプリンタについてのエントリがありません。"},
-        {28661, u"PrintDlg 関数が情報コンテキストを作成できません。"},
-        {28662, u"DevMode データ構造と DevNames データ構造のデータが異なるプリンタを指しています。"},
-        {28663, u"通常使うプリンタが設定されていません。"},
-        {28664, u"プリンタ ドライバが見つかりません。"},
-        {28665, u"PrintDlg 関数を初期化できません。"},
-        {28666, u"プリンタ ドライバが DevMode データ構造を初期化できません。"},
-        {28667, u"PrintDlg 関数が、指定したプリンタ ドライバをロードできません。"},
-        {28668, u"PDReturnDefault フラグが設定されていますが、hDevMode フィールドまたは hDevNames フィールドが 0 ではありません。"},
-        {28669, u"CommonDialog 関数が WIN.INI の [devices] セクションの文字列を解析できません。"},
-        {28670, u"必要なリソースを読み込めません。"},
-        {28671, u"PDReturnDefault フラグが設定されていますが、hDevMode フィールドまたは hDevNames フィールドが 0 ではありません。"},
-        {32751, u"Microsoft Windows のヘルプを呼び出せません。"},
-        {32752, u"FileName プロパティまたは Filter プロパティにメモリを割り当てられません。"},
-        {32755, u"[キャンセル] ボタンが選択されました。"},
-        {32757, u"関数が、ハンドルに関連付けられたメモリをロックできません。"},
-        {32758, u"関数が、内部のデータ構造にメモリを割り当てられません。"},
-        {32759, u"関数が指定したリソースをロックできません。"},
-        {32760, u"関数が指定したリソースをロードできません。"},
-        {32761, u"関数が指定したリソースをロードできません。"},
-        {32765, u"関数を初期化できません。"},
+    static const std::pair<int32_t, const char*> kMessages[] = {
+        {-32768, QT_TRANSLATE_NOOP("cCommonDlg", "関数がダイアログ ボックスをロードできません。")},
+        {20476, QT_TRANSLATE_NOOP("cCommonDlg", "メンバ lpstrFile が指すバッファが小さすぎます。")},
+        {20477, QT_TRANSLATE_NOOP("cCommonDlg", "ファイル名が無効です。")},
+        {20478, QT_TRANSLATE_NOOP("cCommonDlg", "メモリ不足のために、リスト ボックスをサブクラス化できません。")},
+        {24574, QT_TRANSLATE_NOOP("cCommonDlg", "フォントが存在しません。")},
+        {28660, QT_TRANSLATE_NOOP("cCommonDlg", "WIN.INI ファイル内の [devices] セクションに、必要なプリンタについてのエントリがありません。")},
+        {28661, QT_TRANSLATE_NOOP("cCommonDlg", "PrintDlg 関数が情報コンテキストを作成できません。")},
+        {28662, QT_TRANSLATE_NOOP("cCommonDlg", "DevMode データ構造と DevNames データ構造のデータが異なるプリンタを指しています。")},
+        {28663, QT_TRANSLATE_NOOP("cCommonDlg", "通常使うプリンタが設定されていません。")},
+        {28664, QT_TRANSLATE_NOOP("cCommonDlg", "プリンタ ドライバが見つかりません。")},
+        {28665, QT_TRANSLATE_NOOP("cCommonDlg", "PrintDlg 関数を初期化できません。")},
+        {28666, QT_TRANSLATE_NOOP("cCommonDlg", "プリンタ ドライバが DevMode データ構造を初期化できません。")},
+        {28667, QT_TRANSLATE_NOOP("cCommonDlg", "PrintDlg 関数が、指定したプリンタ ドライバをロードできません。")},
+        {28668, QT_TRANSLATE_NOOP("cCommonDlg", "PDReturnDefault フラグが設定されていますが、hDevMode フィールドまたは hDevNames フィールドが 0 ではありません。")},
+        {28669, QT_TRANSLATE_NOOP("cCommonDlg", "CommonDialog 関数が WIN.INI の [devices] セクションの文字列を解析できません。")},
+        {28670, QT_TRANSLATE_NOOP("cCommonDlg", "必要なリソースを読み込めません。")},
+        {28671, QT_TRANSLATE_NOOP("cCommonDlg", "PDReturnDefault フラグが設定されていますが、hDevMode フィールドまたは hDevNames フィールドが 0 ではありません。")},
+        {32751, QT_TRANSLATE_NOOP("cCommonDlg", "Microsoft Windows のヘルプを呼び出せません。")},
+        {32752, QT_TRANSLATE_NOOP("cCommonDlg", "FileName プロパティまたは Filter プロパティにメモリを割り当てられません。")},
+        {32755, QT_TRANSLATE_NOOP("cCommonDlg", "[キャンセル] ボタンが選択されました。")},
+        {32757, QT_TRANSLATE_NOOP("cCommonDlg", "関数が、ハンドルに関連付けられたメモリをロックできません。")},
+        {32758, QT_TRANSLATE_NOOP("cCommonDlg", "関数が、内部のデータ構造にメモリを割り当てられません。")},
+        {32759, QT_TRANSLATE_NOOP("cCommonDlg", "関数が指定したリソースをロックできません。")},
+        {32760, QT_TRANSLATE_NOOP("cCommonDlg", "関数が指定したリソースをロードできません。")},
+        {32761, QT_TRANSLATE_NOOP("cCommonDlg", "関数が指定したリソースをロードできません。")},
+        {32765, QT_TRANSLATE_NOOP("cCommonDlg", "関数を初期化できません。")},
     };
     for (const auto& [number, message] : kMessages) {
-        if (number == ErrNumber_) return QString::fromUtf16(message);
+        if (number == ErrNumber_) return QCoreApplication::translate("cCommonDlg", message);
     }
-    return QString::fromUtf16(u"未知のｴﾗｰです。");
+    return QCoreApplication::translate("cCommonDlg", "未知のｴﾗｰです。");
 }

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "ui/commands/Messages.h"
 #include "ui/controls/seams.h"
 
 namespace wxh {
@@ -52,8 +53,8 @@ void FrmDialogProgress::DoEvents() {
 int32_t GuiOverwriteQuestion::Ask(const std::string& path) {
     frmDialog* over = frmDialog::Instance();
     if (over) over->PaintNow();   // the window under the question shows where the release is
-    const int answer = MsgBox(over, QString::fromStdString(path) + QStringLiteral("に上書きしてもいいですか？"),
-                              QStringLiteral("上書き確認"), true);
+    const int answer =
+        MsgBox(over, text::OverwriteQuestion(QString::fromStdString(path)), text::OverwriteTitle(), true);
     return answer == kMsgYes ? kMsgYes : kMsgNo;
 }
 

@@ -25,7 +25,7 @@ frmAbout::frmAbout(const QPixmap& image1Picture, QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       picture_(image1Picture) {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+    setWindowTitle(tr("ﾊﾞｰｼﾞｮﾝ情報"));
     setFixedSize(Tw(5640), Tw(2700));
 
     picIcon = new QLabel(this);
@@ -41,14 +41,14 @@ frmAbout::frmAbout(const QPixmap& image1Picture, QWidget* parent)
     titleFont.setItalic(true);
     lblTitle->setFont(titleFont);
 
-    lblVersion = new QLabel(QStringLiteral("ﾊﾞｰｼﾞｮﾝ"), this);
+    lblVersion = new QLabel(tr("ﾊﾞｰｼﾞｮﾝ"), this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
     lblVersion->setGeometry(TwRect(2040, 960, 3480, 360));
     QFont versionFont(JapaneseUiFamily(), 12);
     versionFont.setItalic(true);
     lblVersion->setFont(versionFont);
 
-    Label1 = new QLabel(QStringLiteral("Developed by TOBARI"), this);
+    Label1 = new QLabel(tr("Developed by TOBARI"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(TwRect(2040, 1440, 3480, 255));
 
@@ -72,9 +72,9 @@ frmAbout::frmAbout(const QPixmap& image1Picture, QWidget* parent)
 void frmAbout::Form_Load() {
     if (!picture_.isNull())
         picIcon->setPixmap(picture_.scaled(picIcon->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    setWindowTitle(wxh::kAppTitle + QStringLiteral("のﾊﾞｰｼﾞｮﾝ情報"));
-    lblVersion->setText(QStringLiteral("ﾊﾞｰｼﾞｮﾝ ") + QString::number(kMajor) + QLatin1Char('.') +
-                        QString::number(kMinor) + QLatin1Char('.') + QString::number(kRevision));
+    setWindowTitle(tr("%1のﾊﾞｰｼﾞｮﾝ情報").arg(wxh::kAppTitle));
+    lblVersion->setText(tr("ﾊﾞｰｼﾞｮﾝ %1").arg(QString::number(kMajor) + QLatin1Char('.') + QString::number(kMinor) +
+                                            QLatin1Char('.') + QString::number(kRevision)));
 }
 
 void frmAbout::CmdOK_Click() {

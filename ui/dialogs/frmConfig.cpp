@@ -7,6 +7,8 @@
 #include <QPushButton>
 
 #include "common/globals.h"
+#include "ui/commands/Messages.h"
+#include "ui/settings/Settings.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
 #include "ui/controls/twips.h"
@@ -14,47 +16,43 @@
 using wxh::Tw;
 using wxh::TwRect;
 
-QString frmConfig::ExtractCaption(const QString& folder) {
-    return QStringLiteral("W.X.Hollin    ファイルの解凍先> ") + folder;
-}
-
 frmConfig::frmConfig(QWidget* mainWindow)
     : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       mainWindow_(mainWindow) {
     setObjectName(QStringLiteral("frmConfig"));
-    setWindowTitle(QStringLiteral("ファイルの解凍先の選択"));
+    setWindowTitle(tr("ファイルの解凍先の選択"));
     setFixedSize(Tw(5535), Tw(4440));
     if (mainWindow) setWindowIcon(mainWindow->windowIcon());   // the program's icon
 
-    Label1 = new QLabel(QStringLiteral("取り出したファイルの復元先フォルダの指定だよ"), this);
+    Label1 = new QLabel(tr("取り出したファイルの復元先フォルダの指定だよ"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(TwRect(120, 120, 5295, 255));
 
     Drive1 = new wxh::DriveListBox(this);
     Drive1->setObjectName(QStringLiteral("Drive1"));
     Drive1->setGeometry(TwRect(120, 480, 3735, 315));
-    Drive1->setToolTip(QStringLiteral("ドライブの選択"));
+    Drive1->setToolTip(tr("ドライブの選択"));
 
     Dir1 = new wxh::DirListBox(this);
     Dir1->setObjectName(QStringLiteral("Dir1"));
     Dir1->setGeometry(TwRect(120, 900, 3735, 2535));
-    Dir1->setToolTip(QStringLiteral("ディレクトリの選択"));
+    Dir1->setToolTip(tr("ディレクトリの選択"));
 
-    Label2 = new QLabel(QStringLiteral("オプション："), this);
+    Label2 = new QLabel(tr("オプション："), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(TwRect(120, 3540, 3735, 255));
 
-    ChkFolder = new QCheckBox(QStringLiteral("ファイルが１つの時はフォルダを生成しない(&F)"), this);
+    ChkFolder = new QCheckBox(tr("ファイルが１つの時はフォルダを生成しない(&F)"), this);
     ChkFolder->setObjectName(QStringLiteral("ChkFolder"));
     ChkFolder->setGeometry(TwRect(240, 3840, 5175, 375));
 
-    CmdOK = new QPushButton(QStringLiteral("OK(&O)"), this);
+    CmdOK = new QPushButton(tr("OK(&O)"), this);
     CmdOK->setObjectName(QStringLiteral("CmdOK"));
     CmdOK->setGeometry(TwRect(3975, 900, 1440, 375));
     CmdOK->setDefault(true);
 
-    CmdCancel = new QPushButton(QStringLiteral("キャンセル(&C)"), this);
+    CmdCancel = new QPushButton(tr("キャンセル(&C)"), this);
     CmdCancel->setObjectName(QStringLiteral("CmdCancel"));
     CmdCancel->setGeometry(TwRect(3975, 1380, 1440, 375));
     CmdCancel->setAutoDefault(false);
@@ -116,8 +114,9 @@ void frmConfig::ChkFolder_Click() {
 
 void frmConfig::CmdOK_Click() {
     const QString folder = Dir1->Path();
-    if (!folder.isEmpty()) {   // the list always has a folder open; never store an empty one
-        if (mainWindow_) mainWindow_->setWindowTitle(ExtractCaption(folder));
+    // The list always has a full path open; an empty or relative one is never stored.
+    if (wxh::IsUsableFolder(folder)) {
+        if (mainWindow_) mainWindow_->setWindowTitle(wxh::text::ExtractCaption(folder));
         wxh::ExtractFolder = folder.toStdString();
     }
     wxh::OneFileNoFolder = ChkFolder->isChecked() ? 1 : 0;

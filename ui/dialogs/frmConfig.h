@@ -35,9 +35,6 @@ public:
     void CmdOK_Click();
     void CmdCancel_Click();
 
-    // "W.X.Hollin    ファイルの解凍先> " followed by folder.
-    static QString ExtractCaption(const QString& folder);
-
 private:
     // Opens folder in Dir1, or the nearest folder above it that can be opened.
     bool openNearest(const QString& folder);

@@ -18,6 +18,8 @@
 #include <memory>
 
 #include "crow/WxhObject.h"
+#include "ui/commands/Commands.h"
+#include "ui/commands/Messages.h"
 #include "ui/commondlg/cCommonDlg.h"
 #include "ui/controls/seams.h"
 #include "ui/controls/twips.h"
@@ -45,24 +47,24 @@ frmCrow::frmCrow(QWidget* mainWindow)
       mainWindow_(mainWindow) {
     setObjectName(QStringLiteral("frmCrow"));
     setAttribute(Qt::WA_DeleteOnClose, true);
-    setWindowTitle(QStringLiteral("Crowファイルの作成"));
+    setWindowTitle(tr("Crowファイルの作成"));
     setFixedSize(Tw(5385), Tw(2985));
     if (mainWindow) setWindowIcon(mainWindow->windowIcon());
 
-    Label1 = Named(new QLabel(QStringLiteral("クロウファイル化するフォルダのパス："), this), "Label1");
+    Label1 = Named(new QLabel(tr("クロウファイル化するフォルダのパス："), this), "Label1");
     Label1->setGeometry(TwRect(120, 120, 2895, 255));
 
     FolderPath = Named(new QLineEdit(this), "FolderPath");
     FolderPath->setGeometry(TwRect(120, 360, 5175, 270));
     FolderPath->setReadOnly(true);
-    FolderPath->setText(QStringLiteral("（フォルダを選択してください）"));
+    FolderPath->setText(tr("（フォルダを選択してください）"));
     {
         QPalette pal = FolderPath->palette();
         pal.setColor(QPalette::Base, pal.color(QPalette::Button));
         FolderPath->setPalette(pal);
     }
 
-    Frame1 = Named(new QGroupBox(QStringLiteral("モード選択"), this), "Frame1");
+    Frame1 = Named(new QGroupBox(tr("モード選択"), this), "Frame1");
     Frame1->setGeometry(TwRect(120, 840, 2535, 1095));
 
     OptCrow3 = Named(new QRadioButton(QStringLiteral("Crow3 Format(&3)"), Frame1), "OptCrow3");
@@ -74,7 +76,7 @@ frmCrow::frmCrow(QWidget* mainWindow)
     OptCrow2->setGeometry(TwRect(120, 600, 2175, 375));
     OptCrow2->setChecked(true);
 
-    PassLabel = Named(new QLabel(QStringLiteral("パスワード：(&P)"), this), "PassLabel");
+    PassLabel = Named(new QLabel(tr("パスワード：(&P)"), this), "PassLabel");
     PassLabel->setGeometry(TwRect(240, 2400, 2415, 255));
     PassLabel->setVisible(false);
 
@@ -90,19 +92,19 @@ frmCrow::frmCrow(QWidget* mainWindow)
     PassBox->setVisible(false);
     PassLabel->setBuddy(PassBox);
 
-    CreateCrowFile = Named(new QPushButton(QStringLiteral("Crowファイルの作成(&M)"), this), "CreateCrowFile");
+    CreateCrowFile = Named(new QPushButton(tr("Crowファイルの作成(&M)"), this), "CreateCrowFile");
     CreateCrowFile->setGeometry(TwRect(2880, 2400, 2415, 495));
     CreateCrowFile->setAutoDefault(false);
 
-    ChkPass = Named(new QCheckBox(QStringLiteral("パスワード付き(&E)"), this), "ChkPass");
+    ChkPass = Named(new QCheckBox(tr("パスワード付き(&E)"), this), "ChkPass");
     ChkPass->setGeometry(TwRect(120, 2040, 2415, 255));
     ChkPass->setChecked(false);
     ChkPass->setEnabled(false);
 
-    FileCount = Named(new QLabel(QStringLiteral("総ファイル数： 0個"), this), "FileCount");
+    FileCount = Named(new QLabel(tr("総ファイル数： 0個"), this), "FileCount");
     FileCount->setGeometry(TwRect(2880, 1080, 2415, 255));
 
-    Label4 = Named(new QLabel(QStringLiteral("＜　フォルダ情報　＞"), this), "Label4");
+    Label4 = Named(new QLabel(tr("＜　フォルダ情報　＞"), this), "Label4");
     Label4->setGeometry(TwRect(2760, 840, 2175, 255));
 
     FolderFile = Named(new QListWidget(this), "FolderFile");
@@ -144,9 +146,9 @@ void frmCrow::FolderPath_Change() {
             ++count;
         }
     }
-    FileCount->setText(QStringLiteral("総ファイル数: ") + QString::number(count) + QStringLiteral("個"));
+    FileCount->setText(tr("総ファイル数: %1個").arg(count));
     if (count == 0) {
-        wxh::MsgBox(this, QStringLiteral("このフォルダにはファイルが存在しません"));
+        wxh::MsgBox(this, wxh::text::NoFilesInFolder());
         CreateCrowFile->setEnabled(false);
     }
 }
@@ -176,8 +178,8 @@ QString frmCrow::ChooseCrowFile() {
     cCommonDlg dlg;
     dlg.Form(this);
     dlg.CancelError(true);
-    dlg.DialogTitle(QStringLiteral("作成するビットマップファイル"));
-    dlg.Filter(QStringLiteral("ビットマップファイル(*.bmp)|*.bmp"));
+    dlg.DialogTitle(tr("作成するビットマップファイル"));
+    dlg.Filter(tr("ビットマップファイル(*.bmp)|*.bmp"));
     dlg.ShowSave();
     if (dlg.CancelButton()) {
         // A dialog that failed (rather than being cancelled) says why.
@@ -191,8 +193,7 @@ int32_t frmCrow::ConfirmOverwrite(const QString& path) {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists() || info.isDir()) return kYes;
     if (info.size() <= 0) return 0;
-    const int answer = wxh::MsgBox(this, path + QStringLiteral("に上書きしてもいいですか？"),
-                                   QStringLiteral("上書き確認"), true);
+    const int answer = wxh::MsgBox(this, wxh::text::OverwriteQuestion(path), wxh::text::OverwriteTitle(), true);
     return answer == wxh::kMsgYes ? kYes : kNo;
 }
 
@@ -200,42 +201,19 @@ void frmCrow::CreateCrowFile_Click() {
     const QString saveFileName = ChooseCrowFile();
     if (saveFileName.isEmpty()) return;
     if (ConfirmOverwrite(saveFileName) == kNo) {
-        wxh::MsgBox(this, QStringLiteral("キャンセルされました"));
+        wxh::MsgBox(this, wxh::text::Cancelled());
         return;
     }
 
     setEnabled(false);
+    // The controls as they are now decide the format; the folder is read afresh.
+    const wxh::CrowMode mode = !OptCrow3->isChecked()                 ? wxh::CrowMode::Crow2
+                               : ChkPass->checkState() == Qt::Checked ? wxh::CrowMode::Crow3WithPassword
+                                                                      : wxh::CrowMode::Crow3;
     std::unique_ptr<wxh::WxhObject> writer;
-    bool called = false;
-    int32_t result = 0;
-    const std::string save = saveFileName.toStdString();
-    if (OptCrow3->isChecked() && ChkPass->checkState() == Qt::Checked) {
-        if (PassBox->text().isEmpty()) {
-            wxh::MsgBox(this, QStringLiteral("パスワードが入力されてないですよ"));
-        } else {
-            writer = NewGuiWxhObject(this);
-            result = writer->Crow3(FolderPath->text().toStdString(), save, PassBox->text().toStdString());
-            called = true;
-        }
-    } else if (OptCrow3->isChecked()) {
-        writer = NewGuiWxhObject(this);
-        result = writer->Crow3(FolderPath->text().toStdString(), save, std::string());
-        called = true;
-    } else {
-        writer = NewGuiWxhObject(this);
-        result = writer->Crow2(FolderPath->text().toStdString(), save);
-        called = true;
-    }
-
-    if (called) {
-        if (result == 0) {
-            wxh::MsgBox(this, saveFileName + QStringLiteral("を作成！！"));
-        } else if (result == -1) {
-            wxh::MsgBox(this, QStringLiteral("キャンセルされました"));
-        } else {
-            wxh::MsgBox(this, QStringLiteral("エラ－：クロウファイルを作成できませんでした"));
-        }
-    }
+    const QString message = wxh::CreateCrowFile(
+        mode, FolderPath->text(), saveFileName, PassBox->text(), [this] { return NewGuiWxhObject(this); }, writer);
+    wxh::MsgBox(this, message);
 
     setEnabled(true);
     writer.reset();

@@ -49,7 +49,7 @@ QFrame* makeLine(QWidget* parent, int x1, int y1, int x2, int y2, const QColor& 
 
 frmDialog::frmDialog(QWidget* owner)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), owner_(owner) {
-    setWindowTitle(QStringLiteral("処理中..."));
+    setWindowTitle(tr("処理中..."));
     setFixedSize(Tw(4005), Tw(1245));
     setAttribute(Qt::WA_DeleteOnClose, false);
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -74,7 +74,7 @@ frmDialog::frmDialog(QWidget* owner)
     Per->setFixedSize(Per->size());
     Per->setObjectName(QStringLiteral("Per"));
 
-    CmdCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    CmdCancel = new QPushButton(tr("キャンセル"), this);
     CmdCancel->setGeometry(TwRect(120, 720, 1335, 420));
     CmdCancel->setObjectName(QStringLiteral("CmdCancel"));
     CmdCancel->setProperty("Tag", QString());
@@ -115,7 +115,7 @@ void frmDialog::SetCancelTag(const QString& tag) {
 }
 
 QString frmDialog::PerCaption(qint64 remaining) {
-    return QStringLiteral("残り ") + QString::number(remaining) + QStringLiteral("B");
+    return tr("残り %1B").arg(remaining);
 }
 
 void frmDialog::SetProgressFile(const QString& name) {

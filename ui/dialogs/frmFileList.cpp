@@ -8,7 +8,7 @@
 
 #include "common/globals.h"
 #include "crow/WxhObject.h"
-#include "ui/controls/SizeText.h"
+#include "ui/commands/Descriptions.h"
 #include "ui/controls/seams.h"
 #include "ui/controls/twips.h"
 
@@ -19,7 +19,7 @@ frmFileList::frmFileList(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("frmFileList"));
-    setWindowTitle(QStringLiteral("Crowファイルリスト"));
+    setWindowTitle(tr("Crowファイルリスト"));
     setFixedSize(Tw(3360), Tw(3525));
 
     CrowList = new QListWidget(this);
@@ -50,7 +50,7 @@ void frmFileList::Form_Load() {
     }
     if (r != 0 || count < 0 || names.size() < static_cast<size_t>(count) ||
         sizes.size() < static_cast<size_t>(count)) {
-        wxh::MsgBox(parentWidget(), QStringLiteral("ファイルが開けません"));
+        wxh::MsgBox(parentWidget(), tr("ファイルが開けません"));
         return;
     }
 
@@ -59,14 +59,6 @@ void frmFileList::Form_Load() {
     const auto length = std::filesystem::file_size(std::filesystem::path(path), ec);
     const int64_t fileSize = ec ? 0 : static_cast<int64_t>(length);
 
-    CrowList->addItem(QString::fromStdString(path));
-    CrowList->addItem(QStringLiteral("ファイルサイズ: ") + QString::number(fileSize) + QStringLiteral("ﾊﾞｲﾄ"));
-    CrowList->addItem(QStringLiteral("フォーマット: Crow") + QString::number(ver));
-    CrowList->addItem(QStringLiteral("総ファイル数: ") + QString::number(count) + QStringLiteral("ファイル"));
-    CrowList->addItem(QString());
-    CrowList->addItem(QStringLiteral("ファイルリスト: "));
-    for (int32_t i = 0; i < count; ++i) {
-        CrowList->addItem(QStringLiteral("  ") + QString::fromStdString(names[static_cast<size_t>(i)]) +
-                          QStringLiteral("    ") + wxh::SizeText(sizes[static_cast<size_t>(i)]));
-    }
+    const wxh::CrowInfo info{ver, infoEx, count, std::move(names), std::move(sizes)};
+    CrowList->addItems(wxh::ContentsLines(QString::fromStdString(path), fileSize, info));
 }

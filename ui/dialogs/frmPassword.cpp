@@ -16,7 +16,7 @@ frmPassword::frmPassword(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("frmPassword"));
-    setWindowTitle(QStringLiteral("パスワードを入力してください"));
+    setWindowTitle(tr("パスワードを入力してください"));
     setFixedSize(Tw(3870), Tw(795));
 
     PassBox = new QLineEdit(this);
@@ -25,13 +25,13 @@ frmPassword::frmPassword(QWidget* parent)
     PassBox->setEchoMode(QLineEdit::Normal);   // shown as typed
     PassBox->setMaxLength(32767);              // QLineEdit's own ceiling; no limit of ours
 
-    CmdOK = new QPushButton(QStringLiteral("OK(&O)"), this);
+    CmdOK = new QPushButton(tr("OK(&O)"), this);
     CmdOK->setObjectName(QStringLiteral("CmdOK"));
     CmdOK->setGeometry(TwRect(2400, 360, 1335, 375));
     CmdOK->setDefault(true);
     CmdOK->setAutoDefault(false);
 
-    CmdCancel = new QPushButton(QStringLiteral("キャンセル(&C)"), this);
+    CmdCancel = new QPushButton(tr("キャンセル(&C)"), this);
     CmdCancel->setObjectName(QStringLiteral("CmdCancel"));
     CmdCancel->setGeometry(TwRect(960, 360, 1335, 375));
     CmdCancel->setAutoDefault(false);

@@ -13,10 +13,8 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPainterPath>
-#include <QSaveFile>
 #include <QScreen>
 #include <QSignalBlocker>
-#include <QStandardPaths>
 
 #include <algorithm>
 #include <vector>
@@ -28,7 +26,9 @@
 #include "ui/controls/twips.h"
 #include "ui/dialogs/GuiWxhObject.h"
 #include "ui/main/ProgramIcon.h"
-#include "ui/controls/SizeText.h"
+#include "ui/settings/Settings.h"
+#include "ui/commands/Descriptions.h"
+#include "ui/commands/Messages.h"
 
 using wxh::Tw;
 using wxh::TwRect;
@@ -37,57 +37,9 @@ const QString frmMain::kNoFile = QStringLiteral("ファイル未選択");
 
 namespace {
 
-const QString kSettingsName = QStringLiteral("WX_HOLLIN.ini");
-const QString kSettingsLine1 = QStringLiteral("WX_HOLLIN Ver 1.0　設定ファイル");
 const QString kPatternBmp = QStringLiteral("*.bmp;*.BMP");
 const QString kPatternPic = QStringLiteral("*.bmp;*.BMP;*.jpg;*.jpeg;*.gif;*.GIF;*.wmf;*.ico;*.cur");
 const QString kPatternAll = QStringLiteral("*.*");
-constexpr qint64 kMaxSettingsBytes = 1 << 20;
-
-QString& settingsOverride() { static QString s; return s; }
-QString& programFolderOverride() { static QString s; return s; }
-
-QString executableFolder() {
-    const QString dir = QCoreApplication::applicationDirPath();
-    return dir.isEmpty() ? QDir::currentPath() : dir;
-}
-
-}  // namespace
-
-// Places where installed software lives. A program started from one of them keeps its
-// settings in the user's configuration folder even when the folder happens to be writable
-// (as /usr/bin is for root), so that it never writes beside system files.
-bool frmMain::IsInstalledLocation(const QString& folder) {
-    const QString path = QFileInfo(folder).canonicalFilePath();
-    if (path.isEmpty()) return false;
-    const QString localBin = QDir::homePath() + QStringLiteral("/.local");
-    for (const QString& root : {QStringLiteral("/usr"), QStringLiteral("/opt"), QStringLiteral("/bin"),
-                                QStringLiteral("/sbin"), localBin}) {
-        if (path == root || path.startsWith(root + QLatin1Char('/'))) return true;
-    }
-    return false;
-}
-
-namespace {
-
-// The executable's folder serves as the program's folder (settings, default release folder)
-// only for a copy that runs on its own: a writable folder outside the installed places.
-// Empty when it does not serve.
-QString portableFolder() {
-    const QString exe = executableFolder();
-    const QFileInfo info(exe);
-    return info.isDir() && info.isWritable() && !frmMain::IsInstalledLocation(exe) ? exe : QString();
-}
-
-// A decimal integer as the settings file stores it: optional blanks and sign, digits.
-bool parseInteger(const QString& text, qint64 low, qint64 high, qint64& value) {
-    const QString t = text.trimmed();
-    bool ok = false;
-    const qint64 v = t.toLongLong(&ok, 10);
-    if (!ok || v < low || v > high) return false;
-    value = v;
-    return true;
-}
 
 // Doubles "&" so that a path shows as it is in a menu caption.
 QString menuText(const QString& text) {
@@ -123,23 +75,23 @@ void frmMain::buildControls() {
     DriveList = new wxh::DriveListBox(client);
     DriveList->setObjectName(QStringLiteral("DriveList"));
     DriveList->setGeometry(TwRect(0, 0, 2415, 300));
-    DriveList->setToolTip(QStringLiteral("ドライブを選択してね"));
+    DriveList->setToolTip(tr("ドライブを選択してね"));
 
     DirList = new wxh::DirListBox(client);
     DirList->setObjectName(QStringLiteral("DirList"));
     DirList->setGeometry(TwRect(0, 360, 2415, 3240));
-    DirList->setToolTip(QStringLiteral("ディレクトリを選択して、右クリックでCrowファイルが作れるよ"));
+    DirList->setToolTip(tr("ディレクトリを選択して、右クリックでCrowファイルが作れるよ"));
 
     FileList = new wxh::FileListBox(client);
     FileList->setObjectName(QStringLiteral("FileList"));
     FileList->setGeometry(TwRect(2520, 0, 2295, 1890));
-    FileList->setToolTip(QStringLiteral("ファイルを選択してねぇ"));
+    FileList->setToolTip(tr("ファイルを選択してねぇ"));
     FileList->SetPattern(kPatternBmp);
 
     FileView = new wxh::PictureBox(client);
     FileView->setObjectName(QStringLiteral("FileView"));
     FileView->setGeometry(TwRect(2520, 1920, 3855, 1695));
-    FileView->setToolTip(QStringLiteral("ダブルクリックでレリ－ズ！！"));
+    FileView->setToolTip(tr("ダブルクリックでレリ－ズ！！"));
     FileView->setFocusPolicy(Qt::StrongFocus);
     QFont viewFont(QStringLiteral("IPAPGothic"));
     for (int px = 12; px >= 8; --px) {   // the largest size at which nine rows fit the panel
@@ -161,7 +113,7 @@ void frmMain::buildControls() {
     Image1 = new wxh::ImageBox(client);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(TwRect(4800, 0, 1605, 1905));
-    Image1->setToolTip(QStringLiteral("何でもドロップＯＫ！！"));
+    Image1->setToolTip(tr("何でもドロップＯＫ！！"));
     Image1->SetPicture(DropPicture());
     Image1->SetAcceptFileDrops(true);
 
@@ -200,87 +152,76 @@ void frmMain::buildMenus() {
         return a;
     };
 
-    mnu_File = bar->addMenu(QStringLiteral("ファイル(&F)"));
+    mnu_File = bar->addMenu(tr("ファイル(&F)"));
     mnu_File->setObjectName(QStringLiteral("mnu_File"));
-    mnu_File_Open = item(mnu_File, "mnu_File_Open", QStringLiteral("設定...(&S)"), &frmMain::mnu_File_Open_Click);
+    mnu_File_Open = item(mnu_File, "mnu_File_Open", tr("設定...(&S)"), &frmMain::mnu_File_Open_Click);
     mnu_Sep1 = separator(mnu_File, "mnu_Sep1");
-    mnu_File_End = item(mnu_File, "mnu_File_End", QStringLiteral("終了(&E)"), &frmMain::mnu_File_End_Click);
+    mnu_File_End = item(mnu_File, "mnu_File_End", tr("終了(&E)"), &frmMain::mnu_File_End_Click);
 
-    mnu_Display = bar->addMenu(QStringLiteral("表示(&D)"));
+    mnu_Display = bar->addMenu(tr("表示(&D)"));
     mnu_Display->setObjectName(QStringLiteral("mnu_Display"));
-    mnu_Display_FileList = mnu_Display->addMenu(QStringLiteral("ファイルリスト(&F)"));
+    mnu_Display_FileList = mnu_Display->addMenu(tr("ファイルリスト(&F)"));
     mnu_Display_FileList->setObjectName(QStringLiteral("mnu_Display_FileList"));
-    mnu_Display_FileList_Filter = mnu_Display_FileList->addMenu(QStringLiteral("表示フィルタ(&F)"));
+    mnu_Display_FileList_Filter = mnu_Display_FileList->addMenu(tr("表示フィルタ(&F)"));
     mnu_Display_FileList_Filter->setObjectName(QStringLiteral("mnu_Display_FileList_Filter"));
     mnu_Display_FileList_Filter_Bmp = item(mnu_Display_FileList_Filter, "mnu_Display_FileList_Filter_Bmp",
-                                           QStringLiteral("ビットマップ(*.bmp) (&B)"),
+                                           tr("ビットマップ(*.bmp) (&B)"),
                                            &frmMain::mnu_Display_FileList_Filter_Bmp_Click);
     mnu_Display_FileList_Filter_Pic = item(mnu_Display_FileList_Filter, "mnu_Display_FileList_Filter_Pic",
-                                           QStringLiteral("全ての画像ファイル(&P)"),
+                                           tr("全ての画像ファイル(&P)"),
                                            &frmMain::mnu_Display_FileList_Filter_Pic_Click);
     mnu_Display_FileList_Filter_All = item(mnu_Display_FileList_Filter, "mnu_Display_FileList_Filter_All",
-                                           QStringLiteral("全てのファイル(&A)"),
+                                           tr("全てのファイル(&A)"),
                                            &frmMain::mnu_Display_FileList_Filter_All_Click);
     for (QAction* a : {mnu_Display_FileList_Filter_Bmp, mnu_Display_FileList_Filter_Pic, mnu_Display_FileList_Filter_All})
         a->setCheckable(true);
     mnu_Display_FileList_Filter_Bmp->setChecked(true);
 
-    mnu_Help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+    mnu_Help = bar->addMenu(tr("ヘルプ(&H)"));
     mnu_Help->setObjectName(QStringLiteral("mnu_Help"));
-    mnu_Help_Topic = item(mnu_Help, "mnu_Help_Topic", QStringLiteral("目次...(&T)"), nullptr);
+    mnu_Help_Topic = item(mnu_Help, "mnu_Help_Topic", tr("目次...(&T)"), nullptr);
     mnu_Help_Topic->setEnabled(false);
     mnu_Sep2 = separator(mnu_Help, "mnu_Sep2");
-    mnu_Help_Ver = item(mnu_Help, "mnu_Help_Ver", QStringLiteral("バージョン情報(&V)"), &frmMain::mnu_Help_Ver_Click);
+    mnu_Help_Ver = item(mnu_Help, "mnu_Help_Ver", tr("バージョン情報(&V)"), &frmMain::mnu_Help_Ver_Click);
 
     // The two hidden menus: context menus of FileView and DirList, not on the menu bar.
-    mnu_View = new QMenu(QStringLiteral("View右クリック"), this);
+    mnu_View = new QMenu(tr("View右クリック"), this);
     mnu_View->setObjectName(QStringLiteral("mnu_View"));
-    mnu_View_CrowFile = item(mnu_View, "mnu_View_CrowFile", kNoFile, nullptr);
+    mnu_View_CrowFile = item(mnu_View, "mnu_View_CrowFile", wxh::text::NoFileCaption(), nullptr);
+    mnu_View_CrowFile->setData(kNoFile);
     Sep5 = separator(mnu_View, "Sep5");
-    mnu_View_Relese = item(mnu_View, "mnu_View_Relese", QStringLiteral("　レリーズ（全て解凍） (&R)"),
+    mnu_View_Relese = item(mnu_View, "mnu_View_Relese", tr("　レリーズ（全て解凍） (&R)"),
                            &frmMain::mnu_View_Relese_Click);
-    mnu_View_List = item(mnu_View, "mnu_View_List", QStringLiteral("　ファイルリスト(&L)"), &frmMain::mnu_View_List_Click);
+    mnu_View_List = item(mnu_View, "mnu_View_List", tr("　ファイルリスト(&L)"), &frmMain::mnu_View_List_Click);
 
-    mnu_Dir = new QMenu(QStringLiteral("DirList右クリック"), this);
+    mnu_Dir = new QMenu(tr("DirList右クリック"), this);
     mnu_Dir->setObjectName(QStringLiteral("mnu_Dir"));
     mnu_Dir_Name = item(mnu_Dir, "mnu_Dir_Name", QStringLiteral("DirName"), &frmMain::mnu_Dir_Name_Click);
     Sep3 = separator(mnu_Dir, "Sep3");
-    mnu_Dir_ToBMP = item(mnu_Dir, "mnu_Dir_ToBMP", QStringLiteral("　Crowファイル作成(BMP化) (&C)"),
+    mnu_Dir_ToBMP = item(mnu_Dir, "mnu_Dir_ToBMP", tr("　Crowファイル作成(BMP化) (&C)"),
                          &frmMain::mnu_Dir_ToBMP_Click);
     Sep4 = separator(mnu_Dir, "Sep4");
-    mnu_Dir_Open = item(mnu_Dir, "mnu_Dir_Open", QStringLiteral("　フォルダを開く(&O)"), &frmMain::mnu_Dir_Open_Click);
-    mnu_Dir_Prop = item(mnu_Dir, "mnu_Dir_Prop", QStringLiteral("　プロパティ(&P)"), nullptr);
+    mnu_Dir_Open = item(mnu_Dir, "mnu_Dir_Open", tr("　フォルダを開く(&O)"), &frmMain::mnu_Dir_Open_Click);
+    mnu_Dir_Prop = item(mnu_Dir, "mnu_Dir_Prop", tr("　プロパティ(&P)"), nullptr);
     mnu_Dir_Prop->setVisible(false);
 }
 
 // ---------------------------------------------------------------------------------------
 // Where the settings live
 
-QString frmMain::ProgramFolder() {
-    if (!programFolderOverride().isEmpty()) return programFolderOverride();
-    const QString exe = portableFolder();
-    return exe.isEmpty() ? QDir::homePath() : exe;
-}
-
-QString frmMain::SettingsFilePath() {
-    if (!settingsOverride().isEmpty()) return settingsOverride();
-    const QString exe = portableFolder();
-    if (!exe.isEmpty()) return QString::fromStdString(wxh::AddPathSep(exe.toStdString())) + kSettingsName;
-    QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    if (config.isEmpty()) config = QDir::homePath();
-    return QString::fromStdString(wxh::AddPathSep(config.toStdString())) + kSettingsName;
-}
+bool frmMain::IsInstalledLocation(const QString& folder) { return wxh::IsInstalledLocation(folder); }
+QString frmMain::ProgramFolder() { return wxh::ProgramFolder(); }
+QString frmMain::SettingsFilePath() { return wxh::SettingsFilePath(); }
 
 void frmMain::SetLocationsForTesting(const QString& settingsFile, const QString& programFolder) {
-    settingsOverride() = settingsFile;
-    programFolderOverride() = programFolder;
+    wxh::SetSettingsLocationsForTesting(settingsFile, programFolder);
 }
 
 // ---------------------------------------------------------------------------------------
 // Start-up and shutdown
 
 QString frmMain::ExtractCaption(const QString& extractFolder) {
-    return QStringLiteral("W.X.Hollin    ファイルの解凍先> ") + extractFolder;
+    return wxh::text::ExtractCaption(extractFolder);
 }
 
 void frmMain::SetExtractCaption() {
@@ -289,14 +230,14 @@ void frmMain::SetExtractCaption() {
 
 QStringList frmMain::UsageText() {
     return {
-        QStringLiteral(" ＜ファイルプレビューウインドウ＞"),
-        QStringLiteral(" 　ここにファイルの情報を表示します。"),
+        tr(" ＜ファイルプレビューウインドウ＞"),
+        tr(" 　ここにファイルの情報を表示します。"),
         QString(),
-        QStringLiteral(" 「　Ｗ．Ｘ．Ｈｏｌｌｉｎの使い方　」"),
-        QStringLiteral(" 　　フォルダを移動してクロウファイル"),
-        QStringLiteral(" 　　（ＢＭＰ化されたファイル）を選択するか、"),
-        QStringLiteral(" 　　右上の画像にファイルをドロップし"),
-        QStringLiteral(" 　　このViewをダブルクリックします。"),
+        tr(" 「　Ｗ．Ｘ．Ｈｏｌｌｉｎの使い方　」"),
+        tr(" 　　フォルダを移動してクロウファイル"),
+        tr(" 　　（ＢＭＰ化されたファイル）を選択するか、"),
+        tr(" 　　右上の画像にファイルをドロップし"),
+        tr(" 　　このViewをダブルクリックします。"),
     };
 }
 
@@ -306,52 +247,24 @@ void frmMain::drawUsageText() {
 
 void frmMain::Form_Load() {
     bool ok = false;
-    QFile file(SettingsFilePath());
-    if (file.open(QIODevice::ReadOnly) && file.size() <= kMaxSettingsBytes) {
-        // Lines end in CR LF; a bare LF or CR ends a line too.
-        const QString text = QString::fromUtf8(file.readAll());
-        QStringList lines;
-        QString current;
-        bool pendingLine = false;
-        for (int i = 0; i < text.size(); ++i) {
-            const QChar c = text[i];
-            if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-                lines.append(current);
-                current.clear();
-                pendingLine = false;
-                if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) ++i;
-            } else {
-                current.append(c);
-                pendingLine = true;
-            }
-        }
-        if (pendingLine) lines.append(current);
-
-        qint64 filterCode = 0, oneFile = 0;
-        if (lines.size() >= 5 && parseInteger(lines[3], -32768, 32767, filterCode) &&
-            parseInteger(lines[4], INT32_MIN, INT32_MAX, oneFile)) {
-            wxh::ExtractFolder = lines[1].toStdString();
-            const QString startFolder = lines[2];
-            wxh::OneFileNoFolder = static_cast<int32_t>(oneFile);
-            SetExtractCaption();
-            if (DriveList->SetDrive(startFolder) && DirList->SetPath(startFolder)) {
-                if (filterCode == 3) mnu_Display_FileList_Filter_All_Click();
-                else if (filterCode == 2) mnu_Display_FileList_Filter_Pic_Click();
-                else mnu_Display_FileList_Filter_Bmp_Click();
-                ok = true;
-            }
+    if (const std::optional<wxh::Settings> settings = wxh::Settings::Load(SettingsFilePath())) {
+        wxh::ExtractFolder = settings->extractFolder.toStdString();
+        wxh::OneFileNoFolder = settings->oneFileNoFolder;
+        SetExtractCaption();
+        if (DriveList->SetDrive(settings->startFolder) && DirList->SetPath(settings->startFolder)) {
+            applyFilter(settings->filter);
+            ok = true;
         }
     }
     if (!ok) {
-        const QString folder = ProgramFolder();
-        wxh::ExtractFolder = folder.toStdString();
+        const wxh::Settings defaults = wxh::Settings::Defaults(ProgramFolder());
+        wxh::ExtractFolder = defaults.extractFolder.toStdString();
         SetExtractCaption();
-        DriveList->SetDrive(folder);
-        DirList->SetPath(folder);
-        mnu_Display_FileList_Filter_Bmp_Click();
-        wxh::OneFileNoFolder = 0;
+        DriveList->SetDrive(defaults.startFolder);
+        DirList->SetPath(defaults.startFolder);
+        applyFilter(defaults.filter);
+        wxh::OneFileNoFolder = defaults.oneFileNoFolder;
     }
-    file.close();
     FileList->SetPath(DirList->Path());   // also when the folder did not change
     drawUsageText();
 }
@@ -359,19 +272,14 @@ void frmMain::Form_Load() {
 void frmMain::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
-    const QString path = SettingsFilePath();
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return;   // the settings of this run are lost
-    const QString filter = mnu_Display_FileList_Filter_All->isChecked()   ? QStringLiteral("3")
-                           : mnu_Display_FileList_Filter_Pic->isChecked() ? QStringLiteral("2")
-                                                                          : QStringLiteral("1");
-    const QStringList lines = {kSettingsLine1, QString::fromStdString(wxh::ExtractFolder), DirList->Path(), filter,
-                               QString::number(wxh::OneFileNoFolder)};
-    QByteArray bytes;
-    for (const QString& line : lines) bytes += line.toUtf8() + "\r\n";
-    file.write(bytes);
-    file.commit();   // replaces the old file only when everything was written
+    wxh::Settings settings;
+    settings.extractFolder = QString::fromStdString(wxh::ExtractFolder);
+    settings.startFolder = DirList->Path();
+    settings.filter = mnu_Display_FileList_Filter_All->isChecked()   ? wxh::FileFilter::All
+                      : mnu_Display_FileList_Filter_Pic->isChecked() ? wxh::FileFilter::Pic
+                                                                     : wxh::FileFilter::Bmp;
+    settings.oneFileNoFolder = wxh::OneFileNoFolder;
+    settings.Save(SettingsFilePath());   // when it cannot be written, the settings of this run are lost
 }
 
 void frmMain::mnu_File_End_Click() {
@@ -463,7 +371,7 @@ void frmMain::FileList_MouseDown(Qt::MouseButton button, const QPoint& globalPos
 
 void frmMain::DirList_MouseDown(Qt::MouseButton button, const QPoint& globalPos) {
     if (button != Qt::RightButton) return;
-    mnu_Dir_Name->setText(menuText(QStringLiteral("フォルダ> ") + DirList->HighlightedPath()));
+    mnu_Dir_Name->setText(menuText(tr("フォルダ> %1").arg(DirList->HighlightedPath())));
     wxh::PopupMenu(mnu_Dir, globalPos);
 }
 
@@ -479,6 +387,14 @@ void frmMain::applyFilter(QAction* checked, const QString& pattern) {
     FileList->SetPattern(pattern);
 }
 
+void frmMain::applyFilter(wxh::FileFilter filter) {
+    switch (filter) {
+    case wxh::FileFilter::All: mnu_Display_FileList_Filter_All_Click(); break;
+    case wxh::FileFilter::Pic: mnu_Display_FileList_Filter_Pic_Click(); break;
+    default: mnu_Display_FileList_Filter_Bmp_Click(); break;
+    }
+}
+
 void frmMain::mnu_Display_FileList_Filter_Bmp_Click() { applyFilter(mnu_Display_FileList_Filter_Bmp, kPatternBmp); }
 void frmMain::mnu_Display_FileList_Filter_Pic_Click() { applyFilter(mnu_Display_FileList_Filter_Pic, kPatternPic); }
 void frmMain::mnu_Display_FileList_Filter_All_Click() { applyFilter(mnu_Display_FileList_Filter_All, kPatternAll); }
@@ -490,7 +406,7 @@ QString frmMain::CurrentCrowFile() const {
 
 void frmMain::SetCurrentCrowFile(const QString& pathOrNone) {
     mnu_View_CrowFile->setData(pathOrNone);
-    mnu_View_CrowFile->setText(menuText(pathOrNone));
+    mnu_View_CrowFile->setText(pathOrNone == kNoFile ? wxh::text::NoFileCaption() : menuText(pathOrNone));
 }
 
 QString frmMain::HighlightedFolder() const { return DirList->HighlightedPath(); }
@@ -538,26 +454,12 @@ void frmMain::ShowFileInfo(const QString& path) {
         SetCurrentCrowFile(kNoFile);
         return;
     }
-    const QString password = passwordFlag != 0 ? QStringLiteral("必要") : QStringLiteral("無し");
     PicImage->SetPicture(QPixmap());
     PicImage->hide();
     FileView->Cls();
     SetCurrentCrowFile(path);
-    FileView->Print(QStringLiteral(" CrowFile: ") + path);
-    FileView->Print(QStringLiteral("   ファイルサイズ: ") + wxh::SizeText(QFileInfo(path).size()));
-    FileView->Print(QStringLiteral("   ファイルフォーマット: Crow") + QString::number(format));
-    FileView->Print(QStringLiteral("   パスワード: ") + password);
-    FileView->Print(QStringLiteral("   含まれるファイル数: ") + QString::number(count) + QStringLiteral("ファイル"));
-    const int listed = std::min<int64_t>({int64_t(count), int64_t(names.size()), int64_t(sizes.size())});
-    for (int i = 0; i < listed; ++i) {
-        FileView->Print(QStringLiteral("　    ") + QString::fromStdString(names[i]) + QStringLiteral("　　") +
-                        wxh::SizeText(sizes[i]));
-        if (i == 2) {
-            FileView->Print(QStringLiteral("      他 ") + QString::number(count - 3) +
-                            QStringLiteral("ファイル　　(詳細は右クリック)"));
-            break;
-        }
-    }
+    const wxh::CrowInfo info{format, passwordFlag, count, std::move(names), std::move(sizes)};
+    for (const QString& line : wxh::PreviewLines(path, QFileInfo(path).size(), info)) FileView->Print(line);
 }
 
 // ---------------------------------------------------------------------------------------

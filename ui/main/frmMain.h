@@ -11,6 +11,7 @@
 #include "ui/controls/FileListBox.h"
 #include "ui/controls/ImageBox.h"
 #include "ui/controls/PictureBox.h"
+#include "ui/settings/Settings.h"
 
 // The main window: drive, folder and file lists on the left, the drop picture at the top
 // right, the text preview panel below it. Created once at start; its constructor runs
@@ -104,7 +105,7 @@ public:
     QString CurrentCrowFile() const;
     void SetCurrentCrowFile(const QString& pathOrNone);
     static const QString kNoFile;            // "ファイル未選択"
-    // Caption "W.X.Hollin    ファイルの解凍先> " + ExtractFolder.
+    // Caption "W.X.Hollin    ファイルの解凍先> " + ExtractFolder (wxh::text::ExtractCaption).
     void SetExtractCaption();
     static QString ExtractCaption(const QString& extractFolder);
     // The full path of the entry highlighted in DirList.
@@ -117,13 +118,9 @@ public:
     // The usage text drawn into FileView at start.
     static QStringList UsageText();
 
-    // --- where the settings live -------------------------------------------------------
-    // The program's folder: the executable's folder when it is writable and not a place
-    // where installed software lives (/usr, /opt, /bin, /sbin, ~/.local), else the home folder.
+    // --- where the settings live (ui/settings/Settings.h says how) ------------------------
     static QString ProgramFolder();
     static bool IsInstalledLocation(const QString& folder);
-    // "WX_HOLLIN.ini" beside the executable when the program's folder is that folder, else in the
-    // user's configuration folder.
     static QString SettingsFilePath();
     // For tests: use these instead (empty strings restore the real locations).
     static void SetLocationsForTesting(const QString& settingsFile, const QString& programFolder);
@@ -136,6 +133,7 @@ private:
     void buildControls();
     void buildMenus();
     void applyFilter(QAction* checked, const QString& pattern);
+    void applyFilter(wxh::FileFilter filter);
     void drawUsageText();
     bool unloaded_ = false;
 };

@@ -6,6 +6,7 @@
 #include "common/globals.h"
 #include "common/paths.h"
 #include "crow/WxhObject.h"
+#include "ui/commands/Messages.h"
 #include "ui/controls/seams.h"
 #include "ui/dialogs/frmAbout.h"
 #include "ui/dialogs/frmConfig.h"
@@ -21,7 +22,7 @@ void frmMain::Image1_OLEDragDrop(const QStringList& files) {
         // the lists cannot open (no permission) is left alone: the question would otherwise
         // offer the folder the lists still show.
         if (!SelectFolder(path)) return;
-        if (wxh::MsgBox(this, QStringLiteral("Crowファイル化する？"), wxh::kAppTitle, true) == wxh::kMsgYes)
+        if (wxh::MsgBox(this, tr("Crowファイル化する？"), wxh::kAppTitle, true) == wxh::kMsgYes)
             mnu_Dir_ToBMP_Click();
         return;
     }
@@ -37,7 +38,7 @@ void frmMain::Image1_OLEDragDrop(const QStringList& files) {
         result = crow.GetCrowInfo(path.toStdString(), ver, passwordFlag, count, names, sizes);
     }
     if (result == 0 &&
-        wxh::MsgBox(this, QStringLiteral("レリーズ（全解凍）する？"), QStringLiteral("質問"), true) == wxh::kMsgYes)
+        wxh::MsgBox(this, tr("レリーズ（全解凍）する？"), tr("質問"), true) == wxh::kMsgYes)
         mnu_View_Relese_Click();
 }
 
@@ -59,7 +60,7 @@ void frmMain::mnu_File_Open_Click() {
 void frmMain::mnu_View_List_Click() {
     const QString current = CurrentCrowFile();
     if (current == kNoFile) {
-        wxh::MsgBox(this, QStringLiteral("ファイルが選択されてないよぉ(^_^;)"));
+        wxh::MsgBox(this, wxh::text::NoCrowFileSelected());
         return;
     }
     wxh::ListCrowFile = current.toStdString();

@@ -9,6 +9,7 @@
 
 #include "ui/main/ProgramIcon.h"
 #include "ui/main/StartArguments.h"
+#include "ui/language/Language.h"
 #include "ui/main/frmMain.h"
 
 int main(int argc, char** argv) {
@@ -44,6 +45,8 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("WXHollin"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.wxhollin.wxhollin"));
     QApplication::setWindowIcon(wxh::ProgramIcon());
+    // The user's language, before any window is made.
+    wxh::InstallTranslators(wxh::SystemLanguage());
     QFont font(QStringLiteral("IPAPGothic"));
     font.setPointSize(9);
     QApplication::setFont(font);

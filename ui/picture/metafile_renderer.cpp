@@ -26,7 +26,9 @@ constexpr unsigned kMaxSide = 4096;                // larger drawings are scaled
 bool readAll(int fd, std::vector<unsigned char>& out) {
     unsigned char buf[65536];
     for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
+        // Never more than one byte past the cap, which is enough to tell the input is too long.
+        const size_t want = std::min(sizeof buf, kMaxBytes + 1 - out.size());
+        const ssize_t n = ::read(fd, buf, want);
         if (n < 0) return false;
         if (n == 0) return true;
         if (out.size() + size_t(n) > kMaxBytes) return false;

@@ -145,6 +145,29 @@ TEST_F(StartupTest, BrokenFilesFallBackToDefaultsEvenForAGoodLineTwo) {
     }
 }
 
+// An empty or relative folder on line 2 or 3 makes the file unusable: a release would land in
+// "/" or below the working folder. Relative start folders exist here, so only the rule refuses them.
+TEST_F(StartupTest, EmptyOrRelativeFoldersMakeTheFileUnusable) {
+    const std::filesystem::path cwd = std::filesystem::current_path();
+    std::filesystem::current_path(tmp.path());
+    struct Case { const char* what; std::string l2, l3; };
+    const std::vector<Case> cases = {
+        {"empty release folder", "", start},
+        {"relative release folder", "out", start},
+        {"dot release folder", "./", start},
+        {"relative start folder", "/good", "start"},
+        {"relative start folder below", "/good", "start/sub"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeIni(c.l2, c.l3, "3", "1");
+        wxh::OneFileNoFolder = 9;
+        frmMain w;
+        expectDefaults(w);
+    }
+    std::filesystem::current_path(cwd);
+}
+
 TEST_F(StartupTest, BareLineFeedsAreReadAsLineEnds) {
     WriteFile(ini, "x\n/lf\n" + start + "\n2\n1");
     frmMain w;

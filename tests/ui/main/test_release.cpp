@@ -429,3 +429,25 @@ TEST_F(Release, DoubleClickOnThePanelRunsIt) {
 }
 
 }  // namespace
+
+// A release folder that is empty or relative would send the files to "/" or to wherever the
+// program was started: nothing is created or written, and the release reports a failed write.
+TEST_F(Release, EmptyOrRelativeReleaseFolderWritesNothing) {
+    const std::string crow = tmp.file("in/photos.bmp");
+    WriteCrow(crow, 2, kTwo);
+    Select(crow);
+    const fs::path cwd = fs::current_path();
+    fs::current_path(tmp.file("in"));
+    for (const std::string& setting : {std::string(), std::string("rel"), std::string("./")}) {
+        SCOPED_TRACE(setting);
+        messages.clear();
+        wxh::ExtractFolder = setting;
+        win->mnu_View_Relese_Click();
+        EXPECT_EQ(Texts(), std::vector<QString>{kWriteFailed});
+        EXPECT_TRUE(opened.empty());
+        EXPECT_FALSE(fs::exists(tmp.file("in/photos"))) << "released relative to the working folder";
+        EXPECT_FALSE(fs::exists(tmp.file("in/rel")));
+        EXPECT_FALSE(fs::exists("/photos"));
+    }
+    fs::current_path(cwd);
+}

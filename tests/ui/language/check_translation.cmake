@@ -1,0 +1,25 @@
+# Runs lupdate over the window program's sources into a copy of the English translation and
+# fails when any text lacks its translation (a new or changed text, or one left unfinished).
+#   cmake -DLUPDATE=... -DTS=... -DSOURCES_FILE=... -DWORK=... -P check_translation.cmake
+file(MAKE_DIRECTORY ${WORK})
+get_filename_component(name ${TS} NAME)
+set(copy ${WORK}/${name})
+configure_file(${TS} ${copy} COPYONLY)
+file(READ ${SOURCES_FILE} sources)
+execute_process(COMMAND ${LUPDATE} -no-obsolete -locations none ${sources} -ts ${copy}
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "lupdate failed (${rc}):\n${out}\n${err}")
+endif()
+file(READ ${copy} ts)
+string(REGEX MATCHALL "<source>[^<]*</source>[^<]*(<[a-z]+comment>[^<]*</[a-z]+comment>[^<]*)*<translation type=\"unfinished\"" unfinished "${ts}")
+list(LENGTH unfinished count)
+if(count GREATER 0)
+  string(REPLACE ";" "\n" list "${unfinished}")
+  message(FATAL_ERROR "${count} text(s) without an English translation (run the wxh_ui_language_lupdate target, then translate them in ${TS}):\n${list}")
+endif()
+string(FIND "${ts}" "type=\"unfinished\"" any)
+if(NOT any EQUAL -1)
+  message(FATAL_ERROR "${TS}: an unfinished translation is left")
+endif()
+message(STATUS "${out}")

@@ -1,0 +1,91 @@
+#include "ui/commands/Commands.h"
+
+#include <string>
+#include <vector>
+
+#include "common/dest_dir.h"
+#include "common/paths.h"
+#include "crow/WxhObject.h"
+#include "ui/commands/Messages.h"
+#include "ui/settings/Settings.h"
+
+namespace wxh {
+
+QString ReleaseSubFolder(const QString& crowFile) {
+    const QString name = crowFile.mid(crowFile.lastIndexOf(QLatin1Char('/')) + 1);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString base = dot < 0 ? name : name.left(dot);
+    if (base.isEmpty() || base == QLatin1String(".") || base == QLatin1String("..")) return name;
+    return base;
+}
+
+ReleaseOutcome Release(WxhObject& crow, const QString& crowFile, const QString& extractFolder,
+                       int32_t oneFileNoFolder, const std::function<QString()>& askPassword) {
+    const std::string path = crowFile.toStdString();
+    int32_t ver = 0, passwordFlag = 0, count = 0;
+    std::vector<std::string> names;
+    std::vector<int32_t> sizes;
+    const int32_t r1 = crow.GetCrowInfo(path, ver, passwordFlag, count, names, sizes);
+
+    // A release folder that is not a full path would put the files in "/" or wherever the
+    // program happened to start: nothing is created or written there.
+    const bool usable = IsUsableFolder(extractFolder);
+    std::string destination = AddPathSep(extractFolder.toStdString());
+    if (usable && !(oneFileNoFolder == 1 && r1 == 0 && count == 1)) {
+        const std::string sub = ReleaseSubFolder(crowFile).toStdString();
+        destination += sub + "/";
+        // One level only, made and opened relative to the release folder, never through a
+        // link; it usually exists already after an earlier release. A failure (a link or a
+        // file of that name, a place that cannot be written) shows up as the release's write
+        // error.
+        DestDir extract, folder;
+        if (extract.Open(extractFolder.toStdString()) && extract.OpenSubFolder(sub, folder))
+            crow.ReleaseInto(folder.TakeFd());
+        else
+            crow.ReleaseInto(-1);
+    }
+
+    const int32_t r2 = crow.GetCrowInfo(path, ver, passwordFlag, count, names, sizes);
+    if (r2 != 0) return {QString(), text::InspectFailed(r2)};
+    if (!usable) return {QString(), text::ReleaseResult(2)};
+
+    int32_t r;
+    switch (ver) {
+    case 3:
+        if (passwordFlag != 0) {
+            const QString password = askPassword();
+            if (password.isEmpty()) return {QString(), text::Cancelled()};
+            r = crow.UnCrow3(path, destination, password.toStdString());
+        } else {
+            r = crow.UnCrow3(path, destination, std::string());
+        }
+        break;
+    case 2:
+        r = crow.UnCrow2(path, destination);
+        break;
+    case 1:
+        r = crow.UnCrow1(path, destination);
+        break;
+    default:
+        return {};
+    }
+    if (r == 0) return {QString::fromStdString(destination), QString()};
+    return {QString(), text::ReleaseResult(r)};
+}
+
+QString CreateCrowFile(CrowMode mode, const QString& folder, const QString& saveFile, const QString& password,
+                       const std::function<std::unique_ptr<WxhObject>()>& newObject,
+                       std::unique_ptr<WxhObject>& object) {
+    if (mode == CrowMode::Crow3WithPassword && password.isEmpty()) return text::MissingPassword();
+    object = newObject();
+    const std::string dir = folder.toStdString(), save = saveFile.toStdString();
+    int32_t result;
+    switch (mode) {
+    case CrowMode::Crow3WithPassword: result = object->Crow3(dir, save, password.toStdString()); break;
+    case CrowMode::Crow3: result = object->Crow3(dir, save, std::string()); break;
+    default: result = object->Crow2(dir, save); break;
+    }
+    return text::CreateResult(result, saveFile);
+}
+
+}  // namespace wxh

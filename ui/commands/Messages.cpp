@@ -1,0 +1,52 @@
+#include "ui/commands/Messages.h"
+
+#include <QCoreApplication>
+
+namespace wxh::text {
+QString ExtractCaption(const QString& folder) {
+    //: The main window's caption; %1 is the folder releases go into.
+    return QCoreApplication::translate("Messages", "W.X.Hollin    ファイルの解凍先> %1").arg(folder);
+}
+
+QString NoFileCaption() { return QCoreApplication::translate("Messages", "ファイル未選択"); }
+
+QString NoCrowFileSelected() { return QCoreApplication::translate("Messages", "ファイルが選択されてないよぉ(^_^;)"); }
+
+QString Cancelled() { return QCoreApplication::translate("Messages", "キャンセルされました"); }
+
+QString InspectFailed(int32_t result) {
+    return result == 2 ? QCoreApplication::translate("Messages", "未知の形式だよぉ～(>_<)")
+                       : QCoreApplication::translate("Messages", "ファイルが読めませ～ん！");
+}
+
+QString ReleaseResult(int32_t result) {
+    switch (result) {
+    case -1: return Cancelled();
+    case 1: return QCoreApplication::translate("Messages", "未知の形式だよぉ～(>_<)");
+    case 2: return QCoreApplication::translate("Messages", "ファイルの書き込みができなかったよぉ(T_T)");
+    case 3: return QCoreApplication::translate("Messages", "ファイルサイズがおかしいよぉ～(>_<)");
+    default: return QString();
+    }
+}
+
+QString NoFilesInFolder() { return QCoreApplication::translate("Messages", "このフォルダにはファイルが存在しません"); }
+
+QString MissingPassword() { return QCoreApplication::translate("Messages", "パスワードが入力されてないですよ"); }
+
+QString CreateResult(int32_t result, const QString& savedFile) {
+    if (result == 0) {
+        //: %1 is the Crow file just written.
+        return QCoreApplication::translate("Messages", "%1を作成！！").arg(savedFile);
+    }
+    if (result == -1) return Cancelled();
+    return QCoreApplication::translate("Messages", "エラ－：クロウファイルを作成できませんでした");
+}
+
+QString OverwriteQuestion(const QString& path) {
+    //: %1 is the file that exists already.
+    return QCoreApplication::translate("Messages", "%1に上書きしてもいいですか？").arg(path);
+}
+
+QString OverwriteTitle() { return QCoreApplication::translate("Messages", "上書き確認"); }
+
+}  // namespace wxh::text
