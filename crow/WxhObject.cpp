@@ -13,6 +13,7 @@
 #include "common/atomic_file.h"
 #include "common/cp932.h"
 #include "common/paths.h"
+#include "common/stored_names.h"
 #include "crow/CrowFormat.h"
 #include "crow/HeadlessProgress.h"
 
@@ -188,14 +189,6 @@ struct Listed {
     int64_t size = 0;
 };
 
-// ASCII letters folded to lower case, for the listing order.
-std::string FoldCase(const std::string& s) {
-    std::string f = s;
-    for (char& c : f)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return f;
-}
-
 // Regular files directly in the folder (a link to one counts), without the hidden ones
 // (names starting with "."); ascending by name ignoring case, ties by the name's bytes.
 bool ListFolder(const std::string& folder, std::vector<Listed>& out) {
@@ -223,7 +216,7 @@ bool ListFolder(const std::string& folder, std::vector<Listed>& out) {
     ::closedir(dir);
     std::vector<std::pair<std::string, size_t>> keys;
     keys.reserve(out.size());
-    for (size_t i = 0; i < out.size(); ++i) keys.emplace_back(FoldCase(out[i].name), i);
+    for (size_t i = 0; i < out.size(); ++i) keys.emplace_back(NameOrderKey(out[i].name), i);
     std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
         if (a.first != b.first) return a.first < b.first;
         return out[a.second].name < out[b.second].name;
@@ -416,7 +409,7 @@ int32_t WxhObject::Impl::Pack(int gen, const std::string& dirPath, const std::st
     int64_t total = 0;
     for (auto& f : files) {
         if (f.size <= 0 || f.size >= kLimit) return 2;
-        f.cp932 = Utf8ToCp932(f.name);
+        f.cp932 = NameToCp932(f.name);
         std::string back;
         if (!IsPlainName(f.cp932, back)) return 2;    // could never be released under its name
         if (!seen.insert(f.cp932).second) return 2;   // two names that became one in CP932
