@@ -12,7 +12,7 @@
 #include <unistd.h>
 
 #include "cli/terminal.h"
-#include "common/cp932.h"
+#include "common/stored_names.h"
 
 namespace wxh::cli {
 
@@ -67,39 +67,72 @@ int64_t FileLength(const std::string& path) {
     return static_cast<int64_t>(st.st_size);
 }
 
+namespace {
+
+// The files a pack takes from folder: regular files (a link to one counts), no names that
+// start with ".", in the container's listing order. False when the folder cannot be listed.
+bool ListPackable(const std::string& folder, std::vector<Listed>& files) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return false;
+    const int dfd = ::dirfd(dir);
+    while (dirent* e = ::readdir(dir)) {
+        std::string name = e->d_name;
+        if (name.empty() || name[0] == '.') continue;
+        struct stat fs {};
+        if (::fstatat(dfd, e->d_name, &fs, 0) != 0 || !S_ISREG(fs.st_mode)) continue;
+        files.push_back({name, static_cast<int64_t>(fs.st_size)});
+    }
+    ::closedir(dir);
+    std::vector<std::pair<std::string, Listed>> keyed;
+    for (auto& f : files) keyed.emplace_back(NameOrderKey(f.name), std::move(f));
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : a.second.name < b.second.name;
+    });
+    files.clear();
+    for (auto& k : keyed) files.push_back(std::move(k.second));
+    return true;
+}
+
+}  // namespace
+
+bool ListPackableNames(const std::string& folder, std::vector<std::string>& names) {
+    std::vector<Listed> files;
+    if (!ListPackable(folder, files)) return false;
+    for (auto& f : files) names.push_back(std::move(f.name));
+    return true;
+}
+
 std::string PackFailureReason(const std::string& folder, const std::string& output, int savedErrno) {
     struct stat st {};
     if (::stat(folder.c_str(), &st) != 0) return "cannot open the folder " + Quoted(folder) + ": " + std::strerror(errno);
     if (!S_ISDIR(st.st_mode)) return Quoted(folder) + " is not a folder";
 
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return "cannot list the folder " + Quoted(folder) + ": " + std::strerror(errno);
     std::vector<Listed> files;
+    if (!ListPackable(folder, files)) return "cannot list the folder " + Quoted(folder) + ": " + std::strerror(errno);
     std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
-    while (dirent* e = ::readdir(dir)) {
-        std::string name = e->d_name;
-        if (name.empty() || name[0] == '.') continue;
-        struct stat fs {};
-        if (::stat((base + name).c_str(), &fs) != 0 || !S_ISREG(fs.st_mode)) continue;
-        files.push_back({name, static_cast<int64_t>(fs.st_size)});
-    }
-    ::closedir(dir);
 
     if (files.empty()) return "the folder " + Quoted(folder) + " holds no files to pack";
     if (files.size() > 32767) return "the folder " + Quoted(folder) + " holds more than 32767 files";
     int64_t estimate = 66;
-    std::set<std::string> converted;
-    for (const Listed& f : files) {
+    std::vector<std::string> names;
+    for (const Listed& f : files) names.push_back(f.name);
+    const std::vector<StoredName> plan = PlanStoredNames(names);
+    for (const StoredName& n : plan) {
+        if (n.problem == NameProblem::Collision)
+            return Quoted(plan[n.collidesWith].disk) + " and " + Quoted(n.disk) + " would both be stored as " +
+                   Quoted(n.released);
+        if (n.problem != NameProblem::None)
+            return "the name " + Quoted(n.disk) + " cannot be stored in a Crow file (" + NameProblemText(n.problem) + ")";
+    }
+    for (size_t i = 0; i < files.size(); ++i) {
+        const Listed& f = files[i];
         std::string path = base + f.name;
         if (f.size == 0) return Quoted(path) + " is empty, and an empty file cannot be packed";
         if (f.size >= (int64_t{1} << 31)) return Quoted(path) + " is 2 GiB or larger";
         int fd = OpenForReading(path);
         if (fd < 0) return "cannot read " + Quoted(path) + ": " + std::strerror(errno);
         ::close(fd);
-        std::string cp = Utf8ToCp932(f.name);
-        if (!converted.insert(cp).second)
-            return "two names in " + Quoted(folder) + " become the same name in a Crow file (" + Quoted(f.name) + ")";
-        estimate += 6 + static_cast<int64_t>(cp.size()) + f.size;
+        estimate += 6 + static_cast<int64_t>(plan[i].cp932.size()) + f.size;
     }
     if (estimate >= (int64_t{1} << 31)) return "the files of " + Quoted(folder) + " add up to 2 GiB or more";
 
@@ -129,6 +162,11 @@ bool FindUnsafeName(const std::vector<std::string>& names, std::string& name, st
             if (c == '/' || c == '\\') { why = "holds a path separator"; return true; }
             if (c < 0x20 || c == 0x7F) { why = "holds a control character"; return true; }
         }
+        for (size_t i = 0; i + 1 < n.size(); ++i)  // C1 controls, U+0080 to U+009F
+            if (static_cast<unsigned char>(n[i]) == 0xC2 && static_cast<unsigned char>(n[i + 1]) <= 0x9F) {
+                why = "holds a control character";
+                return true;
+            }
         if (n.find("\xEF\xBF\xBD") != std::string::npos) { why = "not valid Shift-JIS text"; return true; }
         if (!seen.insert(n).second) { why = "appears twice"; return true; }
     }
@@ -151,6 +189,10 @@ std::string ReleaseFailureReason(const std::string& crowFile, const std::string&
     }
     struct stat st {};
     if (::stat(destFolder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return Quoted(destFolder) + " is not a folder";
+    const std::string base = destFolder.back() == '/' ? destFolder : destFolder + "/";
+    for (const std::string& n : names)
+        if (::lstat((base + n).c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            return Quoted(base + n) + " is a folder; the file of that name cannot be released onto it";
     if (::access(destFolder.c_str(), W_OK) != 0)
         return "cannot write into " + Quoted(destFolder) + ": " + std::strerror(errno);
     int64_t freeBytes = FreeBytes(destFolder);

@@ -22,6 +22,10 @@ std::string InfoFailureReason(const std::string& crowFile);
 // folder, with the reason; false when all are fine.
 bool FindUnsafeName(const std::vector<std::string>& names, std::string& name, std::string& why);
 
+// The names of the files a pack takes from folder, in listing order; false when the folder
+// cannot be listed.
+bool ListPackableNames(const std::string& folder, std::vector<std::string>& names);
+
 // Length of a file in bytes, -1 when it cannot be measured.
 int64_t FileLength(const std::string& path);
 

@@ -22,8 +22,14 @@ bool StderrIsTerminal();
 // True when the tool can talk to the user on the controlling terminal.
 bool HasTerminal();
 
-// Makes a name safe to print on one line: control characters become \xNN, a backslash "\\".
+// Makes a name safe to print on one line of a terminal: C0 and C1 control characters and
+// bytes that are not UTF-8 become \xNN, a backslash "\\"; so a name can never drive the terminal.
 std::string PrintableName(const std::string& name);
+
+// The progress line without its leading erase: the name (cut to fit columns), the bytes done
+// and the size of the current file, and the percentage of all bytes done.
+std::string ProgressLine(const std::string& name, int64_t done, int64_t size, int64_t overallDone, int64_t total,
+                         int columns);
 
 // Asks on /dev/tty with echo off. Returns false when there is no terminal or the user
 // interrupted the prompt.
@@ -33,17 +39,17 @@ bool PromptPassword(const std::string& prompt, std::string& password);
 // False when standard input is closed before anything was read.
 bool ReadLineFromStdin(std::string& line);
 
-// The container's progress window, drawn as one line on standard error.
+// The container's progress window, drawn as one line on standard error (or on fd).
 class TerminalProgress : public ProgressDialog {
 public:
-    explicit TerminalProgress(bool draw);
+    explicit TerminalProgress(bool draw, int fd = 2);
     ~TerminalProgress() override;
 
     void SetNowFile(const std::string& name) override;
     void SetPer(const std::string&) override {}
     void ClearProgBar() override {}
     void FillProgBar(int32_t) override {}
-    std::string CancelTag() const override { return cancelTag_; }
+    std::string CancelTag() const override;
     void SetCancelTag(const std::string& tag) override { cancelTag_ = tag; }
     void Show() override {}
     void Hide() override { Clear(); }
@@ -57,12 +63,17 @@ public:
     void Clear();
     // The overall total when the caller knows it before the container does.
     void SetTotal(int64_t totalBytes) { total_ = totalBytes; }
+    // The file the container started last, and how many it has started.
+    const std::string& CurrentName() const { return name_; }
+    int32_t FilesStarted() const { return filesStarted_; }
 
 private:
     void Draw(bool force);
 
     bool draw_;
+    int fd_;
     bool drawn_ = false;
+    int32_t filesStarted_ = 0;
     std::string cancelTag_;
     std::string name_;
     int64_t total_ = 0;
@@ -73,7 +84,8 @@ private:
     std::chrono::steady_clock::time_point lastDraw_{};
 };
 
-// The container's overwrite question: always yes, always no, or asked on the terminal.
+// The container's overwrite question: always yes, always no, or asked on the terminal, where
+// "all" and "None" answer every later question too.
 class TerminalQuestion : public OverwriteQuestion {
 public:
     enum class Mode { Ask, Yes, No };
