@@ -266,10 +266,13 @@ int Pack(const CommandLine& cl) {
     if (c.progress) c.progress->Clear();
     switch (result) {
         case 0:
-            if (PendingSignal() != 0) Say("interrupted, but " + Q(output) + " was already complete");
-            return kOk;
+            // The signal came after the last check: the work is whole, but the status still
+            // tells a script that it was interrupted.
+            if (PendingSignal() == 0) return kOk;
+            Say("interrupted, but " + Q(output) + " was already complete");
+            return Interrupted();
         case -1:
-            Say(std::string(PendingSignal() != 0 ? "interrupted" : "cancelled") + "; " + Q(output) +
+            Say("cancelled; " + Q(output) +
                 (outputExisted ? " was not replaced: the existing file stays as it was" : " was not written"));
             return PendingSignal() != 0 ? Interrupted() : kFailure;
         case 2:
@@ -375,10 +378,15 @@ int Release(const CommandLine& cl) {
 
     switch (result) {
         case 0:
-            if (PendingSignal() != 0) Say("interrupted, but every file had already been released");
-            return kOk;
+            if (PendingSignal() == 0) return kOk;
+            if (question.Kept() == 0)
+                Say("interrupted, but every file had already been released");
+            else
+                Say("interrupted at the end; every file was released but the " + std::to_string(question.Kept()) +
+                    " existing one(s) kept");
+            return Interrupted();
         case -1: {
-            const std::string how = PendingSignal() != 0 ? "interrupted" : "cancelled";
+            const std::string how = "cancelled";
             const std::string current = c.progress ? c.progress->CurrentName() : std::string();
             if (current.empty()) {
                 Say(how + " before any file was released");

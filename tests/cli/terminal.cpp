@@ -78,26 +78,75 @@ TEST(CrowTerminal, ProgressLineAndQuiet) {
     EXPECT_EQ(RunCrow({"release", t.file("o.bmp"), t.file("out")}).err, "");
 }
 
-TEST(CrowTerminal, OverwriteQuestionOnTheTerminal) {
+TEST(CrowTerminal, OverwriteQuestionTakesYesNoAllAndNone) {
+    TempDir t;
+    const std::vector<std::string> names = {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"};
+    fs::create_directories(t.file("src"));
+    for (const auto& n : names) WriteFile(t.file("src/" + n), "new " + n);
+    ASSERT_EQ(RunCrow({"pack", t.file("src"), t.file("c.bmp")}).status, 0);
+    const auto reset = [&] {
+        fs::remove_all(t.file("dst"));
+        fs::create_directories(t.file("dst"));
+        for (const auto& n : names) WriteFile(t.file("dst/" + n), "old " + n);
+    };
+    const std::string prompt = "' exists. Overwrite? [y]es, [n]o, [a]ll, [N]one: ";
+    const auto count = [&](const std::string& out) {
+        size_t k = 0;
+        for (size_t at = out.find(prompt); at != std::string::npos; at = out.find(prompt, at + 1)) ++k;
+        return k;
+    };
+    struct Case {
+        std::vector<std::string> replies;  // the answers, in order, to the questions that come
+        std::string kept;                  // the files (first letters) that keep their old contents
+    } cases[] = {
+        {{"what", "n", "y", "a"}, "a"},   // an unclear answer is asked again; "all" ends the asking
+        {{"y", "N"}, "bcde"},             // "None" keeps this one and every later one
+        {{"n", "no", "yes", "Y", "n"}, "abe"},
+    };
+    for (const Case& c : cases) {
+        reset();
+        PtySession s({"release", t.file("c.bmp"), t.file("dst")});
+        for (const std::string& reply : c.replies) {
+            ASSERT_TRUE(s.WaitFor(prompt)) << s.output();
+            s.Write(reply + "\n");
+        }
+        EXPECT_EQ(s.Finish(), 0) << s.output();
+        EXPECT_EQ(count(s.output()), c.replies.size()) << s.output();
+        for (const auto& n : names) {
+            const bool kept = c.kept.find(n[0]) != std::string::npos;
+            EXPECT_EQ(ReadFile(t.file("dst/" + n)), (kept ? "old " : "new ") + n) << c.kept;
+        }
+    }
+}
+
+// One signal ends a prompt, whichever it is: the exit status names the signal and nothing
+// is written.
+TEST(CrowTerminal, ASignalEndsEveryPrompt) {
     TempDir t;
     fs::create_directories(t.file("src"));
-    WriteFile(t.file("src/a.txt"), std::string("new a"));
-    WriteFile(t.file("src/b.txt"), std::string("new b"));
+    WriteFile(t.file("src/f.txt"), std::string("new"));
     ASSERT_EQ(RunCrow({"pack", t.file("src"), t.file("c.bmp")}).status, 0);
-    fs::create_directories(t.file("dst"));
-    WriteFile(t.file("dst/a.txt"), std::string("old a"));
-    WriteFile(t.file("dst/b.txt"), std::string("old b"));
-
-    PtySession s({"release", t.file("c.bmp"), t.file("dst")});
-    ASSERT_TRUE(s.WaitFor("a.txt' exists. Overwrite? [y/n] ")) << s.output();
-    s.Write("what\n");  // asked again until the answer is clear
-    ASSERT_TRUE(s.WaitFor("a.txt' exists. Overwrite? [y/n] ")) << s.output();
-    s.Write("n\n");
-    ASSERT_TRUE(s.WaitFor("b.txt' exists. Overwrite? [y/n] ")) << s.output();
-    s.Write("y\n");
-    EXPECT_EQ(s.Finish(), 0) << s.output();
-    EXPECT_EQ(ReadFile(t.file("dst/a.txt")), "old a");
-    EXPECT_EQ(ReadFile(t.file("dst/b.txt")), "new b");
+    struct Case {
+        std::vector<std::string> args;
+        std::string prompt;
+        int sig;
+    } cases[] = {
+        {{"pack", "--format", "3", "--password", t.file("src"), t.file("p.bmp")}, "Password: ", SIGINT},
+        {{"pack", "--format", "3", "--password", t.file("src"), t.file("p.bmp")}, "Password: ", SIGTERM},
+        {{"release", t.file("c.bmp"), t.file("dst")}, "Overwrite? [y]es", SIGHUP},
+        {{"release", t.file("c.bmp"), t.file("dst")}, "Overwrite? [y]es", SIGINT},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(t.file("dst"));
+        fs::create_directories(t.file("dst"));
+        WriteFile(t.file("dst/f.txt"), std::string("old"));
+        PtySession s(c.args);
+        ASSERT_TRUE(s.WaitFor(c.prompt)) << s.output();
+        s.Signal(c.sig);
+        EXPECT_EQ(s.Finish(30), 128 + c.sig) << c.prompt << s.output();
+        EXPECT_FALSE(fs::exists(t.file("p.bmp")));
+        EXPECT_EQ(ReadFile(t.file("dst/f.txt")), "old");
+    }
 }
 
 TEST(CrowTerminal, CtrlCInTheMiddleLeavesNothingPartial) {
