@@ -391,8 +391,7 @@ int32_t WxhObject::Impl::Pack(int gen, const std::string& dirPath, const std::st
     std::string key;
     if (gen == 3) {
         if (password.empty()) {
-            std::uniform_int_distribution<int32_t> draw(1, kMaxKeyNumber);
-            keyNumber = draw(rng);
+            keyNumber = DrawKeyNumber(rng);
             key = KeyFromNumber(keyNumber);
         } else {
             key = KeyFromPassword(password);
