@@ -460,4 +460,10 @@ TEST(CrowTool, MessagesTellTheTruth) {
     EXPECT_EQ(e.status, 1);
     EXPECT_NE(e.err.find("'\\x1B]0;owned\\x07'"), std::string::npos) << e.err;
     EXPECT_EQ(e.err.find('\x1b'), std::string::npos);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"\x1b[2J"}, {"info", "--\x1b[2J"}, {"pack", "--format", "\x9b" "5", "a", "b"}}) {
+        RunResult u = RunCrow(args);
+        EXPECT_EQ(u.status, 2);
+        EXPECT_EQ(u.err.find_first_of("\x1b\x9b"), std::string::npos) << u.err;
+    }
 }
