@@ -12,7 +12,10 @@
 #include <unistd.h>
 
 #include "cli/terminal.h"
+#include "common/paths.h"
 #include "common/stored_names.h"
+#include "crow/CrowFormat.h"
+#include "crow/CrowStatus.h"
 
 namespace wxh::cli {
 
@@ -211,6 +214,95 @@ std::string InfoFailureReason(const std::string& crowFile) {
     if (haveStat && S_ISDIR(st.st_mode)) return Quoted(crowFile) + " is a folder";
     if (haveStat && !S_ISREG(st.st_mode)) return Quoted(crowFile) + " is not a regular file";
     return Quoted(crowFile) + " is damaged: its tables do not fit in the file";
+}
+
+}  // namespace wxh::cli
+
+namespace wxh::cli {
+
+namespace {
+
+std::string ErrnoText(int e) { return e ? std::string(": ") + std::strerror(e) : std::string(); }
+
+// What a failed write most likely met, in words, with the size it needed when known.
+std::string WriteTrouble(const CrowStatus& s) {
+    std::string what = "cannot write " + Quoted(s.file) + ErrnoText(s.error);
+    if ((s.error == ENOSPC || s.error == EDQUOT) && s.amount > 0)
+        what += " (it needs about " + std::to_string(s.amount) + " bytes)";
+    return what;
+}
+
+std::string KindOf(int64_t mode) {
+    const auto m = static_cast<mode_t>(mode);
+    return S_ISDIR(m) ? "a folder" : S_ISFIFO(m) ? "a FIFO" : S_ISSOCK(m) ? "a socket"
+         : S_ISCHR(m) || S_ISBLK(m) ? "a device" : "not a regular file";
+}
+
+std::string InFolder(const CrowStatus& s) { return Quoted(AddPathSep(s.file) + s.name); }
+
+}  // namespace
+
+std::string DescribeStatus(const CrowStatus& s) {
+    using R = CrowReason;
+    switch (s.reason) {
+        case R::None: return "no error";
+        case R::Cancelled: return "cancelled";
+        case R::CrowUnopenable:
+        case R::CrowUnreadable: return "cannot read " + Quoted(s.file) + ErrnoText(s.error);
+        case R::CrowNotRegular: {
+            const std::string kind = KindOf(s.amount);
+            return Quoted(s.file) + (kind == "not a regular file" ? " is " + kind : " is " + kind + ", not a Crow file");
+        }
+        case R::NotCrow: return Quoted(s.file) + " is not a Crow file";
+        case R::OtherGeneration: return Quoted(s.file) + " changed: it is no longer of the generation it was";
+        case R::LengthDiffers:
+            return Quoted(s.file) + " is damaged: its length differs from the length its header gives "
+                                    "(cut short, or bytes were appended)";
+        case R::TablesDamaged: return Quoted(s.file) + " is damaged: its tables do not fit in the file";
+        case R::DataCutShort: return Quoted(s.file) + " is damaged: it is shorter than its size table says (cut short)";
+        case R::UnsafeName:
+            return Quoted(s.file) + " holds a file name that cannot be used safely (" + NameProblemText(s.nameProblem) +
+                   "): " + Quoted(s.name);
+        case R::DuplicateName:
+            return Quoted(s.file) + " holds a file name that cannot be used safely (appears twice): " + Quoted(s.name);
+        case R::BadSize:
+            return Quoted(s.file) + " is damaged: it lists " + Quoted(s.name) + " as a file of " +
+                   std::to_string(s.amount) + " bytes";
+        case R::PasswordNeeded:
+            return Quoted(s.file) + " is protected by a password; give it with --password or --password-stdin";
+        case R::DestUnopenable:
+            if (s.error == ENOTDIR) return Quoted(s.file) + " is not a folder";
+            return "cannot open the folder " + Quoted(s.file) + ErrnoText(s.error);
+        case R::TargetIsFolder: return Quoted(s.file) + " is a folder; the file of that name cannot be released onto it";
+        case R::WriteFailed:
+        case R::OutputUnwritable: return WriteTrouble(s);
+        case R::FolderUnopenable:
+            if (s.error == ENOTDIR) return Quoted(s.file) + " is not a folder";
+            return "cannot open the folder " + Quoted(s.file) + ErrnoText(s.error);
+        case R::FolderUnreadable: return "cannot list the folder " + Quoted(s.file) + ErrnoText(s.error);
+        case R::NoFiles: return "the folder " + Quoted(s.file) + " holds no files to pack";
+        case R::TooManyFiles:
+            return "the folder " + Quoted(s.file) + " holds more than " + std::to_string(crowfmt::kMaxFiles) + " files";
+        case R::EmptyFile: return InFolder(s) + " is empty, and an empty file cannot be packed";
+        case R::FileTooLarge:
+            return InFolder(s) + " is " + std::to_string(s.amount) + " bytes long; a packed file must be shorter than " +
+                   std::to_string(crowfmt::kLimit) + " bytes";
+        case R::CrowTooLarge:
+            return "the files of " + Quoted(s.file) + " would make a Crow file of " + std::to_string(s.amount) +
+                   " bytes; it must stay below " + std::to_string(crowfmt::kLimit);
+        case R::NameUnstorable:
+            return "the name " + Quoted(s.name) + " cannot be stored in a Crow file (" + NameProblemText(s.nameProblem) +
+                   (s.stored.empty() ? "" : ", as " + Quoted(s.stored)) + ")";
+        case R::NameCollision:
+            return Quoted(s.other) + " and " + Quoted(s.name) + " would both be stored as " + Quoted(s.stored);
+        case R::SourceUnreadable: return "cannot read " + InFolder(s) + ErrnoText(s.error);
+        case R::SourceChanged: return InFolder(s) + " changed, grew, shrank or went away while it was packed";
+        case R::OutputIsFolder: return Quoted(s.file) + " is a folder";
+        case R::OutputIsSpecial: return Quoted(s.file) + " is " + KindOf(s.amount) + ", not a file that can be replaced";
+        case R::OutputDangling: return Quoted(s.file) + " is a link to nothing";
+        case R::OutputReadOnly: return Quoted(s.file) + " is read-only";
+    }
+    return std::string("failed (") + ReasonName(s.reason) + ")";
 }
 
 }  // namespace wxh::cli

@@ -3,9 +3,14 @@
 #include <string>
 #include <vector>
 
+#include "crow/CrowStatus.h"
+
 // Reasons for the container's failure codes. The container answers with a number only; these
 // look at the files once more to tell the user what went wrong in words.
 namespace wxh::cli {
+
+// What went wrong, in words, from the status the container recorded where it happened.
+std::string DescribeStatus(const CrowStatus& status);
 
 // Why Crow2/Crow3 gave result 2. savedErrno: errno right after the call.
 std::string PackFailureReason(const std::string& folder, const std::string& output, int savedErrno);
