@@ -189,41 +189,16 @@ struct Container {
     TerminalProgress* progress = nullptr;
     std::unique_ptr<WxhObject> object;
 
-    Container(bool drawProgress, OverwriteQuestion* question) {
+    Container(bool drawProgress, bool notes, OverwriteQuestion* question) {
         object = std::make_unique<WxhObject>(
-            [this, drawProgress]() -> std::unique_ptr<ProgressDialog> {
-                auto p = std::make_unique<TerminalProgress>(drawProgress);
+            [this, drawProgress, notes]() -> std::unique_ptr<ProgressDialog> {
+                auto p = std::make_unique<TerminalProgress>(drawProgress, 2, notes);
                 progress = p.get();
                 return p;
             },
             question);
     }
 };
-
-// The names of the folder as a Crow file will store them: every name that cannot be stored
-// (or that two files would share) is reported and refused; every name stored differently from
-// the disk is noted unless quiet. False when a name is refused.
-bool CheckNames(const std::string& folder, bool quiet) {
-    std::vector<std::string> names;
-    if (!ListPackableNames(folder, names)) return true;  // the container reports the folder itself
-    const std::vector<StoredName> plan = PlanStoredNames(names);
-    bool ok = true;
-    for (const StoredName& n : plan) {
-        if (n.problem == NameProblem::None) continue;
-        ok = false;
-        if (n.problem == NameProblem::Collision)
-            Say("cannot pack " + Q(folder) + ": " + Q(plan[n.collidesWith].disk) + " and " + Q(n.disk) +
-                " would both be stored as " + Q(n.released));
-        else
-            Say("cannot pack " + Q(folder) + ": the name " + Q(n.disk) + " cannot be stored in a Crow file (" +
-                NameProblemText(n.problem) + (n.released.empty() ? "" : ", as " + Q(n.released)) + ")");
-    }
-    if (!ok) return false;
-    if (!quiet)
-        for (const StoredName& n : plan)
-            if (n.Changed()) std::fprintf(stderr, "crow: note: %s is stored as %s\n", Q(n.disk).c_str(), Q(n.released).c_str());
-    return true;
-}
 
 int Pack(const CommandLine& cl) {
     if (cl.arguments.size() != 2) return Usage("pack", "pack needs FOLDER and OUTPUT");
@@ -251,18 +226,11 @@ int Pack(const CommandLine& cl) {
             "a Crow file's password can use only those; nothing was written");
         return kFailure;
     }
-    if (!IsFolder(folder)) {
-        Say("cannot pack " + Q(folder) + ": " + PackFailureReason(folder, output, 0));
-        return kFailure;
-    }
-    if (!CheckNames(folder, cl.quiet)) return kFailure;
     if (PendingSignal() != 0) return Interrupted();
     const bool outputExisted = FileLength(output) >= 0;
 
-    Container c(StderrIsTerminal() && !cl.quiet, nullptr);
-    errno = 0;
+    Container c(StderrIsTerminal() && !cl.quiet, !cl.quiet, nullptr);
     int32_t result = format == 3 ? c.object->Crow3(folder, output, password) : c.object->Crow2(folder, output);
-    int savedErrno = errno;
     if (c.progress) c.progress->Clear();
     switch (result) {
         case 0:
@@ -276,8 +244,7 @@ int Pack(const CommandLine& cl) {
                 (outputExisted ? " was not replaced: the existing file stays as it was" : " was not written"));
             return PendingSignal() != 0 ? Interrupted() : kFailure;
         case 2:
-            Say("cannot pack " + Q(folder) + " into " + Q(output) + ": " +
-                PackFailureReason(folder, output, savedErrno));
+            Say("cannot pack " + Q(folder) + " into " + Q(output) + ": " + DescribeStatus(c.object->Status()));
             return kFailure;
         default:
             Say("cannot pack " + Q(folder) + " into " + Q(output) + ": unexpected result " + std::to_string(result));
@@ -294,10 +261,8 @@ struct Facts {
 
 bool Inspect(const std::string& file, Facts& f) {
     WxhObject obj;
-    int32_t r = obj.GetCrowInfo(file, f.ver, f.protectedMark, f.count, f.names, f.sizes);
-    if (r == 0) return true;
-    if (r == 2) Say(Q(file) + " is not a Crow file");
-    else Say(InfoFailureReason(file));
+    if (obj.GetCrowInfo(file, f.ver, f.protectedMark, f.count, f.names, f.sizes) == 0) return true;
+    Say(DescribeStatus(obj.Status()));
     return false;
 }
 
@@ -361,18 +326,16 @@ int Release(const CommandLine& cl) {
     }
 
     TerminalQuestion question(mode, cl.quiet);
-    Container c(StderrIsTerminal() && !cl.quiet, &question);
+    Container c(StderrIsTerminal() && !cl.quiet, false, &question);
     question.SetProgress(c.progress);
     int64_t total = 0;
     for (int32_t s : f.sizes) total += s > 0 ? s : 0;
     if (c.progress) c.progress->SetTotal(total);
 
-    errno = 0;
     int32_t result;
     if (f.ver == 3) result = c.object->UnCrow3(file, dest, password);
     else if (f.ver == 2) result = c.object->UnCrow2(file, dest);
     else result = c.object->UnCrow1(file, dest);
-    int savedErrno = errno;
     if (c.progress) c.progress->Clear();
     if (result != 0) removeMadeFolders();
 
@@ -400,18 +363,9 @@ int Release(const CommandLine& cl) {
             return PendingSignal() != 0 ? Interrupted() : kFailure;
         }
         case 1:
-            Say(Q(file) + " is not a CRW" + std::to_string(f.ver) + " file");
-            return kFailure;
         case 2:
-            Say("cannot release " + Q(file) + " into " + Q(dest) + ": " +
-                ReleaseFailureReason(file, dest, f.names, f.sizes, savedErrno));
-            return kFailure;
         case 3:
-            if (f.ver == 3)
-                Say(Q(file) + " is damaged: its length differs from the length its header gives "
-                    "(cut short, or bytes were appended)");
-            else
-                Say(Q(file) + " is damaged: it is shorter than its size table says (cut short)");
+            Say("cannot release " + Q(file) + " into " + Q(dest) + ": " + DescribeStatus(c.object->Status()));
             return kFailure;
         default:
             Say("cannot release " + Q(file) + ": unexpected result " + std::to_string(result));

@@ -187,7 +187,7 @@ bool ReadLineFromStdin(std::string& line) { return ReadLine(STDIN_FILENO, line);
 
 // ---- progress line ----
 
-TerminalProgress::TerminalProgress(bool draw, int fd) : draw_(draw), fd_(fd) {}
+TerminalProgress::TerminalProgress(bool draw, int fd, bool notes) : draw_(draw), fd_(fd), notes_(notes) {}
 
 TerminalProgress::~TerminalProgress() { Clear(); }
 
@@ -209,6 +209,12 @@ void TerminalProgress::OnPoint(int64_t done, int64_t size) {
     done_ = done;
     size_ = size;
     Draw(false);
+}
+
+void TerminalProgress::OnStoredAs(const std::string& diskName, const std::string& storedName) {
+    if (!notes_) return;
+    Clear();
+    WriteAll(fd_, "crow: note: '" + PrintableName(diskName) + "' is stored as '" + PrintableName(storedName) + "'\n");
 }
 
 void TerminalProgress::DoEvents() {

@@ -42,7 +42,8 @@ bool ReadLineFromStdin(std::string& line);
 // The container's progress window, drawn as one line on standard error (or on fd).
 class TerminalProgress : public ProgressDialog {
 public:
-    explicit TerminalProgress(bool draw, int fd = 2);
+    // draw: the progress line; notes: a line for each name stored differently.
+    explicit TerminalProgress(bool draw, int fd = 2, bool notes = false);
     ~TerminalProgress() override;
 
     void SetNowFile(const std::string& name) override;
@@ -58,6 +59,7 @@ public:
     void OnTotal(int64_t totalBytes, int32_t fileCount) override;
     void OnFileStart(const std::string& name, int64_t size) override;
     void OnPoint(int64_t done, int64_t size) override;
+    void OnStoredAs(const std::string& diskName, const std::string& storedName) override;
 
     // Removes the line from the terminal (before a question or a message).
     void Clear();
@@ -72,6 +74,7 @@ private:
 
     bool draw_;
     int fd_;
+    bool notes_;
     bool drawn_ = false;
     int32_t filesStarted_ = 0;
     std::string cancelTag_;

@@ -15,6 +15,7 @@
 #include "common/paths.h"
 #include "common/stored_names.h"
 #include "crow/CrowFormat.h"
+#include "crow/CrowStatus.h"
 #include "crow/HeadlessProgress.h"
 
 namespace wxh {
@@ -191,16 +192,24 @@ struct Listed {
 
 // Regular files directly in the folder (a link to one counts), without the hidden ones
 // (names starting with "."); ascending by name ignoring case, ties by the name's bytes.
-bool ListFolder(const std::string& folder, std::vector<Listed>& out) {
+// False when the folder cannot be opened (openErr: errno) or read (readErr: errno).
+bool ListFolder(const std::string& folder, std::vector<Listed>& out, int& openErr, int& readErr) {
+    openErr = readErr = 0;
     DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return false;
+    if (!dir) {
+        openErr = errno;
+        return false;
+    }
     const int dfd = ::dirfd(dir);
     bool ok = true;
     while (true) {
         errno = 0;
         const dirent* e = ::readdir(dir);
         if (!e) {
-            if (errno != 0) ok = false;
+            if (errno != 0) {
+                readErr = errno;
+                ok = false;
+            }
             break;
         }
         if (e->d_name[0] == '.') continue;
@@ -240,6 +249,7 @@ enum class StreamResult { Done, Failed, Cancelled };
 }  // namespace
 
 struct WxhObject::Impl {
+    CrowStatus status;
     std::unique_ptr<ProgressDialog> dialog;
     OverwriteQuestion* question = nullptr;
     std::mt19937 rng;
@@ -304,7 +314,16 @@ struct WxhObject::Impl {
     int32_t Cancelled() {
         dlg().SetCancelTag("");
         dlg().Hide();
-        return -1;
+        return status.Fail(CrowReason::Cancelled);
+    }
+
+    // A Crow file that could not be opened: what stands there, or the errno.
+    int32_t OpenFailed(const struct stat& st, int err) {
+        if (st.st_mode != 0 && !S_ISREG(st.st_mode)) {
+            status.amount = st.st_mode;
+            return status.Fail(CrowReason::CrowNotRegular);
+        }
+        return status.Fail(CrowReason::CrowUnopenable, err);
     }
 
     int32_t Pack(int gen, const std::string& dirPath, const std::string& saveFileName, const std::string& password);
@@ -341,19 +360,21 @@ int32_t WxhObject::AskOverwrite(const std::string& path) {
 int32_t WxhObject::GetCrowInfo(const std::string& CrowFileName, int32_t& FileVer, int32_t& FileInfoEx,
                                int32_t& FileMaxNumber, std::vector<std::string>& FileName,
                                std::vector<int32_t>& FileSize) {
+    CrowStatus& status = impl_->status;
+    status.Begin(CrowOperation::GetCrowInfo, CrowFileName);
     struct stat st {};
     Fd fd(OpenRegular(CrowFileName, st));
-    if (!fd.ok()) return 1;
+    if (!fd.ok()) return impl_->OpenFailed(st, errno);
     CrowReader r(fd.get());
     CrowDirectory d;
     d.fileLength = st.st_size;
-    if (!ReadFixedPart(r, d)) return 1;
+    if (!ReadFixedPart(r, d)) return status.Fail(CrowReason::CrowUnreadable, errno);
     int32_t ver;
     if (d.magic == "CRW3") ver = 3;
     else if (d.magic == "CRW2") ver = 2;
     else if (d.magic == "CRW1") ver = 1;
-    else return 2;
-    if (!ReadTables(r, d)) return 1;
+    else return status.Fail(CrowReason::NotCrow);
+    if (!ReadTables(r, d)) return status.Fail(CrowReason::TablesDamaged, errno);
     FileVer = ver;
     FileInfoEx = (ver == 3 && d.keyNumber == 0) ? 1 : 0;
     FileMaxNumber = d.lastIndex + 1;
@@ -364,23 +385,30 @@ int32_t WxhObject::GetCrowInfo(const std::string& CrowFileName, int32_t& FileVer
     return 0;
 }
 
+const CrowStatus& WxhObject::Status() const { return impl_->status; }
+
 int32_t WxhObject::Crow3(const std::string& OpenDirPath, const std::string& SaveFileName, const std::string& Password) {
+    impl_->status.Begin(CrowOperation::Crow3, OpenDirPath);
     return impl_->Pack(3, OpenDirPath, SaveFileName, Password);
 }
 
 int32_t WxhObject::Crow2(const std::string& OpenDirPath, const std::string& SaveFileName) {
+    impl_->status.Begin(CrowOperation::Crow2, OpenDirPath);
     return impl_->Pack(2, OpenDirPath, SaveFileName, std::string());
 }
 
 int32_t WxhObject::UnCrow3(const std::string& OpenFileName, const std::string& SaveDirPath, const std::string& Password) {
+    impl_->status.Begin(CrowOperation::UnCrow3, OpenFileName);
     return impl_->Release(3, OpenFileName, SaveDirPath, Password, *this);
 }
 
 int32_t WxhObject::UnCrow2(const std::string& OpenFileName, const std::string& SaveDirPath) {
+    impl_->status.Begin(CrowOperation::UnCrow2, OpenFileName);
     return impl_->Release(2, OpenFileName, SaveDirPath, std::string(), *this);
 }
 
 int32_t WxhObject::UnCrow1(const std::string& OpenFileName, const std::string& SaveDirPath) {
+    impl_->status.Begin(CrowOperation::UnCrow1, OpenFileName);
     return impl_->Release(1, OpenFileName, SaveDirPath, std::string(), *this);
 }
 
@@ -400,25 +428,49 @@ int32_t WxhObject::Impl::Pack(int gen, const std::string& dirPath, const std::st
 
     // Listing and every check that can be made before anything is created.
     std::vector<Listed> files;
-    if (!ListFolder(dirPath, files)) return 2;
-    if (files.empty() || files.size() > static_cast<size_t>(kMaxFiles)) return 2;
-    std::set<std::string> seen;
+    int openErr = 0, readErr = 0;
+    if (!ListFolder(dirPath, files, openErr, readErr))
+        return status.Fail(openErr ? CrowReason::FolderUnopenable : CrowReason::FolderUnreadable, openErr ? openErr : readErr);
+    if (files.empty()) return status.Fail(CrowReason::NoFiles);
+    if (files.size() > static_cast<size_t>(kMaxFiles)) {
+        status.amount = static_cast<int64_t>(files.size());
+        return status.Fail(CrowReason::TooManyFiles);
+    }
+    std::vector<std::string> diskNames;
+    for (const auto& f : files) diskNames.push_back(f.name);
+    const std::vector<StoredName> plan = PlanStoredNames(diskNames);
     std::vector<std::string> decoded, cp932Names;
     std::vector<int64_t> sizes;
     int64_t total = 0;
-    for (auto& f : files) {
-        if (f.size <= 0 || f.size >= kLimit) return 2;
-        f.cp932 = NameToCp932(f.name);
-        std::string back;
-        if (!IsPlainName(f.cp932, back)) return 2;    // could never be released under its name
-        if (!seen.insert(f.cp932).second) return 2;   // two names that became one in CP932
-        decoded.push_back(back);
+    for (size_t i = 0; i < files.size(); ++i) {
+        Listed& f = files[i];
+        const StoredName& n = plan[i];
+        if (f.size <= 0) return status.Fail(CrowReason::EmptyFile, 0, f.name);
+        if (f.size >= kLimit) {
+            status.amount = f.size;
+            return status.Fail(CrowReason::FileTooLarge, 0, f.name);
+        }
+        if (n.problem != NameProblem::None) {  // could never be released under its name, or two became one
+            status.nameProblem = n.problem;
+            status.stored = n.released;
+            if (n.problem == NameProblem::Collision) status.other = plan[n.collidesWith].disk;
+            return status.Fail(n.problem == NameProblem::Collision ? CrowReason::NameCollision
+                                                                   : CrowReason::NameUnstorable,
+                               0, f.name);
+        }
+        f.cp932 = n.cp932;
+        decoded.push_back(n.released);
         cp932Names.push_back(f.cp932);
         sizes.push_back(f.size);
         total += f.size;
     }
     const int64_t S = gen == 2 ? Crow2SizeValue(decoded, sizes) : Crow3SizeValue(cp932Names, sizes);
-    if (S >= kLimit) return 2;
+    if (S >= kLimit) {
+        status.amount = S;
+        return status.Fail(CrowReason::CrowTooLarge);
+    }
+    for (const StoredName& n : plan)
+        if (n.Changed()) dlg().OnStoredAs(n.disk, n.released);
     int32_t W = 0, H = 0;
     crowfmt::CalcBitmapSize(S, W, H);
 
@@ -434,9 +486,17 @@ int32_t WxhObject::Impl::Pack(int gen, const std::string& dirPath, const std::st
     }
     for (const auto& f : files) PutU32(head, static_cast<uint32_t>(f.size));
 
+    const int64_t length = Crow3SizeValue(cp932Names, sizes) - (gen == 2 ? 4 : 0);  // what the file will take
+    const auto outputFailed = [&](int err) {
+        struct stat ost {};
+        if (::stat(saveFileName.c_str(), &ost) == 0 && S_ISDIR(ost.st_mode))
+            return status.FailAt(CrowReason::OutputIsFolder, 0, saveFileName);
+        status.amount = length;
+        return status.FailAt(CrowReason::OutputUnwritable, err, saveFileName);
+    };
     AtomicFile out;
-    if (!out.Create(saveFileName)) return 2;
-    if (!out.Write(head.data(), head.size())) return 2;
+    if (!out.Create(saveFileName)) return outputFailed(errno);
+    if (!out.Write(head.data(), head.size())) return outputFailed(errno);
     dlg().OnTotal(total, static_cast<int32_t>(files.size()));
     dlg().Show();
 
@@ -450,11 +510,19 @@ int32_t WxhObject::Impl::Pack(int gen, const std::string& dirPath, const std::st
         struct stat st {};
         Fd src(OpenRegular(base + f.name, st));
         if (!src.ok() || st.st_size != f.size) {  // gone, replaced or resized since the listing
+            const int err = errno;
             dlg().Hide();
-            return 2;
+            if (!src.ok() && err != ENOENT) return status.Fail(CrowReason::SourceUnreadable, err, f.name);
+            return status.Fail(CrowReason::SourceChanged, 0, f.name);
         }
-        const auto read = [&](uint8_t* buf, size_t n) { return ReadFull(src.get(), buf, n) == static_cast<ssize_t>(n); };
-        const auto write = [&](const uint8_t* buf, size_t n) { return out.Write(buf, n); };
+        const auto read = [&](uint8_t* buf, size_t n) {
+            const ssize_t got = ReadFull(src.get(), buf, n);
+            if (got == static_cast<ssize_t>(n)) return true;
+            if (got < 0) status.Fail(CrowReason::SourceUnreadable, errno, f.name);
+            else status.Fail(CrowReason::SourceChanged, 0, f.name);  // shrank
+            return false;
+        };
+        const auto write = [&](const uint8_t* buf, size_t n) { return out.Write(buf, n) || (outputFailed(errno), false); };
         StreamResult r;
         if (gen == 2) {
             r = Stream(f.size, step, read, [](uint8_t* b, size_t n, int64_t) { AddByte(b, n, 1); }, write);
@@ -467,14 +535,19 @@ int32_t WxhObject::Impl::Pack(int gen, const std::string& dirPath, const std::st
         }
         if (r == StreamResult::Cancelled) return Cancelled();
         uint8_t extra;
-        if (r == StreamResult::Failed || ReadFull(src.get(), &extra, 1) != 0) {  // short, or grew
+        if (r == StreamResult::Failed) {
             dlg().Hide();
-            return 2;
+            return status.Result();
+        }
+        if (ReadFull(src.get(), &extra, 1) != 0) {  // grew
+            dlg().Hide();
+            return status.Fail(CrowReason::SourceChanged, 0, f.name);
         }
     }
     if (!out.CommitFlushingIfReplacing()) {
+        const int err = errno;
         dlg().Hide();
-        return 2;
+        return outputFailed(err);
     }
     dlg().Hide();
     return 0;
@@ -486,18 +559,22 @@ int32_t WxhObject::Impl::Release(int gen, const std::string& openFileName, const
         if (gen != 1) dlg().Hide();
         return code;
     };
+    const auto failWith = [&](CrowReason why, int err = 0, const std::string& who = std::string()) {
+        return fail(status.Fail(why, err, who));
+    };
     struct stat st {};
     Fd fd(OpenRegular(openFileName, st));
-    if (!fd.ok()) return fail(2);
+    if (!fd.ok()) return fail(OpenFailed(st, errno));
     CrowReader r(fd.get());
     CrowDirectory d;
     d.fileLength = st.st_size;
-    if (!ReadFixedPart(r, d)) return fail(2);
-    if (gen == 3 && d.fileLength != static_cast<int64_t>(d.bfSize)) return fail(3);
+    if (!ReadFixedPart(r, d)) return failWith(CrowReason::CrowUnreadable, errno);
+    if (gen == 3 && d.fileLength != static_cast<int64_t>(d.bfSize)) return failWith(CrowReason::LengthDiffers);
     static const char* const kMagic[] = {"", "CRW1", "CRW2", "CRW3"};
-    if (d.magic != kMagic[gen]) return fail(1);
-    if (!ReadTables(r, d)) return fail(2);
-    if (saveDirPath.empty()) return fail(2);  // never the file system's root by accident
+    if (d.magic != kMagic[gen])
+        return failWith(d.magic == "CRW1" || d.magic == "CRW2" || d.magic == "CRW3" ? CrowReason::OtherGeneration
+                                                                                   : CrowReason::NotCrow);
+    if (!ReadTables(r, d)) return failWith(CrowReason::TablesDamaged, errno);
 
     // Every name and size is checked before anything is written.
     std::vector<std::string> names;
@@ -505,18 +582,32 @@ int32_t WxhObject::Impl::Release(int gen, const std::string& openFileName, const
     int64_t total = 0;
     for (size_t i = 0; i < d.names.size(); ++i) {
         std::string utf8;
-        if (!IsPlainName(d.names[i], utf8) || !seen.insert(utf8).second) return fail(2);
-        if (d.sizes[i] <= 0) return fail(2);
+        const NameProblem problem = CheckStoredName(d.names[i], utf8);
+        if (problem != NameProblem::None) {
+            status.nameProblem = problem;
+            return failWith(CrowReason::UnsafeName, 0, Cp932ToUtf8(d.names[i]));
+        }
+        if (!seen.insert(utf8).second) return failWith(CrowReason::DuplicateName, 0, utf8);
+        if (d.sizes[i] <= 0) {
+            status.amount = d.sizes[i];
+            return failWith(CrowReason::BadSize, 0, utf8);
+        }
         total += d.sizes[i];
         names.push_back(std::move(utf8));
     }
-    if (total > d.fileLength - d.dataStart) return fail(3);  // data area shorter than the tables say
+    if (total > d.fileLength - d.dataStart) return failWith(CrowReason::DataCutShort);
+    struct stat dirSt {};
+    if (saveDirPath.empty() || ::stat(saveDirPath.c_str(), &dirSt) != 0 || !S_ISDIR(dirSt.st_mode)) {
+        // never the file system's root by accident: "" is no folder
+        const int err = saveDirPath.empty() ? ENOENT : dirSt.st_mode != 0 ? ENOTDIR : errno;
+        return fail(status.FailAt(CrowReason::DestUnopenable, err, saveDirPath));
+    }
 
     const std::string dest = AddPathSep(saveDirPath);
     std::string key;
     if (gen == 3) {
         if (d.keyNumber != 0) key = KeyFromNumber(d.keyNumber);
-        else if (password.empty()) return fail(2);
+        else if (password.empty()) return failWith(CrowReason::PasswordNeeded);
         else key = KeyFromPassword(password);
     }
     const std::vector<uint8_t> ext = gen == 3 ? ExpandKey(key, kChunk) : std::vector<uint8_t>();
@@ -529,13 +620,23 @@ int32_t WxhObject::Impl::Release(int gen, const std::string& openFileName, const
         if (gen != 1) ProgressStart(names[i], size, true);
         const std::string target = dest + names[i];
         if (self.AskOverwrite(target) == 7) {
-            if (!r.Skip(size)) return fail(2);
+            if (!r.Skip(size)) return failWith(CrowReason::CrowUnreadable, errno);
             continue;
         }
+        const auto writeFailed = [&](int err) {
+            struct stat tst {};
+            if (::lstat(target.c_str(), &tst) == 0 && S_ISDIR(tst.st_mode))
+                return status.FailAt(CrowReason::TargetIsFolder, 0, target);
+            status.name = names[i];
+            status.amount = size;
+            return status.FailAt(CrowReason::WriteFailed, err, target);
+        };
         AtomicFile out;
-        if (!out.Create(target)) return fail(2);
-        const auto read = [&](uint8_t* buf, size_t n) { return r.Read(buf, n); };
-        const auto write = [&](const uint8_t* buf, size_t n) { return out.Write(buf, n); };
+        if (!out.Create(target)) return fail(writeFailed(errno));
+        const auto read = [&](uint8_t* buf, size_t n) {
+            return r.Read(buf, n) || (status.Fail(CrowReason::CrowUnreadable, errno), false);
+        };
+        const auto write = [&](const uint8_t* buf, size_t n) { return out.Write(buf, n) || (writeFailed(errno), false); };
         StreamResult res;
         if (gen == 3) {
             res = Stream(size, step, read,
@@ -547,7 +648,8 @@ int32_t WxhObject::Impl::Release(int gen, const std::string& openFileName, const
             res = Stream(size, 0, read, [](uint8_t*, size_t, int64_t) {}, write);
         }
         if (res == StreamResult::Cancelled) return Cancelled();  // out's temporary file goes with it
-        if (res == StreamResult::Failed || !out.CommitFlushingIfReplacing()) return fail(2);
+        if (res == StreamResult::Failed) return fail(status.Result());
+        if (!out.CommitFlushingIfReplacing()) return fail(writeFailed(errno));
     }
     if (gen != 1) dlg().Hide();
     return 0;

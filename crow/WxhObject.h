@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "crow/CrowStatus.h"
 #include "crow/progress.h"
 
 namespace wxh {
@@ -50,6 +51,10 @@ public:
     int32_t UnCrow3(const std::string& OpenFileName, const std::string& SaveDirPath, const std::string& Password);
     int32_t UnCrow2(const std::string& OpenFileName, const std::string& SaveDirPath);
     int32_t UnCrow1(const std::string& OpenFileName, const std::string& SaveDirPath);
+
+    // Why the last operation ended as it did: the reason, errno, file and name, recorded where
+    // it happened; its result code is the one the operation returned.
+    const CrowStatus& Status() const;
 
     // The progress window this object created (for callers and tests).
     ProgressDialog& Dialog();
