@@ -123,6 +123,9 @@ void InstallSignalHandlers() {
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGHUP, &sa, nullptr);
+    // Signals that would otherwise end the tool on the spot: caught the same way, so the
+    // operation stops at its next file or buffer and removes what it has not finished.
+    for (int sig : {SIGPIPE, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM}) sigaction(sig, &sa, nullptr);
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
@@ -219,12 +222,6 @@ void TerminalProgress::OnStoredAs(const std::string& diskName, const std::string
 
 void TerminalProgress::DoEvents() {
     if (PendingSignal() != 0) cancelTag_ = "1";
-}
-
-std::string TerminalProgress::CancelTag() const {
-    // The container also looks at the tag between files and buffers, without letting
-    // events run: a signal counts as a cancel click from the moment it arrives.
-    return PendingSignal() != 0 && cancelTag_.empty() ? std::string("1") : cancelTag_;
 }
 
 void TerminalProgress::Clear() {

@@ -50,8 +50,9 @@ public:
     void SetPer(const std::string&) override {}
     void ClearProgBar() override {}
     void FillProgBar(int32_t) override {}
-    std::string CancelTag() const override;
+    std::string CancelTag() const override { return cancelTag_; }
     void SetCancelTag(const std::string& tag) override { cancelTag_ = tag; }
+    bool StopRequested() const override { return PendingSignal() != 0; }
     void Show() override {}
     void Hide() override { Clear(); }
     void DoEvents() override;

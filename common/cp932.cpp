@@ -9,12 +9,14 @@
 namespace wxh {
 namespace {
 
-// One iconv descriptor for one call; closed when the object goes.
+// An iconv descriptor. Cached ones (the plain conversions) are opened once per thread and
+// kept, so converting many names costs no iconv_open each; others are closed with the object.
 class Converter {
 public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    Converter(const char* to, const char* from, bool cached = false)
+        : cd_(cached ? Cached(to, from) : iconv_open(to, from)), owned_(!cached) {}
     ~Converter() {
-        if (ok()) iconv_close(cd_);
+        if (ok() && owned_) iconv_close(cd_);
     }
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
@@ -62,8 +64,31 @@ public:
     }
 
 private:
+    static iconv_t Cached(const char* to, const char* from) {
+        struct Slot {
+            const char* to;
+            const char* from;
+            iconv_t cd;
+        };
+        static thread_local Slot slots[2] = {{"CP932", "UTF-8", reinterpret_cast<iconv_t>(-1)},
+                                             {"UTF-8", "CP932", reinterpret_cast<iconv_t>(-1)}};
+        for (Slot& s : slots) {
+            if (std::strcmp(s.to, to) != 0 || std::strcmp(s.from, from) != 0) continue;
+            if (s.cd == reinterpret_cast<iconv_t>(-1)) s.cd = iconv_open(to, from);
+            return s.cd;
+        }
+        return iconv_open(to, from);  // not a cached pair: never reached by the callers below
+    }
+
     iconv_t cd_;
+    bool owned_;
 };
+
+bool IsAscii(const std::string& s) {
+    for (unsigned char c : s)
+        if (c >= 0x80) return false;
+    return true;
+}
 
 // Transliteration tables are the locale's; C.UTF-8 carries glibc's general ones.
 // The locale is switched for this thread only.
@@ -131,7 +156,7 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }
 
 std::string Utf8ToCp932(const std::string& utf8) {
-    Converter plain("CP932", "UTF-8");
+    Converter plain("CP932", "UTF-8", true);
     if (!plain.ok()) return std::string(utf8.size(), '_');
     std::string out;
     out.reserve(utf8.size());
@@ -171,12 +196,13 @@ std::string Utf8ToCp932(const std::string& utf8) {
 }
 
 bool Utf8ToCp932Strict(const std::string& utf8, std::string& cp932) {
-    Converter conv("CP932", "UTF-8");
+    Converter conv("CP932", "UTF-8", true);
     return conv.ok() && conv.Convert(utf8.data(), utf8.size(), cp932);
 }
 
 std::string Cp932ToUtf8(const std::string& cp932) {
-    Converter conv("UTF-8", "CP932");
+    if (IsAscii(cp932)) return cp932;  // CP932 and UTF-8 agree on every byte below 0x80
+    Converter conv("UTF-8", "CP932", true);
     if (!conv.ok()) return std::string();
     std::string out;
     size_t i = 0;
@@ -193,7 +219,11 @@ std::string Cp932ToUtf8(const std::string& cp932) {
 }
 
 bool Cp932ToUtf8Strict(const std::string& cp932, std::string& utf8) {
-    Converter conv("UTF-8", "CP932");
+    if (IsAscii(cp932)) {
+        utf8 = cp932;
+        return true;
+    }
+    Converter conv("UTF-8", "CP932", true);
     if (!conv.ok()) return false;
     return conv.Convert(cp932.data(), cp932.size(), utf8);
 }

@@ -42,6 +42,12 @@ public:
 
     // Asks the running operation to stop at its next progress point (as CmdCancel does).
     void RequestCancel() { tag_ = "1"; }
+    // Asks it to stop at the next file start or buffer as well (as a signal does in the tool).
+    void RequestStop() {
+        tag_ = "1";
+        stop_ = true;
+    }
+    bool StopRequested() const override { return stop_; }
 
     const std::string& NowFile() const { return nowFile_; }
     const std::string& Per() const { return per_; }
@@ -54,6 +60,7 @@ private:
     std::string tag_;
     int32_t bar_ = 0;
     bool shown_ = false;
+    bool stop_ = false;
 };
 
 // The factory WxhObject uses when it is given none.

@@ -29,7 +29,10 @@ public:
                         std::vector<int32_t>& FileSize);
 
     // Packing: the regular files directly in OpenDirPath (not hidden ones, a link to a file
-    // counts), streamed into a temporary file beside SaveFileName that replaces it when complete.
+    // counts), streamed into a nameless file beside SaveFileName that is named, or replaces the
+    // older file (keeping its mode), only when complete. A folder, device, FIFO, socket, dangling
+    // link or read-only file at SaveFileName gives 2 before anything is written; a link to a
+    // file stands for its target.
     // 0 done; -1 cancelled (nothing left, an older file of that name unchanged); 2 any failure
     // (folder missing or without files, an empty file, more than 32767 files, a file of 2 GiB
     // or more, a Crow file that would reach 2 GiB, names equal or unusable in CP932, a file
@@ -41,9 +44,12 @@ public:
     static const char* const Crow2Description;
     int32_t Crow2(const std::string& OpenDirPath, const std::string& SaveFileName);
 
-    // Releasing into the existing folder SaveDirPath; each file goes through a temporary file
-    // renamed over its name when complete (links and special files at that name are replaced,
-    // never followed). 0 done (files the user declined to overwrite skipped); -1 cancelled
+    // Releasing into the existing folder SaveDirPath, opened once: every file is written
+    // relative to that handle, born without a name and named only when complete. An existing
+    // regular file, link, FIFO, socket, device or folder at a name goes through the overwrite
+    // question (an empty regular file does not); Yes replaces it as a name, never writing
+    // through it, keeping a regular file's mode; a folder, or a file the user may not write,
+    // fails the release. 0 done (files the user declined to overwrite skipped); -1 cancelled
     // (UnCrow3, UnCrow2: earlier files stay, the current one is not written); 1 not this
     // operation's magic; 2 cannot read, a bad table or name, a write error, or (UnCrow3) a
     // password needed and none given; 3 (UnCrow3) length differs from bfSize, or (all) a data
@@ -55,6 +61,11 @@ public:
     // Why the last operation ended as it did: the reason, errno, file and name, recorded where
     // it happened; its result code is the one the operation returned.
     const CrowStatus& Status() const;
+
+    // The next release writes into this open folder (taken over) instead of opening
+    // SaveDirPath, which then serves only as the text of the overwrite question; a negative
+    // handle (a folder that could not be made or opened) makes it fail with 2.
+    void ReleaseInto(int dirfd);
 
     // The progress window this object created (for callers and tests).
     ProgressDialog& Dialog();

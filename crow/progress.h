@@ -22,6 +22,12 @@ public:
     virtual void Show() = 0;                                 // modeless; showing a shown window changes nothing
     virtual void Hide() = 0;
     virtual void DoEvents() = 0;                             // let pending window events run
+    // A request to stop that does not come through the window's events (the command-line
+    // tool's signals). The container looks at it without letting events run, at each file's
+    // start and after each buffer, so it stops within one file or one buffer even where no
+    // progress point comes. A window answers false: its cancel mark changes only while
+    // events run, and is read at the progress points.
+    virtual bool StopRequested() const { return false; }
 
     // Extra facts for front ends that draw progress their own way; the dialog ignores them.
     virtual void OnTotal(int64_t /*totalBytes*/, int32_t /*fileCount*/) {}   // once the sizes are known

@@ -1,9 +1,12 @@
-// Fuzz target: GetCrowInfo on arbitrary bytes. Results stay within their codes, the lists
-// agree with the count, and every name is well-formed UTF-8.
+// Fuzz target: the directory parser behind GetCrowInfo on arbitrary bytes, parsed in memory.
+// The count stays within the format's limit and what the bytes can hold, the lists agree with
+// it, every name shows as well-formed UTF-8, and the release-side name check accepts only
+// names it decoded.
 #include <string>
 #include <vector>
 
-#include "crow/WxhObject.h"
+#include "common/cp932.h"
+#include "crow/CrowDirectory.h"
 #include "fuzz/fuzz_common.h"
 
 namespace {
@@ -24,24 +27,29 @@ bool ValidUtf8(const std::string& s) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string file = wxh::fuzz::ScratchRoot() + "/info.bmp";
-    wxh::fuzz::WriteInput(file, data, size);
-    wxh::WxhObject obj;
-    int32_t ver = -7, mark = -7, count = -7;
-    std::vector<std::string> names;
-    std::vector<int32_t> sizes;
-    int32_t r = obj.GetCrowInfo(file, ver, mark, count, names, sizes);
-    if (r != 0 && r != 1 && r != 2) wxh::fuzz::Fail("GetCrowInfo result out of range");
-    if (r == 0) {
-        if (ver < 1 || ver > 3) wxh::fuzz::Fail("generation out of range");
-        if (mark != 0 && mark != 1) wxh::fuzz::Fail("password mark out of range");
-        if (mark == 1 && ver != 3) wxh::fuzz::Fail("password mark on a file that is not CRW3");
-        if (count < 1 || static_cast<size_t>(count) != names.size() || names.size() != sizes.size())
-            wxh::fuzz::Fail("count and lists disagree");
-        // Every entry costs at least 6 bytes of table: the count can never exceed what the file holds.
-        if (static_cast<size_t>(count) > size / 6) wxh::fuzz::Fail("more entries than the file can hold");
-        for (const std::string& n : names)
-            if (!ValidUtf8(n)) wxh::fuzz::Fail("a name is not UTF-8");
+    wxh::MemorySource src(data, size);
+    wxh::CrowDirectory d;
+    const wxh::DirectoryStatus r = wxh::ReadCrowDirectory(src, d);
+    if (r != wxh::DirectoryStatus::Ok) {
+        if (r == wxh::DirectoryStatus::NotCrow && d.generation != 0) wxh::fuzz::Fail("a Crow magic called no Crow file");
+        return 0;
+    }
+    if (d.generation < 1 || d.generation > 3) wxh::fuzz::Fail("generation out of range");
+    const size_t count = static_cast<size_t>(d.lastIndex) + 1;
+    if (d.lastIndex < 0 || count > 32767) wxh::fuzz::Fail("a count beyond the format's limit was accepted");
+    if (count != d.names.size() || count != d.sizes.size() || count != d.offsets.size())
+        wxh::fuzz::Fail("count and lists disagree");
+    // Every entry costs at least 6 bytes of table: the count can never exceed what the bytes hold.
+    if (count > size / 6) wxh::fuzz::Fail("more entries than the bytes can hold");
+    if (d.dataStart > static_cast<int64_t>(size)) wxh::fuzz::Fail("tables end beyond the bytes");
+    for (const std::string& n : d.names)
+        if (!ValidUtf8(wxh::Cp932ToUtf8(n))) wxh::fuzz::Fail("a name does not show as UTF-8");
+    std::vector<std::string> utf8;
+    if (wxh::CheckReleaseNames(d, utf8)) {
+        if (utf8.size() != count) wxh::fuzz::Fail("accepted names and count disagree");
+        for (size_t i = 0; i < count; ++i)
+            if (utf8[i].empty() || utf8[i].find('/') != std::string::npos || d.sizes[i] <= 0)
+                wxh::fuzz::Fail("the release check let an unusable entry through");
     }
     return 0;
 }

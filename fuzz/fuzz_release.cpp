@@ -1,4 +1,5 @@
-// Fuzz target: UnCrow1, UnCrow2 and UnCrow3 on arbitrary bytes, each into a fresh folder
+// Fuzz target: the releases of UnCrow1, UnCrow2 and UnCrow3 on arbitrary bytes read from
+// memory, each into a fresh folder
 // that holds symbolic links to a canary file outside it (under names the seeds use).
 // After every operation the canary is unchanged, nothing exists outside the folder, and the
 // folder holds only plain files.
@@ -9,7 +10,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "crow/WxhObject.h"
+#include "common/dest_dir.h"
+#include "crow/CrowReleaser.h"
+#include "crow/HeadlessProgress.h"
 #include "fuzz/fuzz_common.h"
 
 namespace {
@@ -55,7 +58,7 @@ std::string ReadSmall(const std::string& path) {
 void Check(const std::string& root, const std::string& dest) {
     if (ReadSmall(root + "/canary") != kCanary) wxh::fuzz::Fail("the canary changed");
     std::vector<std::string> top = Entries(root);
-    if (top.size() != 4) wxh::fuzz::Fail("something was written beside the destination");
+    if (top.size() != 3) wxh::fuzz::Fail("something was written beside the destination");
     if (!Entries(root + "/outside").empty()) wxh::fuzz::Fail("something was written into the outside folder");
     for (const std::string& n : Entries(dest)) {
         struct stat st {};
@@ -82,15 +85,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         mkdir((r + "/outside").c_str(), 0755);
         return r;
     }();
-    const std::string crow = root + "/crow.bmp";
     const std::string dest = root + "/dest";
-    wxh::fuzz::WriteInput(crow, data, size);
     for (int op = 1; op <= 3; ++op) {
         FreshDest(root, dest);
         YesToAll yes;
-        wxh::WxhObject obj(nullptr, &yes);
-        int32_t r = op == 1 ? obj.UnCrow1(crow, dest) : op == 2 ? obj.UnCrow2(crow, dest) : obj.UnCrow3(crow, dest, "pw");
+        wxh::HeadlessProgress dialog;
+        wxh::ProgressDriver progress(dialog);
+        wxh::MemorySource src(data, size);
+        wxh::DestDir folder;
+        if (!folder.Open(dest)) wxh::fuzz::Fail("cannot open the destination");
+        wxh::CrowStatus status;
+        status.Begin(op == 3 ? wxh::CrowOperation::UnCrow3 : op == 2 ? wxh::CrowOperation::UnCrow2
+                                                                     : wxh::CrowOperation::UnCrow1, "fuzz");
+        int32_t r = wxh::ReleaseCrow(progress, status, &yes, op, src, folder, dest, 0, "pw");
         if (r < 0 || r > 3) wxh::fuzz::Fail("release result out of range (nothing can cancel here)");
+        if (r != status.Result() || (r == 0) != (status.reason == wxh::CrowReason::None))
+            wxh::fuzz::Fail("the recorded reason disagrees with the result code");
         Check(root, dest);
     }
     return 0;

@@ -6,6 +6,7 @@
 #include "support/TempDir.h"
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace fs = std::filesystem;
 using namespace wxh::test;
@@ -466,4 +467,34 @@ TEST(CrowTool, MessagesTellTheTruth) {
         EXPECT_EQ(u.status, 2);
         EXPECT_EQ(u.err.find_first_of("\x1b\x9b"), std::string::npos) << u.err;
     }
+}
+
+// An OUTPUT that is no file to replace is refused before anything is written, and named for
+// what it is; a link to a file writes its target and keeps the link.
+TEST(CrowTool, PackOutputThatIsNoFile) {
+    TempDir t;
+    fs::create_directories(t.file("src"));
+    WriteFile(t.file("src/a.txt"), std::string("a"));
+    fs::create_directories(t.file("folder.bmp"));
+    ASSERT_EQ(::mkfifo(t.file("fifo.bmp").c_str(), 0600), 0);
+    fs::create_symlink(t.file("gone.bmp"), t.file("dangling.bmp"));
+    std::vector<std::pair<std::string, std::string>> cases{
+        {"folder.bmp", "is a folder"}, {"fifo.bmp", "is a FIFO"}, {"dangling.bmp", "is a link to nothing"}};
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::mknod(t.file("null.bmp").c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0);
+        cases.emplace_back("null.bmp", "is a device");
+    }
+    for (const auto& [name, expect] : cases) {
+        RunResult r = RunCrow({"pack", t.file("src"), t.file(name)});
+        EXPECT_EQ(r.status, 1) << name;
+        EXPECT_NE(r.err.find(expect), std::string::npos) << r.err;
+    }
+    EXPECT_TRUE(fs::is_fifo(t.file("fifo.bmp")));
+    EXPECT_FALSE(fs::exists(t.file("gone.bmp")));
+
+    WriteFile(t.file("target.bmp"), std::string("older"));
+    fs::create_symlink(t.file("target.bmp"), t.file("link.bmp"));
+    ASSERT_EQ(RunCrow({"pack", t.file("src"), t.file("link.bmp")}).status, 0);
+    EXPECT_TRUE(fs::is_symlink(t.file("link.bmp")));
+    EXPECT_EQ(ReadFile(t.file("target.bmp")).substr(54, 4), "CRW2");
 }

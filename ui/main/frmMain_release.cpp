@@ -3,6 +3,7 @@
 #include <QDir>
 #include <vector>
 
+#include "common/dest_dir.h"
 #include "common/globals.h"
 #include "common/paths.h"
 #include "crow/WxhObject.h"
@@ -67,10 +68,14 @@ void frmMain::mnu_View_Relese_Click() {
     if (wxh::OneFileNoFolder == 1 && r1 == 0 && count == 1) {
         destination = wxh::AddPathSep(wxh::ExtractFolder);
     } else {
-        destination = wxh::AddPathSep(wxh::ExtractFolder) + SubFolderName(current).toStdString() + "/";
-        // One level only; it usually exists already after an earlier release. A failure
-        // shows up as the release's own write error.
-        QDir().mkdir(QString::fromStdString(destination));
+        const std::string sub = SubFolderName(current).toStdString();
+        destination = wxh::AddPathSep(wxh::ExtractFolder) + sub + "/";
+        // One level only, made and opened relative to ExtractFolder, never through a link;
+        // it usually exists already after an earlier release. A failure (a link or a file of
+        // that name, a place that cannot be written) shows up as the release's write error.
+        wxh::DestDir extract, folder;
+        if (extract.Open(wxh::ExtractFolder) && extract.OpenSubFolder(sub, folder)) crow->ReleaseInto(folder.TakeFd());
+        else crow->ReleaseInto(-1);
     }
 
     const int32_t r2 = crow->GetCrowInfo(path, ver, passwordFlag, count, names, sizes);

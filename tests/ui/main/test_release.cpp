@@ -261,6 +261,28 @@ TEST_F(Release, WriteFailureAndBadLengthMessages) {
     EXPECT_TRUE(opened.empty());
 }
 
+// A link or a file standing at the sub-folder's name is never released through: the write
+// failure message, nothing in the link's target.
+TEST_F(Release, LinkOrFileAtTheSubFolderNameIsAWriteFailure) {
+    TempDir elsewhere;
+    const std::string crow = tmp.file("in/photos.bmp");
+    WriteCrow(crow, 2, kTwo);
+    Select(crow);
+    fs::create_directory_symlink(elsewhere.path(), Out("photos"));
+    win->mnu_View_Relese_Click();
+    EXPECT_EQ(Texts(), std::vector<QString>{kWriteFailed});
+    EXPECT_TRUE(fs::is_empty(elsewhere.path()));
+    EXPECT_TRUE(opened.empty());
+
+    messages.clear();
+    fs::remove(Out("photos"));
+    WriteFile(Out("photos"), "a file");
+    win->mnu_View_Relese_Click();
+    EXPECT_EQ(Texts(), std::vector<QString>{kWriteFailed});
+    EXPECT_EQ(ReadFile(Out("photos")), "a file");
+    EXPECT_TRUE(win->isEnabled());
+}
+
 TEST_F(Release, WrongMagicAtReleaseTimeIsUnknownFormat) {
     // The file turns into a CRW2 file of the right length while the password is asked.
     const std::string crow = tmp.file("in/swap.bmp");

@@ -1,0 +1,254 @@
+#include "common/dest_dir.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <random>
+#include <unistd.h>
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+
+namespace wxh {
+namespace {
+
+std::atomic<bool> g_forceNamed{false};
+// How an unnamed file gets its name: 0 not tried yet, 1 AT_EMPTY_PATH, 2 /proc/self/fd.
+std::atomic<int> g_linkWay{0};
+
+// The temporary name in use (only without O_TMPFILE), for RemovePendingTemporary.
+volatile std::sig_atomic_t g_pendingDir = -1;
+char g_pendingName[40];
+
+constexpr size_t kMaxSnapshotNames = 100000;  // a larger folder is checked name by name
+
+void SetPending(int dirfd, const std::string& name) {
+    g_pendingDir = -1;
+    std::snprintf(g_pendingName, sizeof g_pendingName, "%s", name.c_str());
+    g_pendingDir = dirfd;
+}
+
+void ClearPending() { g_pendingDir = -1; }
+
+int RenameNoReplace(int dirfd, const char* from, const char* to) {
+    if (::renameat2(dirfd, from, dirfd, to, RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return -1;
+    // No such rename here: a hard link never replaces either.
+    if (::linkat(dirfd, from, dirfd, to, 0) != 0) return -1;
+    ::unlinkat(dirfd, from, 0);
+    return 0;
+}
+
+// Links the unnamed file fd at name in dirfd; never replaces. 0, or -1 with errno.
+int LinkUnnamed(int fd, int dirfd, const char* name) {
+    if (g_linkWay != 2) {
+        if (::linkat(fd, "", dirfd, name, AT_EMPTY_PATH) == 0) {
+            g_linkWay = 1;
+            return 0;
+        }
+        // Without CAP_DAC_READ_SEARCH older kernels refuse AT_EMPTY_PATH (ENOENT).
+        if (errno != ENOENT && errno != EPERM && errno != EINVAL) return -1;
+    }
+    char proc[40];
+    std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", fd);
+    if (::linkat(AT_FDCWD, proc, dirfd, name, AT_SYMLINK_FOLLOW) != 0) return -1;
+    g_linkWay = 2;
+    return 0;
+}
+
+}  // namespace
+
+void RemovePendingTemporary() {
+    const int dirfd = g_pendingDir;
+    if (dirfd >= 0) ::unlinkat(dirfd, g_pendingName, 0);
+}
+
+void DestDir::ForceNamedTemporaries(bool on) { g_forceNamed = on; }
+
+DestDir::~DestDir() = default;
+
+bool DestDir::Open(const std::string& path) {
+    if (path.empty()) {
+        errno = ENOENT;
+        return false;
+    }
+    return Adopt(RetryEintr([&] { return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
+}
+
+bool DestDir::Adopt(int dirfd) {
+    fd_.Reset(dirfd);
+    temp_.clear();
+    snapshot_ = false;
+    names_.clear();
+    return fd_.ok();
+}
+
+bool DestDir::OpenSubFolder(const std::string& name, DestDir& sub) const {
+    if (!fd_.ok() || name.empty() || name.find('/') != std::string::npos || name == "." || name == "..") {
+        errno = EINVAL;
+        return false;
+    }
+    ::mkdirat(fd_.get(), name.c_str(), 0777);  // most often it exists already
+    return sub.Adopt(RetryEintr(
+        [&] { return ::openat(fd_.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); }));
+}
+
+void DestDir::Snapshot() {
+    names_.clear();
+    snapshot_ = false;
+    const int copy = ::openat(fd_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (copy < 0) return;
+    DIR* d = ::fdopendir(copy);
+    if (!d) {
+        ::close(copy);
+        return;
+    }
+    bool ok = true;
+    for (;;) {
+        errno = 0;
+        const dirent* e = ::readdir(d);
+        if (!e) {
+            ok = errno == 0;
+            break;
+        }
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+        if (names_.size() >= kMaxSnapshotNames) {
+            ok = false;
+            break;
+        }
+        names_.insert(e->d_name);
+    }
+    ::closedir(d);
+    snapshot_ = ok;
+    if (!ok) names_.clear();
+}
+
+bool DestDir::MayExist(const std::string& name) const { return !snapshot_ || names_.count(name) > 0; }
+
+EntryKind DestDir::Inspect(const std::string& name, struct stat* out) const { return InspectAt(fd_.get(), name, out); }
+
+EntryKind InspectAt(int dirfd, const std::string& name, struct stat* out) {
+    struct stat st {};
+    if (::fstatat(dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT ? EntryKind::Missing : EntryKind::Unknown;
+    if (out) *out = st;
+    if (S_ISREG(st.st_mode)) return st.st_size == 0 ? EntryKind::EmptyFile : EntryKind::File;
+    if (S_ISDIR(st.st_mode)) return EntryKind::Folder;
+    return EntryKind::Special;
+}
+
+bool DestDir::MayWrite(const std::string& name) const {
+    return ::faccessat(fd_.get(), name.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+bool DestDir::NewTempName() const {
+    static thread_local std::mt19937_64 gen{std::random_device{}() ^ static_cast<uint64_t>(::getpid())};
+    char name[40];
+    std::snprintf(name, sizeof name, ".wxh-%016llx.tmp", static_cast<unsigned long long>(gen()));
+    temp_ = name;
+    return true;
+}
+
+bool DestDir::Create(NewFile& f) const {
+    f.Discard();
+    if (!fd_.ok()) {
+        errno = EBADF;
+        return false;
+    }
+    // 0666 before the umask, as for any newly created file.
+    if (!noTmpfile_ && !g_forceNamed) {
+        const int fd = RetryEintr([&] { return ::openat(fd_.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666); });
+        if (fd >= 0) {
+            f.fd_.Reset(fd);
+            f.dir_ = this;
+            return true;
+        }
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return false;
+        noTmpfile_ = true;  // this file system has no unnamed files: do not ask again
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (temp_.empty()) NewTempName();
+        SetPending(fd_.get(), temp_);
+        const int fd = RetryEintr([&] {
+            return ::openat(fd_.get(), temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        });
+        if (fd >= 0) {
+            f.fd_.Reset(fd);
+            f.dir_ = this;
+            f.underTempName_ = true;
+            return true;
+        }
+        ClearPending();
+        if (errno != EEXIST) return false;
+        temp_.clear();  // someone else's: take another
+    }
+    return false;
+}
+
+void NewFile::Discard() {
+    fd_.Reset();
+    if (underTempName_ && dir_) {
+        ::unlinkat(dir_->fd(), dir_->temp_.c_str(), 0);
+        ClearPending();
+    }
+    underTempName_ = false;
+    dir_ = nullptr;
+}
+
+DestDir::Naming DestDir::LinkNew(NewFile& f, const std::string& name) const {
+    if (!f.IsOpen() || f.dir_ != this) return Naming::Failed;
+    if (f.underTempName_) {
+        if (RenameNoReplace(fd_.get(), temp_.c_str(), name.c_str()) != 0)
+            return errno == EEXIST ? Naming::Exists : Naming::Failed;
+        f.underTempName_ = false;
+        ClearPending();
+    } else {
+        if (LinkUnnamed(f.fd(), fd_.get(), name.c_str()) != 0)
+            return errno == EEXIST ? Naming::Exists : Naming::Failed;
+    }
+    const bool ok = ::close(f.fd_.Release()) == 0;
+    f.dir_ = nullptr;
+    return ok ? Naming::Done : Naming::Failed;
+}
+
+bool DestDir::Replace(NewFile& f, const std::string& name, const struct stat& old, bool flush) const {
+    if (!f.IsOpen() || f.dir_ != this) return false;
+    if (S_ISREG(old.st_mode)) {
+        struct stat mine {};
+        if (::fstat(f.fd(), &mine) == 0 && (mine.st_uid != old.st_uid || mine.st_gid != old.st_gid)) {
+            // Owner and group where this process may set them (root: both; others: a group
+            // they belong to); a refusal keeps the running user's.
+            if (::fchown(f.fd(), old.st_uid, old.st_gid) != 0) (void)!::fchown(f.fd(), static_cast<uid_t>(-1), old.st_gid);
+        }
+        if (::fchmod(f.fd(), old.st_mode & 0777) != 0) return false;
+    }
+    if (flush && ::fdatasync(f.fd()) != 0) return false;
+    if (!f.underTempName_) {
+        // An unnamed file needs a name before it can be renamed over the old one.
+        if (temp_.empty()) NewTempName();
+        bool named = false;
+        for (int attempt = 0; attempt < 100 && !named; ++attempt) {
+            SetPending(fd_.get(), temp_);
+            if (LinkUnnamed(f.fd(), fd_.get(), temp_.c_str()) == 0) named = true;
+            else if (errno == EEXIST) NewTempName();  // someone else's: take another
+            else break;
+        }
+        if (!named) {
+            ClearPending();
+            return false;
+        }
+        f.underTempName_ = true;
+    }
+    if (::renameat(fd_.get(), temp_.c_str(), fd_.get(), name.c_str()) != 0) return false;  // Discard removes it
+    f.underTempName_ = false;
+    ClearPending();
+    const bool ok = ::close(f.fd_.Release()) == 0;
+    f.dir_ = nullptr;
+    return ok;
+}
+
+}  // namespace wxh

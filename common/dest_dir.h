@@ -1,0 +1,114 @@
+#pragma once
+// The folder a Crow file is released into, or a Crow file is written into: one handle,
+// opened once; every later step is relative to it, so nothing looks the path up again.
+#include <cstddef>
+#include <string>
+#include <sys/stat.h>
+#include <unordered_set>
+
+#include "common/posix_io.h"
+
+namespace wxh {
+
+// What stands at a name, looked at without following a link.
+enum class EntryKind {
+    Missing,
+    EmptyFile,  // a regular file of length 0
+    File,       // a regular file with content
+    Folder,
+    Special,    // a symbolic link, FIFO, socket or device
+    Unknown,    // could not be looked at
+};
+
+// What stands at name relative to the folder handle dirfd (AT_FDCWD: the working folder).
+EntryKind InspectAt(int dirfd, const std::string& name, struct stat* st = nullptr);
+
+class DestDir;
+
+// A file being written into a DestDir. It has no name until DestDir names it; until then
+// cancel, failure and any signal (even SIGKILL) leave nothing behind. Where the file system
+// has no unnamed files it lives under the folder's one temporary name instead, which Discard
+// (and the destructor) removes.
+class NewFile {
+public:
+    NewFile() = default;
+    ~NewFile() { Discard(); }
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    bool Write(const void* data, size_t n) { return fd_.ok() && WriteAll(fd_.get(), data, n); }
+    int fd() const { return fd_.get(); }
+    bool IsOpen() const { return fd_.ok(); }
+    // Hands the handle over to the caller; the object is closed afterwards.
+    int TakeFd() { return fd_.Release(); }
+    void Discard();
+
+private:
+    friend class DestDir;
+    Fd fd_;
+    const DestDir* dir_ = nullptr;
+    bool underTempName_ = false;
+};
+
+class DestDir {
+public:
+    DestDir() = default;
+    ~DestDir();
+    DestDir(const DestDir&) = delete;
+    DestDir& operator=(const DestDir&) = delete;
+
+    // Opens the folder at path (links on the way are followed: that is the user's choice).
+    // False (errno set) when it is no folder or cannot be opened.
+    bool Open(const std::string& path);
+    // Takes over an open folder handle.
+    bool Adopt(int dirfd);
+    // Creates the sub-folder name when missing and opens it, never through a link: a link
+    // or anything else of that name gives false.
+    bool OpenSubFolder(const std::string& name, DestDir& sub) const;
+    int fd() const { return fd_.get(); }
+    bool IsOpen() const { return fd_.ok(); }
+    // Hands the handle over to the caller; the object is closed afterwards.
+    int TakeFd() { return fd_.Release(); }
+
+    // Reads the folder's names once. Afterwards MayExist answers from that list: a name
+    // missing from it is taken as missing (one that appears later is caught when naming).
+    void Snapshot();
+    bool MayExist(const std::string& name) const;
+
+    EntryKind Inspect(const std::string& name, struct stat* st = nullptr) const;
+    // Whether the user may write the regular file name (root may, unless the file system
+    // is read-only).
+    bool MayWrite(const std::string& name) const;
+
+    // Starts a new file in this folder. False (errno set) on failure.
+    bool Create(NewFile& f) const;
+
+    enum class Naming { Done, Exists, Failed };
+    // Gives the complete file its name; never replaces anything (Exists: something
+    // appeared at the name meanwhile, the file stays unnamed for the caller to decide).
+    Naming LinkNew(NewFile& f, const std::string& name) const;
+    // Puts the complete file in the place of what stands at name, whose lstat is old: a
+    // regular file hands on its permission bits, and its owner and group where the process
+    // may set them; with flush the data reach the disk first, so a crash keeps either file.
+    // A link or special file is replaced as a name, never opened.
+    bool Replace(NewFile& f, const std::string& name, const struct stat& old, bool flush) const;
+
+    // Test switch: behave as on a file system without unnamed files (O_TMPFILE).
+    static void ForceNamedTemporaries(bool on);
+
+private:
+    friend class NewFile;
+    bool NewTempName() const;
+
+    Fd fd_;
+    mutable std::string temp_;  // the one temporary name of this folder, when needed
+    mutable bool noTmpfile_ = false;
+    bool snapshot_ = false;
+    std::unordered_set<std::string> names_;
+};
+
+// Removes, from a signal handler, the temporary name of a file still being written where the
+// file system has no unnamed files (async-signal-safe; nothing to do otherwise).
+void RemovePendingTemporary();
+
+}  // namespace wxh

@@ -1,0 +1,293 @@
+#include "crow/CrowWriter.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <set>
+#include <unistd.h>
+#include <vector>
+
+#include "common/cp932.h"
+#include "common/posix_io.h"
+#include "crow/CrowFormat.h"
+#include "crow/FolderListing.h"
+#include "common/stored_names.h"
+
+namespace wxh {
+
+using namespace crowfmt;
+
+namespace {
+
+constexpr size_t kBuffer = size_t{1} << 20;
+
+struct FreeDeleter {
+    void operator()(uint8_t* p) const { std::free(p); }
+};
+using AlignedBuffer = std::unique_ptr<uint8_t, FreeDeleter>;
+
+AlignedBuffer NewBuffer() { return AlignedBuffer(static_cast<uint8_t*>(std::aligned_alloc(4096, kBuffer))); }
+
+// The Crow file's bytes on their way out: written in whole buffers, so the writes stay large
+// and aligned to the file's pages whatever the sizes of the packed files; the rest at the end.
+class OutputBuffer {
+public:
+    OutputBuffer(NewFile& out, uint8_t* buf) : out_(out), buf_(buf) {}
+    uint8_t* Free() { return buf_ + used_; }
+    size_t Room() const { return kBuffer - used_; }
+    // n bytes were put at Free(); a full buffer goes out.
+    bool Commit(size_t n) {
+        used_ += n;
+        return used_ < kBuffer || Flush();
+    }
+    bool Append(const void* data, size_t n) {
+        const uint8_t* p = static_cast<const uint8_t*>(data);
+        while (n > 0) {
+            const size_t k = std::min(n, Room());
+            std::memcpy(Free(), p, k);
+            if (!Commit(k)) return false;
+            p += k;
+            n -= k;
+        }
+        return true;
+    }
+    bool Flush() {
+        const bool ok = out_.Write(buf_, used_);
+        used_ = 0;
+        return ok;
+    }
+
+private:
+    NewFile& out_;
+    uint8_t* buf_;
+    size_t used_ = 0;
+};
+
+// The folder part of a path ("." when it has none) and the name after it.
+void SplitPath(const std::string& path, std::string& folder, std::string& name) {
+    const size_t at = path.rfind('/');
+    if (at == std::string::npos) {
+        folder = ".";
+        name = path;
+    } else {
+        folder = at == 0 ? "/" : path.substr(0, at);
+        name = path.substr(at + 1);
+    }
+}
+
+OutputProblem Classify(const DestDir& dir, const std::string& name, EntryKind kind) {
+    switch (kind) {
+    case EntryKind::Missing: return OutputProblem::None;
+    case EntryKind::EmptyFile:
+    case EntryKind::File: return dir.MayWrite(name) ? OutputProblem::None : OutputProblem::ReadOnly;
+    case EntryKind::Folder: return OutputProblem::Folder;
+    case EntryKind::Special: return OutputProblem::Special;
+    case EntryKind::Unknown: break;
+    }
+    return OutputProblem::Unknown;
+}
+
+}  // namespace
+
+OutputProblem PrepareOutput(const std::string& saveFileName, DestDir& dir, std::string& name, struct stat& old,
+                            EntryKind& kind) {
+    std::string folder;
+    SplitPath(saveFileName, folder, name);
+    if (name.empty() || name == "." || name == "..") return OutputProblem::Folder;
+    if (!dir.Open(folder)) return OutputProblem::NoFolder;
+    kind = dir.Inspect(name, &old);
+    if (kind == EntryKind::Special && S_ISLNK(old.st_mode)) {
+        // Write where the link leads, keeping the link.
+        char* real = ::realpath(saveFileName.c_str(), nullptr);
+        if (!real) return errno == ENOENT ? OutputProblem::DanglingLink : OutputProblem::Unknown;
+        const std::string target = real;
+        std::free(real);
+        SplitPath(target, folder, name);
+        if (!dir.Open(folder)) return OutputProblem::NoFolder;
+        kind = dir.Inspect(name, &old);
+        if (kind == EntryKind::Missing) return OutputProblem::DanglingLink;
+    }
+    return Classify(dir, name, kind);
+}
+
+int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& rng, int gen,
+                   const std::string& dirPath, const std::string& saveFileName, const std::string& password) {
+    ProgressDialog& dlg = progress.dialog();
+    // Key first (CRW3), as the format's writer always did.
+    int32_t keyNumber = 0;
+    std::string key;
+    if (gen == 3) {
+        if (password.empty()) {
+            keyNumber = DrawKeyNumber(rng);
+            key = KeyFromNumber(keyNumber);
+        } else {
+            key = KeyFromPassword(password);
+        }
+    }
+
+    // Listing and every check that can be made before anything is created.
+    Fd source(RetryEintr([&] { return ::open(dirPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
+    if (!source.ok()) return status.Fail(CrowReason::FolderUnopenable, errno);
+    std::vector<ListedFile> files;
+    if (!ListFolder(source.get(), files, kMaxFiles)) return status.Fail(CrowReason::FolderUnreadable, errno);
+    if (files.empty()) return status.Fail(CrowReason::NoFiles);
+    if (files.size() > static_cast<size_t>(kMaxFiles)) {
+        status.amount = static_cast<int64_t>(files.size());
+        return status.Fail(CrowReason::TooManyFiles);
+    }
+    std::vector<std::string> diskNames;
+    diskNames.reserve(files.size());
+    for (const auto& f : files) diskNames.push_back(f.name);
+    const std::vector<StoredName> plan = PlanStoredNames(diskNames);
+    std::vector<std::string> decoded, cp932Names;
+    std::vector<int64_t> sizes;
+    int64_t total = 0;
+    for (size_t i = 0; i < files.size(); ++i) {
+        ListedFile& f = files[i];
+        const StoredName& n = plan[i];
+        if (f.size <= 0) return status.Fail(CrowReason::EmptyFile, 0, f.name);
+        if (f.size >= kLimit) {
+            status.amount = f.size;
+            return status.Fail(CrowReason::FileTooLarge, 0, f.name);
+        }
+        if (n.problem != NameProblem::None) {  // could never be released under its name, or two became one
+            status.nameProblem = n.problem;
+            status.stored = n.released;
+            if (n.problem != NameProblem::Collision) return status.Fail(CrowReason::NameUnstorable, 0, f.name);
+            status.other = plan[n.collidesWith].disk;
+            return status.Fail(CrowReason::NameCollision, 0, f.name);
+        }
+        f.cp932 = n.cp932;
+        decoded.push_back(n.released);
+        cp932Names.push_back(f.cp932);
+        sizes.push_back(f.size);
+        total += f.size;
+    }
+    const int64_t S = gen == 2 ? Crow2SizeValue(decoded, sizes) : Crow3SizeValue(cp932Names, sizes);
+    if (S >= kLimit) {
+        status.amount = S;
+        return status.Fail(CrowReason::CrowTooLarge);
+    }
+    int32_t W = 0, H = 0;
+    CalcBitmapSize(S, W, H);
+
+    std::string head;
+    const auto bmp = FillBitmapHeaders(static_cast<uint32_t>(S), W, H);
+    head.append(reinterpret_cast<const char*>(bmp.data()), bmp.size());
+    head += gen == 2 ? "CRW2" : "CRW3";
+    if (gen == 3) PutU32(head, static_cast<uint32_t>(keyNumber));
+    PutU32(head, static_cast<uint32_t>(files.size() - 1));
+    for (const auto& f : files) {
+        PutU16(head, static_cast<uint16_t>(f.cp932.size()));
+        head += f.cp932;
+    }
+    for (const auto& f : files) PutU32(head, static_cast<uint32_t>(f.size));
+
+    // What stands at the output's name is refused before anything is written.
+    DestDir outDir;
+    std::string outName;
+    struct stat old {};
+    EntryKind oldKind = EntryKind::Missing;
+    const int64_t length = Crow3SizeValue(cp932Names, sizes) - (gen == 2 ? 4 : 0);  // what the file takes
+    // The Crow file could not be written: what stands at its name, or the errno.
+    const auto outputFailed = [&](OutputProblem problem, int err) {
+        status.file = saveFileName;
+        status.amount = length;
+        switch (problem) {
+            case OutputProblem::Folder: return status.Fail(CrowReason::OutputIsFolder);
+            case OutputProblem::Special:
+                status.amount = old.st_mode;
+                return status.Fail(CrowReason::OutputIsSpecial);
+            case OutputProblem::DanglingLink: return status.Fail(CrowReason::OutputDangling);
+            case OutputProblem::ReadOnly: return status.Fail(CrowReason::OutputReadOnly, EACCES);
+            default: return status.Fail(CrowReason::OutputUnwritable, err);
+        }
+    };
+    if (const OutputProblem p = PrepareOutput(saveFileName, outDir, outName, old, oldKind); p != OutputProblem::None)
+        return outputFailed(p, errno);
+    for (const StoredName& n : plan)
+        if (n.Changed()) dlg.OnStoredAs(n.disk, n.released);
+
+    AlignedBuffer buffer = NewBuffer();
+    if (!buffer) return outputFailed(OutputProblem::None, ENOMEM);
+    NewFile out;  // nameless until complete: cancel or failure leave nothing
+    if (!outDir.Create(out)) return outputFailed(OutputProblem::None, errno);
+    OutputBuffer ob(out, buffer.get());
+    if (!ob.Append(head.data(), head.size())) return outputFailed(OutputProblem::None, errno);
+    dlg.OnTotal(total, static_cast<int32_t>(files.size()));
+    dlg.Show();
+    const auto failed = [&](int32_t code) {
+        dlg.Hide();
+        return code;
+    };
+    const auto writeFailed = [&] { return failed(outputFailed(OutputProblem::None, errno)); };
+    const auto cancelled = [&] {
+        progress.Cancelled(true);
+        return status.Fail(CrowReason::Cancelled);
+    };
+
+    const std::vector<uint8_t> ext = gen == 3 ? ExpandKey(key, kBuffer) : std::vector<uint8_t>();
+    const int64_t L = static_cast<int64_t>(key.size());
+    const int64_t step = gen == 2 ? kWriterThreshold : ProgressStep(kWriterThreshold, L);
+    const auto xform = [&](uint8_t* b, size_t n, int64_t done) {
+        if (gen == 2) AddByte(b, n, 1);
+        else SubtractKey(b, n, ext.data() + static_cast<size_t>(done % L));
+    };
+
+    for (const auto& f : files) {
+        if (progress.StopRequested()) return cancelled();
+        progress.Start(f.name, f.size, false);
+        struct stat st {};
+        Fd src(OpenRegularAt(source.get(), f.name, st));
+        if (!src.ok() && st.st_mode == 0 && errno != ENOENT)  // there, but it cannot be opened
+            return failed(status.Fail(CrowReason::SourceUnreadable, errno, f.name));
+        if (!src.ok() || st.st_size != f.size)  // gone, replaced or resized since the listing
+            return failed(status.Fail(CrowReason::SourceChanged, 0, f.name));
+        // The file's bytes go straight into the output buffer and are transformed there.
+        int64_t done = 0;
+        int64_t next = step;
+        while (done < f.size) {
+            const size_t n = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(ob.Room()), f.size - done));
+            if (const ssize_t got = ReadFull(src.get(), ob.Free(), n); got != static_cast<ssize_t>(n))
+                return failed(got < 0 ? status.Fail(CrowReason::SourceUnreadable, errno, f.name)
+                                      : status.Fail(CrowReason::SourceChanged, 0, f.name));  // shrunk
+            if (progress.Transform(ob.Free(), done, done + static_cast<int64_t>(n), next, step, f.size, xform))
+                return cancelled();
+            if (!ob.Commit(n)) return writeFailed();
+            done += static_cast<int64_t>(n);
+            if (done < f.size && progress.StopRequested()) return cancelled();
+        }
+        uint8_t extra;
+        if (ReadFull(src.get(), &extra, 1) != 0)  // grew while it was packed
+            return failed(status.Fail(CrowReason::SourceChanged, 0, f.name));
+    }
+    if (!ob.Flush()) return writeFailed();
+
+    // Naming: a new name is only ever linked (never replacing what appeared meanwhile); an
+    // older Crow file is replaced keeping its mode, flushed first so a crash keeps one of them.
+    bool named = false;
+    for (int attempt = 0; attempt < 3 && !named; ++attempt) {
+        if (oldKind == EntryKind::Missing) {
+            const DestDir::Naming r = outDir.LinkNew(out, outName);
+            if (r == DestDir::Naming::Failed) return writeFailed();
+            if (r == DestDir::Naming::Done) {
+                named = true;
+                break;
+            }
+            oldKind = outDir.Inspect(outName, &old);
+            if (const OutputProblem p = Classify(outDir, outName, oldKind); p != OutputProblem::None)
+                return failed(outputFailed(p, errno));
+        } else {
+            if (!outDir.Replace(out, outName, old, oldKind == EntryKind::File)) return writeFailed();
+            named = true;
+        }
+    }
+    if (!named) return failed(outputFailed(OutputProblem::None, EEXIST));
+    dlg.Hide();
+    return 0;
+}
+
+}  // namespace wxh

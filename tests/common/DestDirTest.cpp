@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "common/dest_dir.h"
+#include "support/TempDir.h"
+
+using namespace wxh;
+using namespace wxh::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+size_t Count(const TempDir& t) {
+    size_t n = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(t.path())) ++n;
+    return n;
+}
+
+fs::perms Perms(const std::string& p) { return fs::symlink_status(p).permissions() & fs::perms::all; }
+
+// Every behaviour holds with unnamed files and on a file system without them.
+class DestDirTest : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { DestDir::ForceNamedTemporaries(GetParam()); }
+    void TearDown() override { DestDir::ForceNamedTemporaries(false); }
+    // Entries while a file is being written: none extra for an unnamed one, one otherwise.
+    size_t Pending() const { return GetParam() ? 1 : 0; }
+
+    bool WriteNew(DestDir& d, NewFile& f, const std::string& bytes) {
+        return d.Create(f) && f.Write(bytes.data(), bytes.size());
+    }
+};
+
+TEST_P(DestDirTest, ReplaceOnlyWhenCompleteDiscardKeeps) {
+    TempDir t;
+    const std::string target = t.file("f");
+    WriteFile(target, "old content, long");
+    DestDir d;
+    ASSERT_TRUE(d.Open(t.str()));
+    struct stat old {};
+    ASSERT_EQ(d.Inspect("f", &old), EntryKind::File);
+    {
+        NewFile f;
+        ASSERT_TRUE(WriteNew(d, f, "new"));
+        EXPECT_EQ(ReadFile(target), "old content, long");  // untouched until named
+        EXPECT_EQ(Count(t), 1 + Pending());
+    }  // gone without a name
+    EXPECT_EQ(ReadFile(target), "old content, long");
+    EXPECT_EQ(Count(t), 1u);
+    NewFile f;
+    ASSERT_TRUE(WriteNew(d, f, "new"));
+    ASSERT_TRUE(d.Replace(f, "f", old, true));
+    EXPECT_EQ(ReadFile(target), "new");
+    EXPECT_EQ(Count(t), 1u);
+    EXPECT_FALSE(d.Replace(f, "f", old, true));  // nothing open any more
+}
+
+TEST_P(DestDirTest, LinkNewNeverReplaces) {
+    TempDir t;
+    WriteFile(t.file("taken"), "first");
+    DestDir d;
+    ASSERT_TRUE(d.Open(t.str()));
+    NewFile f;
+    ASSERT_TRUE(WriteNew(d, f, "second"));
+    EXPECT_EQ(d.LinkNew(f, "taken"), DestDir::Naming::Exists);
+    EXPECT_EQ(ReadFile(t.file("taken")), "first");
+    EXPECT_EQ(d.LinkNew(f, "free"), DestDir::Naming::Done);  // still usable after Exists
+    EXPECT_EQ(ReadFile(t.file("free")), "second");
+    EXPECT_EQ(Count(t), 2u);
+}
+
+TEST_P(DestDirTest, FailuresLeaveNothing) {
+    TempDir t;
+    DestDir d;
+    EXPECT_FALSE(d.Open(t.file("missing")));
+    WriteFile(t.file("plain"), "x");
+    EXPECT_FALSE(d.Open(t.file("plain")));
+    ASSERT_TRUE(d.Open(t.str()));
+    fs::create_directory(t.file("dir"));
+    WriteFile(t.file("dir/inner"), "x");
+    struct stat old {};
+    ASSERT_EQ(d.Inspect("dir", &old), EntryKind::Folder);
+    NewFile f;
+    ASSERT_TRUE(WriteNew(d, f, "x"));
+    EXPECT_FALSE(d.Replace(f, "dir", old, false));  // a folder is never replaced
+    f.Discard();
+    EXPECT_EQ(Count(t), 2u);
+    EXPECT_EQ(ReadFile(t.file("dir/inner")), "x");
+}
+
+TEST_P(DestDirTest, LinkAtTargetIsReplacedNotFollowed) {
+    TempDir t, other;
+    WriteFile(other.file("victim"), "keep");
+    fs::create_symlink(other.file("victim"), t.file("f"));
+    DestDir d;
+    ASSERT_TRUE(d.Open(t.str()));
+    struct stat old {};
+    ASSERT_EQ(d.Inspect("f", &old), EntryKind::Special);
+    NewFile f;
+    ASSERT_TRUE(WriteNew(d, f, "mine"));
+    ASSERT_TRUE(d.Replace(f, "f", old, false));
+    EXPECT_EQ(ReadFile(other.file("victim")), "keep");
+    EXPECT_FALSE(fs::is_symlink(t.file("f")));
+    EXPECT_EQ(ReadFile(t.file("f")), "mine");
+}
+
+// New files get the umask's permissions; a replaced file hands on its own (0600 stays private).
+TEST_P(DestDirTest, PermissionsNewAndKept) {
+    TempDir t;
+    DestDir d;
+    ASSERT_TRUE(d.Open(t.str()));
+    const mode_t mask = ::umask(027);
+    NewFile f;
+    const bool ok = WriteNew(d, f, "x") && d.LinkNew(f, "plain") == DestDir::Naming::Done;
+    ::umask(mask);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(Perms(t.file("plain")), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    for (const mode_t mode : {mode_t{0600}, mode_t{0444}, mode_t{0751}}) {
+        WriteFile(t.file("old"), "old");
+        ASSERT_EQ(::chmod(t.file("old").c_str(), mode), 0);
+        struct stat old {};
+        ASSERT_EQ(d.Inspect("old", &old), EntryKind::File);
+        NewFile g;
+        ASSERT_TRUE(WriteNew(d, g, "new"));
+        ASSERT_TRUE(d.Replace(g, "old", old, true));
+        EXPECT_EQ(ReadFile(t.file("old")), "new");
+        EXPECT_EQ(static_cast<mode_t>(Perms(t.file("old"))), mode) << std::oct << mode;
+    }
+}
+
+TEST_P(DestDirTest, InspectTellsKinds) {
+    TempDir t;
+    WriteFile(t.file("empty"), "");
+    WriteFile(t.file("full"), "x");
+    fs::create_directory(t.file("dir"));
+    fs::create_symlink(t.file("full"), t.file("link"));
+    ASSERT_EQ(::mkfifo(t.file("fifo").c_str(), 0600), 0);
+    DestDir d;
+    ASSERT_TRUE(d.Open(t.str()));
+    EXPECT_EQ(d.Inspect("none"), EntryKind::Missing);
+    EXPECT_EQ(d.Inspect("empty"), EntryKind::EmptyFile);
+    EXPECT_EQ(d.Inspect("full"), EntryKind::File);
+    EXPECT_EQ(d.Inspect("dir"), EntryKind::Folder);
+    EXPECT_EQ(d.Inspect("link"), EntryKind::Special);
+    EXPECT_EQ(d.Inspect("fifo"), EntryKind::Special);
+}
+
+// The snapshot answers from one read of the folder; a name made later is still caught when
+// naming, since a link never replaces.
+TEST_P(DestDirTest, SnapshotThenLateArrival) {
+    TempDir t;
+    WriteFile(t.file("there"), "x");
+    DestDir d;
+    ASSERT_TRUE(d.Open(t.str()));
+    d.Snapshot();
+    EXPECT_TRUE(d.MayExist("there"));
+    EXPECT_FALSE(d.MayExist("later"));
+    WriteFile(t.file("later"), "someone else's");
+    NewFile f;
+    ASSERT_TRUE(WriteNew(d, f, "mine"));
+    EXPECT_EQ(d.LinkNew(f, "later"), DestDir::Naming::Exists);
+    EXPECT_EQ(ReadFile(t.file("later")), "someone else's");
+}
+
+TEST_P(DestDirTest, SubFolderNeverThroughALink) {
+    TempDir t, elsewhere;
+    DestDir d, sub;
+    ASSERT_TRUE(d.Open(t.str()));
+    ASSERT_TRUE(d.OpenSubFolder("made", sub));
+    EXPECT_TRUE(fs::is_directory(t.file("made")));
+    ASSERT_TRUE(d.OpenSubFolder("made", sub));  // an existing one is reused
+    fs::create_directory_symlink(elsewhere.path(), t.file("link"));
+    WriteFile(t.file("file"), "x");
+    for (const char* bad : {"link", "file", "..", "a/b"}) EXPECT_FALSE(d.OpenSubFolder(bad, sub)) << bad;
+    EXPECT_TRUE(fs::is_empty(elsewhere.path()));
+}
+
+TEST(DestDirNamed, SignalCleanupRemovesThePendingName) {
+    TempDir t;
+    DestDir::ForceNamedTemporaries(true);
+    DestDir d;
+    ASSERT_TRUE(d.Open(t.str()));
+    NewFile f;
+    ASSERT_TRUE(d.Create(f));
+    EXPECT_EQ(Count(t), 1u);
+    RemovePendingTemporary();  // what a signal handler calls
+    EXPECT_EQ(Count(t), 0u);
+    DestDir::ForceNamedTemporaries(false);
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, DestDirTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "NamedTemporary" : "Unnamed"; });
+
+}  // namespace
