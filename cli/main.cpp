@@ -259,8 +259,7 @@ struct Facts {
     std::vector<int32_t> sizes;
 };
 
-bool Inspect(const std::string& file, Facts& f) {
-    WxhObject obj;
+bool Inspect(WxhObject& obj, const std::string& file, Facts& f) {
     if (obj.GetCrowInfo(file, f.ver, f.protectedMark, f.count, f.names, f.sizes) == 0) return true;
     Say(DescribeStatus(obj.Status()));
     return false;
@@ -282,8 +281,13 @@ int Release(const CommandLine& cl) {
     const std::string& file = cl.arguments[0];
     const std::string& dest = cl.arguments[1];
 
+    // One object inspects and releases, reading the file it opened once.
+    TerminalQuestion question(mode, cl.quiet);
+    Container c(StderrIsTerminal() && !cl.quiet, false, &question);
+    question.SetProgress(c.progress);
+    c.object->KeepCrowFileOpen();
     Facts f;
-    if (!Inspect(file, f)) return kFailure;
+    if (!Inspect(*c.object, file, f)) return kFailure;
     bool needsPassword = f.ver == 3 && f.protectedMark == 1;
     std::string password;
     int status = kOk;
@@ -325,9 +329,6 @@ int Release(const CommandLine& cl) {
         return Interrupted();
     }
 
-    TerminalQuestion question(mode, cl.quiet);
-    Container c(StderrIsTerminal() && !cl.quiet, false, &question);
-    question.SetProgress(c.progress);
     int64_t total = 0;
     for (int32_t s : f.sizes) total += s > 0 ? s : 0;
     if (c.progress) c.progress->SetTotal(total);
@@ -349,16 +350,15 @@ int Release(const CommandLine& cl) {
                     " existing one(s) kept");
             return Interrupted();
         case -1: {
-            const std::string how = "cancelled";
-            const std::string current = c.progress ? c.progress->CurrentName() : std::string();
-            if (current.empty()) {
-                Say(how + " before any file was released");
+            const CrowStatus& st = c.object->Status();
+            if (st.name.empty()) {
+                Say("cancelled before any file was released");
             } else {
-                const std::string target = AddPathSep(dest) + current;
+                const std::string target = AddPathSep(dest) + st.name;
                 const bool older = std::filesystem::exists(std::filesystem::symlink_status(target, ec));
-                Say(how + " while releasing " + Q(current) + ": it was not written" +
+                Say("cancelled while releasing " + Q(st.name) + ": it was not written" +
                     (older ? " (the existing " + Q(target) + " stays as it was)" : "") +
-                    (c.progress->FilesStarted() > 1 ? "; the files before it stay in " + Q(dest) : ""));
+                    (st.amount > 0 ? "; the files before it stay in " + Q(dest) : ""));
             }
             return PendingSignal() != 0 ? Interrupted() : kFailure;
         }
@@ -420,7 +420,8 @@ int Info(const CommandLine& cl) {
     if (cl.arguments.size() != 1) return Usage("info", "info needs one CROWFILE");
     const std::string& file = cl.arguments[0];
     Facts f;
-    if (!Inspect(file, f)) return kFailure;
+    WxhObject obj;
+    if (!Inspect(obj, file, f)) return kFailure;
     int64_t length = FileLength(file);
     bool pw = f.protectedMark == 1;
     std::string out;

@@ -201,7 +201,6 @@ void TerminalProgress::OnTotal(int64_t totalBytes, int32_t) { total_ = totalByte
 void TerminalProgress::OnFileStart(const std::string& name, int64_t size) {
     if (started_) doneBefore_ += size_;
     started_ = true;
-    ++filesStarted_;
     name_ = name;
     size_ = size;
     done_ = 0;

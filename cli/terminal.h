@@ -66,9 +66,6 @@ public:
     void Clear();
     // The overall total when the caller knows it before the container does.
     void SetTotal(int64_t totalBytes) { total_ = totalBytes; }
-    // The file the container started last, and how many it has started.
-    const std::string& CurrentName() const { return name_; }
-    int32_t FilesStarted() const { return filesStarted_; }
 
 private:
     void Draw(bool force);
@@ -77,7 +74,6 @@ private:
     int fd_;
     bool notes_;
     bool drawn_ = false;
-    int32_t filesStarted_ = 0;
     std::string cancelTag_;
     std::string name_;
     int64_t total_ = 0;

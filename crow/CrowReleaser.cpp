@@ -58,9 +58,11 @@ int32_t ReleaseCrow(ProgressDriver& progress, CrowStatus& status, OverwriteQuest
         return status.Fail(why, err, name);
     };
     const auto unreadable = [&] { return fail(CrowReason::CrowUnreadable, errno); };
-    const auto Cancelled = [&] {
+    // Cancelled at file i (name): it is not written; amount tells how many came before it.
+    const auto Cancelled = [&](size_t i, const std::string& name) {
         progress.Cancelled(gen != 1);
-        return status.Fail(CrowReason::Cancelled);
+        status.amount = static_cast<int64_t>(i);
+        return status.Fail(CrowReason::Cancelled, 0, name);
     };
     CrowDirectory d;
     if (ReadFixedPart(src, d) != DirectoryStatus::Ok) return unreadable();
@@ -109,7 +111,7 @@ int32_t ReleaseCrow(ProgressDriver& progress, CrowStatus& status, OverwriteQuest
     for (size_t i = 0; i < names.size(); ++i) {
         const std::string& name = names[i];
         const int64_t size = d.sizes[i];
-        if (progress.StopRequested()) return Cancelled();
+        if (progress.StopRequested()) return Cancelled(i, name);
         if (gen != 1) progress.Start(name, size, true);
         struct stat old {};
         // A write that failed at this file: a folder in the way, a file the user may not
@@ -144,7 +146,7 @@ int32_t ReleaseCrow(ProgressDriver& progress, CrowStatus& status, OverwriteQuest
         } else {
             res = progress.Stream(buffer.get(), kBuffer, size, 0, read, [](uint8_t*, size_t, int64_t) {}, write);
         }
-        if (res == StreamResult::Cancelled) return Cancelled();
+        if (res == StreamResult::Cancelled) return Cancelled(i, name);
         if (res == StreamResult::Failed) {
             if (writeErr >= 0) return writeFailed(writeErr);
             return fail(CrowReason::CrowUnreadable, readErr);

@@ -14,7 +14,8 @@ enum class CrowOperation { GetCrowInfo, Crow3, Crow2, UnCrow3, UnCrow2, UnCrow1 
 
 enum class CrowReason {
     None,
-    Cancelled,         // by the user, or by a signal (the tool)
+    Cancelled,         // by the user or a signal (the tool); name: the file at hand, not written;
+                       // amount (releases): the files handled before it
     // The Crow file being read (file: its path).
     CrowUnopenable,    // errno
     CrowNotRegular,    // amount: the st_mode of what stands there (a folder, FIFO, device)

@@ -224,9 +224,9 @@ int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& r
         return code;
     };
     const auto writeFailed = [&] { return failed(outputFailed(OutputProblem::None, errno)); };
-    const auto cancelled = [&] {
+    const auto cancelled = [&](const std::string& name) {  // at the file of that name
         progress.Cancelled(true);
-        return status.Fail(CrowReason::Cancelled);
+        return status.Fail(CrowReason::Cancelled, 0, name);
     };
 
     const std::vector<uint8_t> ext = gen == 3 ? ExpandKey(key, kBuffer) : std::vector<uint8_t>();
@@ -238,7 +238,7 @@ int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& r
     };
 
     for (const auto& f : files) {
-        if (progress.StopRequested()) return cancelled();
+        if (progress.StopRequested()) return cancelled(f.name);
         progress.Start(f.name, f.size, false);
         struct stat st {};
         Fd src(OpenRegularAt(source.get(), f.name, st));
@@ -255,10 +255,10 @@ int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& r
                 return failed(got < 0 ? status.Fail(CrowReason::SourceUnreadable, errno, f.name)
                                       : status.Fail(CrowReason::SourceChanged, 0, f.name));  // shrunk
             if (progress.Transform(ob.Free(), done, done + static_cast<int64_t>(n), next, step, f.size, xform))
-                return cancelled();
+                return cancelled(f.name);
             if (!ob.Commit(n)) return writeFailed();
             done += static_cast<int64_t>(n);
-            if (done < f.size && progress.StopRequested()) return cancelled();
+            if (done < f.size && progress.StopRequested()) return cancelled(f.name);
         }
         uint8_t extra;
         if (ReadFull(src.get(), &extra, 1) != 0)  // grew while it was packed

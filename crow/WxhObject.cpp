@@ -27,6 +27,22 @@ const char* const WxhObject::Crow2Description =
 
 struct WxhObject::Impl {
     CrowStatus status;
+    bool keepCrowFile = false;
+    Fd keptFd;              // the Crow file GetCrowInfo read, kept for the next release
+    std::string keptPath;
+    struct stat keptStat {};
+
+    // Opens the Crow file at path, or takes the one GetCrowInfo kept for that path (rewound).
+    Fd OpenCrow(const std::string& path, struct stat& st) {
+        if (keptFd.ok() && path == keptPath) {
+            Fd fd = std::move(keptFd);
+            st = keptStat;
+            if (::lseek(fd.get(), 0, SEEK_SET) == 0) return fd;
+            return Fd();
+        }
+        keptFd.Reset();
+        return Fd(OpenRegular(path, st));
+    }
     std::unique_ptr<ProgressDialog> dialog;
     OverwriteQuestion* question = nullptr;
     std::mt19937 rng;
@@ -64,6 +80,8 @@ int32_t OpenFailed(CrowStatus& status, const struct stat& st, int err) {
 
 }  // namespace
 
+void WxhObject::KeepCrowFileOpen() { impl_->keepCrowFile = true; }
+
 void WxhObject::ReleaseInto(int dirfd) {
     impl_->haveReleaseFolder = true;
     impl_->releaseFolder.Adopt(dirfd);
@@ -86,7 +104,7 @@ int32_t WxhObject::GetCrowInfo(const std::string& CrowFileName, int32_t& FileVer
     status.Begin(CrowOperation::GetCrowInfo, CrowFileName);
     try {
         struct stat st {};
-        Fd fd(OpenRegular(CrowFileName, st));
+        Fd fd(impl_->OpenCrow(CrowFileName, st));
         if (!fd.ok()) return OpenFailed(status, st, errno);
         FdSource src(fd.get(), st.st_size);
         CrowDirectory d;
@@ -104,6 +122,11 @@ int32_t WxhObject::GetCrowInfo(const std::string& CrowFileName, int32_t& FileVer
         FileMaxNumber = d.lastIndex + 1;
         FileName = std::move(names);
         FileSize = std::move(d.sizes);
+        if (impl_->keepCrowFile) {
+            impl_->keptFd = std::move(fd);
+            impl_->keptPath = CrowFileName;
+            impl_->keptStat = st;
+        }
         return 0;
     } catch (const std::bad_alloc&) {
         return status.Fail(CrowReason::TablesDamaged, ENOMEM);
@@ -154,7 +177,7 @@ int32_t WxhObject::Impl::Release(int gen, const std::string& openFileName, const
     ProgressDriver progress(*dialog);
     try {
         struct stat st {};
-        Fd fd(OpenRegular(openFileName, st));
+        Fd fd(OpenCrow(openFileName, st));
         if (!fd.ok()) {
             const int err = errno;
             if (gen != 1) dialog->Hide();

@@ -62,6 +62,11 @@ public:
     // it happened; its result code is the one the operation returned.
     const CrowStatus& Status() const;
 
+    // From now on a GetCrowInfo that succeeds keeps the Crow file open, and the next release
+    // of the same path reads that very file instead of opening the path again: what was
+    // inspected is what is released, and the file is opened once.
+    void KeepCrowFileOpen();
+
     // The next release writes into this open folder (taken over) instead of opening
     // SaveDirPath, which then serves only as the text of the overwrite question; a negative
     // handle (a folder that could not be made or opened) makes it fail with 2.

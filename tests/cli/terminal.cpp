@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/cli_support.h"
+#include "support/CrowSamples.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -125,6 +126,7 @@ TEST(CrowTerminal, ASignalEndsEveryPrompt) {
     TempDir t;
     fs::create_directories(t.file("src"));
     WriteFile(t.file("src/f.txt"), std::string("new"));
+    WriteFile(t.file("src/g.txt"), std::string("later"));  // after the question: never released
     ASSERT_EQ(RunCrow({"pack", t.file("src"), t.file("c.bmp")}).status, 0);
     struct Case {
         std::vector<std::string> args;
@@ -145,8 +147,72 @@ TEST(CrowTerminal, ASignalEndsEveryPrompt) {
         s.Signal(c.sig);
         EXPECT_EQ(s.Finish(30), 128 + c.sig) << c.prompt << s.output();
         EXPECT_FALSE(fs::exists(t.file("p.bmp")));
+        EXPECT_EQ(ListTree(t.file("dst")), std::vector<std::string>{"f.txt"}) << c.prompt;
         EXPECT_EQ(ReadFile(t.file("dst/f.txt")), "old");
     }
+}
+
+// Among many small files no progress point ever comes; the signal is still seen at the next
+// file: the files before stay whole, the one at hand is not written, nothing else is.
+TEST(CrowTerminal, SignalsAmongSmallFiles) {
+    TempDir t;
+    const int count = 6000;
+    fs::create_directories(t.file("src"));
+    for (int i = 0; i < count; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "f%05d", i);
+        WriteFile(t.file("src/") + name, std::string(name) + PatternBytes(200, static_cast<uint32_t>(i)));
+    }
+    ASSERT_EQ(RunCrow({"pack", "--quiet", t.file("src"), t.file("c.bmp")}).status, 0);
+
+    {  // packing
+        fs::create_directories(t.file("out"));
+        PtySession s({"pack", t.file("src"), t.file("out/p.bmp")});
+        ASSERT_TRUE(s.WaitFor("f0")) << s.output();
+        s.Signal(SIGINT);
+        EXPECT_EQ(s.Finish(), 130) << s.output();
+        EXPECT_NE(s.output().find("was not written"), std::string::npos) << s.output();
+        EXPECT_TRUE(ListTree(t.file("out")).empty());
+    }
+    for (int sig : {SIGTERM, SIGHUP}) {  // releasing
+        fs::remove_all(t.file("dst"));
+        PtySession s({"release", t.file("c.bmp"), t.file("dst")});
+        ASSERT_TRUE(s.WaitFor("f0")) << s.output();
+        s.Signal(sig);
+        EXPECT_EQ(s.Finish(), 128 + sig) << s.output();
+        EXPECT_NE(s.output().find("cancelled while releasing"), std::string::npos) << s.output();
+        const std::vector<std::string> left = ListTree(t.file("dst"));
+        EXPECT_LT(left.size(), static_cast<size_t>(count));
+        for (size_t i = 0; i < left.size(); ++i) {  // the first ones, in order, each whole
+            char name[16];
+            std::snprintf(name, sizeof name, "f%05d", static_cast<int>(i));
+            ASSERT_EQ(left[i], name);
+            ASSERT_EQ(ReadFile(t.file("dst/") + name), ReadFile(t.file("src/") + name));
+        }
+    }
+}
+
+// A CRW1 release has no progress points at all; a signal still stops it within a buffer.
+TEST(CrowTerminal, SignalDuringGenerationOneRelease) {
+    TempDir t;
+    std::string crow = BuildCrow(1, {{"a.txt", "first"}, {"big.bin", "x"}});
+    const uint32_t big = 1u << 30;
+    for (int k = 0; k < 4; ++k) crow[82 + k] = static_cast<char>((big >> (8 * k)) & 0xFF);  // big.bin's size
+    crow.pop_back();  // its one byte: the size now says 1 GiB, which a sparse tail provides
+    WriteFile(t.file("one.bmp"), crow);
+    fs::resize_file(t.file("one.bmp"), crow.size() + big);
+    fs::create_directories(t.file("dst"));
+    WriteFile(t.file("dst/big.bin"), std::string("old big"));
+
+    PtySession s({"release", "--overwrite", "yes", t.file("one.bmp"), t.file("dst")});
+    for (int i = 0; i < 5000 && !fs::exists(t.file("dst/a.txt")); ++i) ::usleep(1000);
+    s.Signal(SIGINT);
+    EXPECT_EQ(s.Finish(), 130) << s.output();
+    EXPECT_NE(s.output().find("cancelled while releasing 'big.bin'"), std::string::npos) << s.output();
+    EXPECT_NE(s.output().find("stays as it was"), std::string::npos) << s.output();
+    EXPECT_EQ(ListTree(t.file("dst")), (std::vector<std::string>{"a.txt", "big.bin"}));
+    EXPECT_EQ(ReadFile(t.file("dst/a.txt")), "first");
+    EXPECT_EQ(ReadFile(t.file("dst/big.bin")), "old big");
 }
 
 TEST(CrowTerminal, CtrlCInTheMiddleLeavesNothingPartial) {
