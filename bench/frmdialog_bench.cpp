@@ -2,8 +2,10 @@
 //
 //   build/bin/frmdialog_bench [MiB] [runs]     (defaults: 512 MiB, 3 runs of each; medians)
 //
-// Packs a folder of eight equal files with Crow2, alternating headless and windowed runs,
-// and prints both medians and their ratio. Exits 1 when the window costs more than 1.3x.
+// Packs a folder of eight equal files with Crow2, alternating headless and windowed runs
+// (which of the two goes first alternates too),
+// and prints both medians and their ratio (on stderr also the medians of the processor time
+// each pack used). Exits 1 when the window costs more than 1.05x.
 #include <QApplication>
 #include <QElapsedTimer>
 
@@ -12,12 +14,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <string>
 #include <vector>
 
 #include "crow/WxhObject.h"
-#include "ui/dialogs/frmDialog.h"
+#include "ui/dialogs/GuiWxhObject.h"
 
 namespace fs = std::filesystem;
 
@@ -34,6 +37,14 @@ static void writePattern(const std::string& path, size_t bytes, uint32_t seed) {
         out.write(buf.data(), std::streamsize(n));
         done += n;
     }
+}
+
+// User and system time of this process so far.
+static double cpuSeconds() {
+    rusage ru {};
+    ::getrusage(RUSAGE_SELF, &ru);
+    const auto sec = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return sec(ru.ru_utime) + sec(ru.ru_stime);
 }
 
 static double median(std::vector<double> v) {
@@ -56,11 +67,13 @@ int main(int argc, char** argv) {
     const std::string src = (base / "src").string() + "/";
     const std::string out = (base / "out.bmp").string();
 
-    std::vector<double> headless, windowed;
+    std::vector<double> headless, windowed, headlessCpu, windowedCpu;
     int repaints = 0;
     for (int r = 0; r < runs; ++r) {
-        for (int gui = 0; gui < 2; ++gui) {
+        for (int step = 0; step < 2; ++step) {
+            const int gui = (step + r) % 2;   // the order alternates from run to run
             fs::remove(out);
+            const double cpu0 = cpuSeconds();
             QElapsedTimer t;
             t.start();
             int32_t result;
@@ -73,18 +86,24 @@ int main(int argc, char** argv) {
                 result = object.Crow2(src, out);
             }
             const double s = double(t.nsecsElapsed()) / 1e9;
+            const double cpu = cpuSeconds() - cpu0;
             if (result != 0) {
                 std::fprintf(stderr, "pack failed: %d\n", int(result));
                 fs::remove_all(base);
                 return 2;
             }
             (gui ? windowed : headless).push_back(s);
-            std::fprintf(stderr, "run %d %s: %.3f s\n", r + 1, gui ? "frmDialog" : "headless", s);
+            (gui ? windowedCpu : headlessCpu).push_back(cpu);
+            std::fprintf(stderr, "run %d %s: %.3f s (processor %.3f s)\n", r + 1, gui ? "frmDialog" : "headless", s, cpu);
         }
     }
     fs::remove_all(base);
     const double h = median(headless), w = median(windowed);
-    std::printf("pack %zu MiB: headless %.3f s, frmDialog %.3f s, ratio %.3f (target <= 1.3); %d repaints in the last windowed run\n",
+    // On a shared machine the wall clock also counts the time others had the processor; the
+    // processor time the pack itself used is the steadier figure.
+    const double hc = median(headlessCpu), wc = median(windowedCpu);
+    std::fprintf(stderr, "processor time (user + system): headless %.3f s, frmDialog %.3f s, ratio %.3f\n", hc, wc, wc / hc);
+    std::printf("pack %zu MiB: headless %.3f s, frmDialog %.3f s, ratio %.3f (target <= 1.05); %d repaints in the last windowed run\n",
                 mib, h, w, w / h, repaints);
-    return w / h <= 1.3 ? 0 : 1;
+    return w / h <= 1.05 ? 0 : 1;
 }

@@ -47,7 +47,7 @@ public:
     ~TerminalProgress() override;
 
     void SetNowFile(const std::string& name) override;
-    void SetPer(const std::string&) override {}
+    void SetPer(int64_t) override {}
     void ClearProgBar() override {}
     void FillProgBar(int32_t) override {}
     std::string CancelTag() const override { return cancelTag_; }

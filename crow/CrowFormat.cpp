@@ -110,8 +110,6 @@ bool IsPlainName(const std::string& cp932, std::string& utf8) {
     return CheckStoredName(cp932, utf8) == NameProblem::None;
 }
 
-std::string PerCaption(int64_t remaining) { return "残り " + std::to_string(remaining) + "B"; }
-
 void PutU16(std::string& out, uint16_t v) {
     out.push_back(static_cast<char>(v & 0xFF));
     out.push_back(static_cast<char>(v >> 8));

@@ -63,9 +63,6 @@ std::vector<uint8_t> ExpandKey(const std::string& key, size_t chunkLength);
 // prefix such as "C:", at most 255 bytes in UTF-8. utf8 receives the decoded name.
 bool IsPlainName(const std::string& cp932, std::string& utf8);
 
-// "残り " + n + "B"
-std::string PerCaption(int64_t remaining);
-
 void PutU16(std::string& out, uint16_t v);
 void PutU32(std::string& out, uint32_t v);
 uint16_t GetU16(const uint8_t* p);

@@ -7,8 +7,9 @@
 
 namespace wxh {
 
-// A progress window without a window: it keeps the captions and the cancel tag and calls
-// optional hooks, so the command-line tool and tests can follow and cancel an operation.
+// A progress window without a window: it keeps the file name, the remaining bytes and the
+// cancel tag and calls optional hooks, so the command-line tool and tests can follow and
+// cancel an operation.
 class HeadlessProgress : public ProgressDialog {
 public:
     // Called from DoEvents (the place where a real window would handle a cancel click).
@@ -18,7 +19,7 @@ public:
     std::function<void(int64_t done, int64_t size)> onPoint;
 
     void SetNowFile(const std::string& name) override { nowFile_ = name; }
-    void SetPer(const std::string& caption) override { per_ = caption; }
+    void SetPer(int64_t remaining) override { per_ = remaining; }
     void ClearProgBar() override { bar_ = 0; }
     void FillProgBar(int32_t x) override {
         if (x > bar_) bar_ = x;
@@ -50,13 +51,13 @@ public:
     bool StopRequested() const override { return stop_; }
 
     const std::string& NowFile() const { return nowFile_; }
-    const std::string& Per() const { return per_; }
+    int64_t Per() const { return per_; }
     int32_t Bar() const { return bar_; }
     bool Shown() const { return shown_; }
 
 private:
     std::string nowFile_;
-    std::string per_ = "残り 0B";
+    int64_t per_ = 0;
     std::string tag_;
     int32_t bar_ = 0;
     bool shown_ = false;

@@ -17,14 +17,14 @@ int64_t CodePoints(const std::string& s) {
 void ProgressDriver::Start(const std::string& name, int64_t size, bool show) {
     d_.SetNowFile(name);
     d_.ClearProgBar();
-    d_.SetPer(crowfmt::PerCaption(size));
+    d_.SetPer(size);
     d_.OnFileStart(name, size);
     if (show) d_.Show();
     d_.DoEvents();
 }
 
 bool ProgressDriver::Point(int64_t done, int64_t size) {
-    d_.SetPer(crowfmt::PerCaption(size - done));
+    d_.SetPer(size - done);
     d_.FillProgBar(static_cast<int32_t>(done * 250 / size));
     d_.OnPoint(done, size);
     d_.DoEvents();

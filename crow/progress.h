@@ -8,13 +8,14 @@ namespace wxh {
 
 // What the Crow container uses of the progress window. The window program backs it with
 // frmDialog, the command-line tool with a terminal line, tests with scripted fakes.
-// All text is UTF-8.
+// The container hands over names and numbers; every word the user reads belongs to the front
+// end. All text is UTF-8.
 class ProgressDialog {
 public:
     virtual ~ProgressDialog() = default;
 
     virtual void SetNowFile(const std::string& name) = 0;   // NowFile caption: bare file name
-    virtual void SetPer(const std::string& caption) = 0;    // Per caption: "残り " + n + "B"
+    virtual void SetPer(int64_t remaining) = 0;             // Per caption: bytes of the file that remain
     virtual void ClearProgBar() = 0;                         // erase the bar
     virtual void FillProgBar(int32_t x) = 0;                 // red box (0,0)-(x,13), x in 0..250
     virtual std::string CancelTag() const = 0;               // tag of CmdCancel: "" or "1"

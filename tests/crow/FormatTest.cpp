@@ -97,8 +97,6 @@ TEST(ProgressStep, WholePassesPastTheThreshold) {
     EXPECT_EQ(ProgressStep(18877, 30000), 30000);
 }
 
-TEST(Captions, Per) { EXPECT_EQ(PerCaption(5000), "残り 5000B"); }
-
 TEST(Descriptions, OperationTexts) {
     EXPECT_EQ(std::string(WxhObject::Crow2Description),
               "簡易暗号化モード(CROW2-Format)　　返値　０：成功　－１：ユーザがキャンセルした場合　２：ファイルの書き込みに失敗");

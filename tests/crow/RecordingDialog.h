@@ -17,7 +17,7 @@ public:
     std::string tag;
 
     void SetNowFile(const std::string& name) override { log.push_back("NowFile:" + name); }
-    void SetPer(const std::string& caption) override { log.push_back("Per:" + caption); }
+    void SetPer(int64_t remaining) override { log.push_back("Per:" + std::to_string(remaining)); }
     void ClearProgBar() override { log.push_back("Clear"); }
     void FillProgBar(int32_t x) override { log.push_back("Fill:" + std::to_string(x)); }
     std::string CancelTag() const override { return tag; }

@@ -71,6 +71,7 @@ std::set<std::string> ExpectedInstallFiles(const BuildHas& has) {
     }
     if (has.gui) {
         files.insert("bin/wx-hollin");
+        files.insert("libexec/wx-hollin/wxh-wmf-render");
         files.insert("share/man/man1/wx-hollin.1.gz");
         files.insert("share/applications/" + id + ".desktop");
         files.insert("share/metainfo/" + id + ".metainfo.xml");

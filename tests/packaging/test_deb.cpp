@@ -124,7 +124,7 @@ TEST_F(Deb, HoldsTheInstallationBelowUsrOwnedByRoot) {
         ss >> mode >> owner >> size >> date >> time >> path;
         EXPECT_EQ(owner, "root/root") << line;
         EXPECT_EQ(path.rfind("./usr", 0), 0u) << line;
-        if (path == "./usr/bin/crow" || path == "./usr/bin/wx-hollin") {
+        if (path == "./usr/bin/crow" || path == "./usr/bin/wx-hollin" || path == "./usr/libexec/wx-hollin/wxh-wmf-render") {
             EXPECT_EQ(mode, "-rwxr-xr-x") << line;
         } else if (mode[0] == '-') {
             EXPECT_EQ(mode, "-rw-r--r--") << line;
@@ -133,7 +133,7 @@ TEST_F(Deb, HoldsTheInstallationBelowUsrOwnedByRoot) {
 }
 
 TEST_F(Deb, ProgramsAreStrippedAndDoNotPointIntoTheBuildTree) {
-    for (const char* exe : {"usr/bin/crow", "usr/bin/wx-hollin"}) {
+    for (const char* exe : {"usr/bin/crow", "usr/bin/wx-hollin", "usr/libexec/wx-hollin/wxh-wmf-render"}) {
         if (!fs::exists(Root(exe))) continue;
         SCOPED_TRACE(exe);
         RunResult dyn = RunProgram({"readelf", "-d", Root(exe)});

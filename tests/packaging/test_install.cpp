@@ -42,7 +42,7 @@ RunResult* Install::result_ = nullptr;
 TEST_F(Install, PutsExactlyTheProgramsAndTheirDesktopFiles) {
     // Nothing else: no libraries, headers or test programs of the build.
     EXPECT_EQ(FilesBelow(prefix_->str()), ExpectedInstallFiles(has_));
-    for (const char* exe : {"bin/crow", "bin/wx-hollin"}) {
+    for (const char* exe : {"bin/crow", "bin/wx-hollin", "libexec/wx-hollin/wxh-wmf-render"}) {
         if (!fs::exists(P(exe))) continue;
         auto perms = fs::status(P(exe)).permissions();
         EXPECT_NE(perms & fs::perms::others_exec, fs::perms::none) << exe << " must be executable by everyone";

@@ -259,8 +259,12 @@ int32_t QtCommonDlgBackend::PrintDlg(PrintDlgRecord& pd) {
         dialog.setPrintRange(QAbstractPrintDialog::Selection);
     }
     if (ExecModal(&dialog) != QDialog::Accepted) return 0;
-    pd.fromPage = Clamp16(printer.fromPage());
-    pd.toPage = Clamp16(printer.toPage());
+    // Only a chosen page range changes the page values; after "All pages" (where Qt reports
+    // 0 and 0), a selection or the current page they go back as they came.
+    if (printer.printRange() == QPrinter::PageRange) {
+        pd.fromPage = Clamp16(printer.fromPage());
+        pd.toPage = Clamp16(printer.toPage());
+    }
     if (limits) {
         pd.minPage = Clamp16(dialog.minPage());
         pd.maxPage = Clamp16(dialog.maxPage());

@@ -36,7 +36,9 @@ bool globMatch(const QString& name, const QString& wildcard) {
 FileListBox::FileListBox(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
-    connect(this, &QListWidget::currentRowChanged, this, &FileListBox::onCurrentRowChanged);
+    // Only a file the user selects raises Click. Focusing the list (Tab, or coming back from
+    // a menu) makes Qt set a current row without selecting it; that row is not the user's pick.
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &FileListBox::onSelectionChanged);
 }
 
 bool FileListBox::SetPath(const QString& folder) {
@@ -86,7 +88,7 @@ QString FileListBox::FileName() const {
 bool FileListBox::SelectFile(const QString& name) {
     for (int i = 0; i < count(); ++i)
         if (item(i)->text() == name) {
-            if (currentRow() == i) emit Click();
+            if (item(i)->isSelected()) emit Click();
             else setCurrentRow(i);
             return true;
         }
@@ -107,15 +109,15 @@ bool FileListBox::MatchesPattern(const QString& name, const QString& pattern) {
 void FileListBox::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         QListWidgetItem* it = itemAt(event->position().toPoint());
-        const bool same = it && it == currentItem();
+        const bool same = it && it == currentItem() && it->isSelected();
         QListWidget::mousePressEvent(event);
         if (same) emit Click();   // a click on the selected file shows it again
     }
     emit MouseDown(event->button(), event->globalPosition().toPoint());
 }
 
-void FileListBox::onCurrentRowChanged(int row) {
-    if (filling_ || row < 0) return;
+void FileListBox::onSelectionChanged(const QItemSelection& selected) {
+    if (filling_ || selected.isEmpty()) return;
     emit Click();
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <QItemSelection>
 #include <QListWidget>
 #include <QPoint>
 #include <QString>
@@ -33,7 +34,8 @@ public:
     static bool MatchesPattern(const QString& name, const QString& pattern);
 
 signals:
-    // A file was selected by the mouse or the keyboard.
+    // The user selected a file with the mouse or with keys that move the highlight (not when
+    // the list only takes the focus).
     void Click();
     // Any mouse button went down over the list (a right click does not change the selection).
     void MouseDown(Qt::MouseButton button, const QPoint& globalPos);
@@ -42,7 +44,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    void onCurrentRowChanged(int row);
+    void onSelectionChanged(const QItemSelection& selected);
     QString path_;
     QString pattern_ = QStringLiteral("*.*");
     bool filling_ = false;

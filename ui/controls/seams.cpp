@@ -1,5 +1,6 @@
 #include "ui/controls/seams.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QMenu>
@@ -14,10 +15,24 @@ OpenFolderHandler& openFolderHandler() { static OpenFolderHandler h; return h; }
 PopupMenuHandler& popupMenuHandler() { static PopupMenuHandler h; return h; }
 }  // namespace
 
+QWidget* MessageOwner(QWidget* parent) {
+    QWidget* owner = parent ? parent->window() : nullptr;
+    if (owner && owner->isVisible()) return owner;
+    // The caller's window is not on the screen (yet, or any more): the box goes over the
+    // window the user sees instead of the screen's corner.
+    if (QWidget* active = QApplication::activeWindow(); active && active->isVisible()) return active;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && !(w->windowType() == Qt::Popup || w->windowType() == Qt::ToolTip) &&
+            (w->windowFlags() & Qt::Window))
+            return w;
+    }
+    return parent;
+}
+
 int MsgBox(QWidget* parent, const QString& text, const QString& title, bool yesNo) {
     if (msgBoxHandler()) return msgBoxHandler()(parent, text, title, yesNo);
     QMessageBox box(QMessageBox::NoIcon, title, text,
-                    yesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
+                    yesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, MessageOwner(parent));
     if (yesNo) box.setEscapeButton(QMessageBox::No);
     const int r = box.exec();
     if (!yesNo) return kMsgOk;

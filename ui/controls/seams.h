@@ -17,9 +17,15 @@ inline constexpr int kMsgNo = 7;
 
 inline const QString kAppTitle = QStringLiteral("WX_Hollin");
 
-// A message box without icon. yesNo false: OK only, returns kMsgOk.
+// A message box without icon, centred over the window the user sees (MessageOwner).
+// yesNo false: OK only, returns kMsgOk.
 // yesNo true: Yes and No, returns kMsgYes or kMsgNo (closing it counts as No).
 int MsgBox(QWidget* parent, const QString& text, const QString& title = kAppTitle, bool yesNo = false);
+
+// The window a message box for parent is centred over: parent's window when it is shown,
+// otherwise the active window or another shown window of the program (parent itself when
+// none is shown).
+QWidget* MessageOwner(QWidget* parent);
 
 // Runs a modal dialog (QDialog::exec) and returns its result.
 int ExecModal(QDialog* dialog);

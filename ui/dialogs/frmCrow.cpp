@@ -21,7 +21,7 @@
 #include "ui/commondlg/cCommonDlg.h"
 #include "ui/controls/seams.h"
 #include "ui/controls/twips.h"
-#include "ui/dialogs/frmDialog.h"
+#include "ui/dialogs/GuiWxhObject.h"
 
 using wxh::Tw;
 using wxh::TwRect;

@@ -6,7 +6,7 @@
 #include <QKeyEvent>
 #include <QPointer>
 #include <QScreen>
-#include <QTimer>
+#include <QThread>
 #include <QWindow>
 
 #include "ui/controls/seams.h"
@@ -22,7 +22,9 @@ frmDialog*& currentInstance() {
     return instance;
 }
 
-constexpr int kRepaintIntervalMs = 16;   // at most about 60 repaints a second
+constexpr qint64 kFrameNs = 16'000'000;    // at most about 60 painted frames a second
+constexpr qint64 kEventsNs = 1'000'000;    // pending events run at most once a millisecond
+constexpr int kExposeWaitMs = 200;         // how long a new window may take to appear
 
 // Brings a window to the top of the z-order (the offscreen platform has no z-order).
 void bringToTop(QWidget* w) {
@@ -61,12 +63,15 @@ frmDialog::frmDialog(QWidget* owner)
     FileList->setGeometry(TwRect(120, 1560, 2655, 1170));   // below the visible client area
     FileList->setObjectName(QStringLiteral("FileList"));
 
+    // Fixed sizes: a new caption repaints the label and never asks for a new layout.
     NowFile = new QLabel(this);
     NowFile->setGeometry(TwRect(120, 120, 2055, 255));
+    NowFile->setFixedSize(NowFile->size());
     NowFile->setObjectName(QStringLiteral("NowFile"));
 
-    Per = new QLabel(QStringLiteral("残り 0B"), this);
+    Per = new QLabel(PerCaption(0), this);
     Per->setGeometry(TwRect(1680, 840, 2175, 255));
+    Per->setFixedSize(Per->size());
     Per->setObjectName(QStringLiteral("Per"));
 
     CmdCancel = new QPushButton(QStringLiteral("キャンセル"), this);
@@ -89,14 +94,7 @@ frmDialog::frmDialog(QWidget* owner)
     Line2[0] = makeLine(this, 3975, 0, 3975, 1200, dark);
     Line1 = makeLine(this, 0, 1215, 3960, 1215, dark);
 
-    repaintTimer_.setSingleShot(true);
-    repaintTimer_.setInterval(kRepaintIntervalMs);
-    connect(&repaintTimer_, &QTimer::timeout, this, [this] {
-        // Painting comes back once no point has come for a whole interval.
-        if (sincePoint_.isValid() && sincePoint_.elapsed() < kRepaintIntervalMs) repaintTimer_.start();
-        else AllowRepaint();
-    });
-
+    clock_.start();
     currentInstance() = this;
     Form_Load();
 }
@@ -111,12 +109,65 @@ void frmDialog::Form_Load() { bringToTop(this); }
 
 void frmDialog::CmdCancel_Click() { SetCancelTag(QStringLiteral("1")); }
 
-QString frmDialog::CancelTag() const { return CmdCancel->property("Tag").toString(); }
+void frmDialog::SetCancelTag(const QString& tag) {
+    tag_ = tag;
+    CmdCancel->setProperty("Tag", tag);
+}
 
-void frmDialog::SetCancelTag(const QString& tag) { CmdCancel->setProperty("Tag", tag); }
+QString frmDialog::PerCaption(qint64 remaining) {
+    return QStringLiteral("残り ") + QString::number(remaining) + QStringLiteral("B");
+}
+
+void frmDialog::SetProgressFile(const QString& name) {
+    file_ = name;
+    fileChanged_ = true;
+    fileStart_ = true;
+}
+
+void frmDialog::SetProgressRemaining(qint64 remaining) {
+    remaining_ = remaining;
+    remainingChanged_ = true;
+}
+
+void frmDialog::ClearProgress() {
+    bar_ = -1;
+    barCleared_ = true;
+}
+
+void frmDialog::FillProgress(int x) {
+    if (x > bar_) bar_ = x;   // a box no wider than the drawn bar changes no pixel
+}
+
+void frmDialog::pushProgress(bool paint) {
+    // paint: repaint at once what changed, and only that (a frame costs two small widgets).
+    paint = paint && isVisible();
+    if (fileChanged_) {
+        NowFile->setText(file_);
+        fileChanged_ = false;
+        if (paint) NowFile->repaint();
+    }
+    if (remainingChanged_) {
+        Per->setText(PerCaption(remaining_));
+        remainingChanged_ = false;
+        if (paint) Per->repaint();
+    }
+    bool barChanged = false;
+    if (barCleared_) {
+        ProgBar->Cls();
+        drawnBar_ = -1;
+        barCleared_ = false;
+        barChanged = true;
+    }
+    if (bar_ > drawnBar_) {
+        ProgBar->FillBox(0, 0, bar_, 13, QColor(255, 0, 0));
+        drawnBar_ = bar_;
+        barChanged = true;
+    }
+    if (paint && barChanged) ProgBar->repaint();
+}
 
 void frmDialog::ShowDialog() {
-    AllowRepaint();
+    pushProgress();
     if (isVisible()) return;
     if (!shownOnce_) {
         shownOnce_ = true;
@@ -135,29 +186,41 @@ void frmDialog::ShowDialog() {
 }
 
 void frmDialog::HideDialog() {
-    AllowRepaint();
+    pushProgress();
     hide();
 }
 
-void frmDialog::AllowRepaint() {
-    repaintTimer_.stop();
-    if (!updatesEnabled()) setUpdatesEnabled(true);   // schedules a repaint of everything
+void frmDialog::PaintNow() {
+    pushProgress();
+    if (!isVisible()) return;
+    // A window shown a moment ago may not be on the screen yet; wait briefly for it, so that
+    // what is put over it never sits on unpainted pixels.
+    QWindow* window = windowHandle();
+    if (window && !window->isExposed()) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!window->isExposed() && waited.elapsed() < kExposeWaitMs) {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            if (!window->isExposed()) QThread::msleep(2);
+        }
+    }
+    repaint();
 }
 
 void frmDialog::DoEvents() {
-    if (!sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= kRepaintIntervalMs) {
-        // A frame: paint the window now, synchronously, with what the last point set.
-        if (!updatesEnabled()) setUpdatesEnabled(true);
-        if (isVisible()) repaint();
-        sinceRepaint_.restart();
+    const qint64 now = clock_.nsecsElapsed();
+    const bool frame = !framed_ || now - lastFrameNs_ >= kFrameNs;
+    if (frame) {
+        framed_ = true;
+        lastFrameNs_ = now;
+        pushProgress(true);
         ++repaints_;
     }
-    // Between frames painting is held back, while input is still handled so that a press of
-    // CmdCancel is seen at once. When no further point comes, the timer restores painting.
-    if (updatesEnabled()) setUpdatesEnabled(false);
-    sincePoint_.restart();
-    if (!repaintTimer_.isActive()) repaintTimer_.start();
-    QCoreApplication::processEvents();
+    if (frame || fileStart_ || now - lastEventsNs_ >= kEventsNs) {
+        fileStart_ = false;
+        lastEventsNs_ = now;
+        QCoreApplication::processEvents();
+    }
 }
 
 void frmDialog::keyPressEvent(QKeyEvent* event) {
@@ -173,77 +236,3 @@ void frmDialog::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-namespace wxh {
-
-FrmDialogProgress::FrmDialogProgress(QWidget* owner) : form_(new frmDialog(owner)) {}
-
-FrmDialogProgress::~FrmDialogProgress() { delete form_.data(); }
-
-void FrmDialogProgress::SetNowFile(const std::string& name) {
-    if (form_) form_->NowFile->setText(QString::fromStdString(name));
-}
-
-void FrmDialogProgress::SetPer(const std::string& caption) {
-    if (form_) form_->Per->setText(QString::fromStdString(caption));
-}
-
-void FrmDialogProgress::ClearProgBar() {
-    barRight_ = -1;
-    if (form_) form_->ProgBar->Cls();
-}
-
-void FrmDialogProgress::FillProgBar(int32_t x) {
-    // The box always starts at (0, 0): one no wider than the drawn bar changes no pixel.
-    if (x <= barRight_) return;
-    barRight_ = x;
-    if (form_) form_->ProgBar->FillBox(0, 0, x, 13, QColor(255, 0, 0));
-}
-
-std::string FrmDialogProgress::CancelTag() const {
-    return form_ ? form_->CancelTag().toStdString() : std::string();
-}
-
-void FrmDialogProgress::SetCancelTag(const std::string& tag) {
-    if (form_) form_->SetCancelTag(QString::fromStdString(tag));
-}
-
-void FrmDialogProgress::Show() {
-    if (form_) form_->ShowDialog();
-}
-
-void FrmDialogProgress::Hide() {
-    if (form_) form_->HideDialog();
-}
-
-void FrmDialogProgress::DoEvents() {
-    if (form_) form_->DoEvents();
-    else QCoreApplication::processEvents();
-}
-
-int32_t GuiOverwriteQuestion::Ask(const std::string& path) {
-    frmDialog* over = frmDialog::Instance();
-    if (over) over->AllowRepaint();   // the window under the question paints as usual
-    const int answer = MsgBox(over, QString::fromStdString(path) + QStringLiteral("に上書きしてもいいですか？"),
-                              QStringLiteral("上書き確認"), true);
-    return answer == kMsgYes ? kMsgYes : kMsgNo;
-}
-
-GuiOverwriteQuestion& GuiOverwriteQuestion::Shared() {
-    static GuiOverwriteQuestion question;
-    return question;
-}
-
-frmDialog* DialogOf(WxhObject& object) {
-    auto* gui = dynamic_cast<FrmDialogProgress*>(&object.Dialog());
-    return gui ? gui->Form() : nullptr;
-}
-
-}  // namespace wxh
-
-std::unique_ptr<wxh::WxhObject> NewGuiWxhObject(QWidget* owner) {
-    QPointer<QWidget> keep(owner);
-    wxh::ProgressDialogFactory factory = [keep]() -> std::unique_ptr<wxh::ProgressDialog> {
-        return std::make_unique<wxh::FrmDialogProgress>(keep.data());
-    };
-    return std::make_unique<wxh::WxhObject>(factory, &wxh::GuiOverwriteQuestion::Shared());
-}

@@ -4,12 +4,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QString>
-#include <QTimer>
 #include <QWidget>
-#include <memory>
 
-#include "crow/WxhObject.h"
-#include "crow/progress.h"
 #include "ui/controls/FileListBox.h"
 #include "ui/controls/PictureBox.h"
 
@@ -18,6 +14,10 @@ class QFrame;
 // The progress window of the Crow container: the file being processed, the bytes of it
 // that remain, a red bar for that file, and a cancel button. Borderless, 4005 x 1245 twips,
 // centred when first shown. The cancel flag is the tag of CmdCancel: "" or "1".
+//
+// It costs the container next to nothing: at each progress point the caption, the bar and the
+// cancel state are plain members; they reach the widgets only when a frame is painted (at most
+// about 60 a second), on showing and hiding, and before a question is put over the window.
 class frmDialog : public QWidget {
     Q_OBJECT
 public:
@@ -40,20 +40,31 @@ public:
     void Form_Load();
     void CmdCancel_Click();
 
-    // The tag of CmdCancel (the cancel flag).
-    QString CancelTag() const;
+    // The tag of CmdCancel (the cancel flag), kept beside the button's "Tag" property.
+    QString CancelTag() const { return tag_; }
     void SetCancelTag(const QString& tag);
+
+    // "残り " + remaining + "B", the caption of Per.
+    static QString PerCaption(qint64 remaining);
+
+    // What the container reports at a file's start and at each progress point. Stored only;
+    // the widgets follow at the next frame (see DoEvents).
+    void SetProgressFile(const QString& name);   // NowFile; also marks a file's start
+    void SetProgressRemaining(qint64 remaining); // Per
+    void ClearProgress();                        // the bar starts again, empty
+    void FillProgress(int x);                    // red box (0,0)-(x,13); the bar only grows
 
     // Shows the window (centred the first time); showing a shown window changes nothing.
     void ShowDialog();
     void HideDialog();
-    // Lets pending window events run. Every call handles input (so a press of CmdCancel is
-    // seen at once); the window is repainted at most 60 times a second, each time with the
-    // labels and the bar as the last point left them.
+    // Lets pending window events run: at most once a millisecond, and always at a painted
+    // frame and at a file's start. A frame (at most every 16 ms) first puts the stored progress
+    // on the widgets and paints the window.
     void DoEvents();
-    // Ends the holding back of repaints (between operations, under a question box).
-    void AllowRepaint();
-    // How many times DoEvents repainted the window (for tests and the benchmark).
+    // Puts the stored progress on the widgets and, when the window is shown, paints it now
+    // (before a question is shown over it).
+    void PaintNow();
+    // How many times DoEvents painted a frame (for tests and the benchmark).
     int RepaintCount() const { return repaints_; }
 
     // The frmDialog that exists now (one at a time), or nullptr.
@@ -63,54 +74,21 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void pushProgress(bool paint = false);
+
     QPointer<QWidget> owner_;
-    QElapsedTimer sinceRepaint_;
-    QElapsedTimer sincePoint_;
-    QTimer repaintTimer_;
     bool shownOnce_ = false;
     int repaints_ = 0;
+
+    QString tag_;
+    // Progress as last reported, and what the widgets show of it.
+    QString file_;
+    qint64 remaining_ = 0;
+    int bar_ = -1;            // right edge of the bar since it was last cleared; -1: empty
+    bool fileChanged_ = false, remainingChanged_ = false, barCleared_ = false;
+    int drawnBar_ = -1;
+    bool fileStart_ = false;
+    QElapsedTimer clock_;
+    qint64 lastFrameNs_ = 0, lastEventsNs_ = 0;
+    bool framed_ = false;
 };
-
-namespace wxh {
-
-// The container's progress interface backed by a real frmDialog; the window is created
-// with this object (loaded, hidden) and destroyed with it.
-class FrmDialogProgress : public ProgressDialog {
-public:
-    explicit FrmDialogProgress(QWidget* owner = nullptr);
-    ~FrmDialogProgress() override;
-
-    frmDialog* Form() const { return form_; }
-
-    void SetNowFile(const std::string& name) override;
-    void SetPer(const std::string& caption) override;
-    void ClearProgBar() override;
-    void FillProgBar(int32_t x) override;
-    std::string CancelTag() const override;
-    void SetCancelTag(const std::string& tag) override;
-    void Show() override;
-    void Hide() override;
-    void DoEvents() override;
-
-private:
-    QPointer<frmDialog> form_;
-    int32_t barRight_ = -1;   // right edge of the drawn bar since it was last cleared
-};
-
-// The window program's overwrite question: path + "に上書きしてもいいですか？",
-// titled "上書き確認", Yes and No, through wxh::MsgBox.
-// The box sits over the progress window when one exists. Stateless: one shared instance.
-class GuiOverwriteQuestion : public OverwriteQuestion {
-public:
-    int32_t Ask(const std::string& path) override;
-    static GuiOverwriteQuestion& Shared();
-};
-
-// The frmDialog of a WxhObject made by NewGuiWxhObject (nullptr for any other object).
-frmDialog* DialogOf(WxhObject& object);
-
-}  // namespace wxh
-
-// A WxhObject whose progress window is a real frmDialog and whose overwrite question is
-// the "上書き確認" Yes/No box. Create one per operation and release it right after.
-std::unique_ptr<wxh::WxhObject> NewGuiWxhObject(QWidget* owner = nullptr);

@@ -2,10 +2,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QFontMetrics>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QListWidget>
 #include <QLinearGradient>
 #include <QMenuBar>
 #include <QPainter>
@@ -20,10 +23,10 @@
 
 #include "common/globals.h"
 #include "common/paths.h"
-#include "ui/controls/PictureLoader.h"
+#include "ui/picture/PictureLoader.h"
 #include "ui/controls/seams.h"
 #include "ui/controls/twips.h"
-#include "ui/dialogs/frmDialog.h"
+#include "ui/dialogs/GuiWxhObject.h"
 #include "ui/controls/SizeText.h"
 
 using wxh::Tw;
@@ -164,6 +167,10 @@ void frmMain::buildControls() {
     setTabOrder(DriveList, DirList);
     setTabOrder(DirList, FileList);
     setTabOrder(FileList, FileView);
+    // Shift+F10 and the Menu key open the context menus of the lists and the panel.
+    for (QWidget* control : {static_cast<QWidget*>(DirList), static_cast<QWidget*>(FileList),
+                             static_cast<QWidget*>(FileView)})
+        control->installEventFilter(this);
 
     connect(DriveList, &wxh::DriveListBox::Change, this, &frmMain::DriveList_Change);
     connect(DirList, &wxh::DirListBox::Change, this, &frmMain::DirList_Change);
@@ -373,11 +380,49 @@ void frmMain::mnu_File_End_Click() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+    // While a release runs the window is disabled: the close box must not end the program
+    // (and write the settings) under it.
+    if (!isEnabled()) {
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }
 
+void frmMain::ContextMenuFromKeyboard(QWidget* control) {
+    // The menu opens at the focused entry of a list (the first row when none), or at the
+    // panel's first line: where the right mouse button would open it.
+    QPoint at(Tw(120), Tw(120));
+    QWidget* surface = control;
+    if (auto* list = qobject_cast<QListWidget*>(control)) {
+        surface = list->viewport();
+        QListWidgetItem* item = list->currentItem() ? list->currentItem() : list->item(0);
+        if (item) {
+            const QRect row = list->visualItemRect(item);
+            at = QPoint(row.left() + row.height(), row.center().y());
+        }
+    }
+    const QPoint global = surface->mapToGlobal(at);
+    if (control == FileList) FileList_MouseDown(Qt::RightButton, global);
+    else if (control == DirList) DirList_MouseDown(Qt::RightButton, global);
+    else if (control == FileView) FileView_MouseDown(Qt::RightButton, global);
+}
+
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == FileList || watched == DirList || watched == FileView) {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Menu ||
+                (key->key() == Qt::Key_F10 && (key->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier)) {
+                ContextMenuFromKeyboard(static_cast<QWidget*>(watched));
+                return true;
+            }
+        } else if (event->type() == QEvent::ContextMenu &&
+                   static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+            return true;   // some window systems send this beside the Menu key: the key opened it
+        }
+    }
     if (watched == PicImage) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:

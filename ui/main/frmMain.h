@@ -70,6 +70,9 @@ public:
     void DirList_MouseDown(Qt::MouseButton button, const QPoint& globalPos);
     void FileView_MouseDown(Qt::MouseButton button, const QPoint& globalPos);
     void FileView_DblClick();
+    // Shift+F10 or the Menu key in DirList, FileList or FileView: the control's context menu,
+    // as the right mouse button opens it, at the focused entry.
+    void ContextMenuFromKeyboard(QWidget* control);
     void mnu_Display_FileList_Filter_Bmp_Click();
     void mnu_Display_FileList_Filter_Pic_Click();
     void mnu_Display_FileList_Filter_All_Click();

@@ -8,7 +8,7 @@
 #include "common/paths.h"
 #include "crow/WxhObject.h"
 #include "ui/controls/seams.h"
-#include "ui/dialogs/frmDialog.h"
+#include "ui/dialogs/GuiWxhObject.h"
 #include "ui/dialogs/frmPassword.h"
 
 namespace {

@@ -264,6 +264,24 @@ TEST_F(QtBackend, PrintDialogTakesAndReturnsThePageValues) {
     dlg.ShowPrinter();
     EXPECT_TRUE(dlg.CancelButton());
     EXPECT_EQ(dlg.FromPage(), 3);
+
+    // OK with "All pages" (the dialog's own choice, taken by its own OK) hands the page values
+    // back as they were passed, not Qt's 0 and 0.
+    bool allPages = false;
+    SetModalHandler([&](QDialog* d) {
+        auto* pd = qobject_cast<QPrintDialog*>(d);
+        if (!pd) return int(QDialog::Rejected);
+        allPages = pd->printRange() == QAbstractPrintDialog::AllPages;
+        pd->accept();
+        return pd->result();
+    });
+    dlg.Flags(0);
+    dlg.ShowPrinter();
+    EXPECT_TRUE(allPages);
+    EXPECT_FALSE(dlg.CancelButton());
+    EXPECT_EQ(dlg.FromPage(), 3);
+    EXPECT_EQ(dlg.ToPage(), 4);
+    EXPECT_EQ(dlg.Max(), 9);
 }
 #endif
 

@@ -73,6 +73,38 @@ TEST(FileListBox, ListsMatchingPlainFilesSortedIgnoringCase) {
     EXPECT_EQ(downs, 1);
 }
 
+// Taking the focus (Tab, or back from a menu) makes Qt set a current row without selecting
+// it: that is no pick of the user's, so no click, until a key or the mouse selects a file.
+TEST(FileListBox, TakingTheFocusIsNoClick) {
+    TempDir tmp;
+    for (const char* n : {"a.bmp", "b.bmp", "c.bmp"}) WriteFile(tmp.file(n), "x");
+    wxh::FileListBox list;
+    list.resize(200, 200);
+    int clicks = 0;
+    QObject::connect(&list, &wxh::FileListBox::Click, [&clicks] { ++clicks; });
+    ASSERT_TRUE(list.SetPath(tmp.path().c_str()));
+    for (Qt::FocusReason reason : {Qt::TabFocusReason, Qt::PopupFocusReason, Qt::ActiveWindowFocusReason}) {
+        list.SetPattern("*.bmp");   // refilled, as after a folder change: nothing current
+        QFocusEvent focus(QEvent::FocusIn, reason);
+        QApplication::sendEvent(&list, &focus);
+        EXPECT_EQ(list.currentRow(), 0);   // what Qt does on taking the focus
+        EXPECT_EQ(clicks, 0) << reason;
+    }
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(&list, &down);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(list.FileName(), "b.bmp");
+    // A click on the current but unselected row is the user's pick: one click.
+    list.SetPattern("*.bmp");
+    QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(&list, &focus);
+    sendMouse(list.viewport(), QEvent::MouseButtonPress, Qt::LeftButton, list.visualItemRect(list.item(0)).center());
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(list.FileName(), "a.bmp");
+    EXPECT_TRUE(list.SelectFile("c.bmp"));
+    EXPECT_EQ(clicks, 3);
+}
+
 class DirListTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -20,7 +20,7 @@
 #include "ui/commondlg/FakeCommonDlgBackend.h"
 #include "ui/controls/seams.h"
 #include "ui/controls/twips.h"
-#include "ui/dialogs/frmDialog.h"
+#include "ui/dialogs/GuiWxhObject.h"
 
 namespace {
 

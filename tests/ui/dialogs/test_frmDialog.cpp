@@ -15,7 +15,7 @@
 #include "support/QtPrint.h"
 #include "ui/controls/seams.h"
 #include "ui/controls/twips.h"
-#include "ui/dialogs/frmDialog.h"
+#include "ui/dialogs/GuiWxhObject.h"
 
 using namespace wxh::test;
 namespace fs = std::filesystem;
@@ -85,27 +85,41 @@ TEST(FrmDialog, CancelByButtonAndEnterButNotEsc) {
     EXPECT_EQ(d.CancelTag(), QStringLiteral("1"));
 }
 
-TEST(FrmDialog, BarGrowsWithoutClearingAndClearsOnRequest) {
+TEST(FrmDialog, ProgressIsStoredAndReachesTheWidgetsWhenShownOrPainted) {
     wxh::FrmDialogProgress p;
-    p.FillProgBar(100);
-    EXPECT_EQ(redWidth(p.Form()), 101);
-    p.FillProgBar(40);   // a smaller box leaves the bigger one drawn
-    EXPECT_EQ(redWidth(p.Form()), 101);
-    p.FillProgBar(250);
-    EXPECT_EQ(redWidth(p.Form()), 249);   // clipped to the box
-    EXPECT_NE(p.Form()->ProgBar->Canvas().pixelColor(5, 14), QColor(255, 0, 0));   // rows 0..13 only
-    p.ClearProgBar();
-    EXPECT_EQ(redWidth(p.Form()), 0);
-    p.SetPer("残り 5000B");
-    EXPECT_EQ(p.Form()->Per->text(), QStringLiteral("残り 5000B"));
+    frmDialog* d = p.Form();
     p.SetNowFile("写真.jpg");
-    EXPECT_EQ(p.Form()->NowFile->text(), QStringLiteral("写真.jpg"));
+    p.SetPer(5000);
+    p.FillProgBar(100);
+    // A point only stores its values: nothing of the window changes yet.
+    EXPECT_EQ(d->NowFile->text(), QString());
+    EXPECT_EQ(d->Per->text(), QStringLiteral("残り 0B"));
+    EXPECT_EQ(redWidth(d), 0);
     p.Show();
-    EXPECT_TRUE(p.Form()->isVisible());
-    p.Show();
-    EXPECT_TRUE(p.Form()->isVisible());
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(d->NowFile->text(), QStringLiteral("写真.jpg"));
+    EXPECT_EQ(d->Per->text(), QStringLiteral("残り 5000B"));
+    EXPECT_EQ(redWidth(d), 101);
+    p.FillProgBar(40);   // a smaller box leaves the bigger one drawn
+    d->PaintNow();
+    EXPECT_EQ(redWidth(d), 101);
+    p.FillProgBar(250);
+    p.SetPer(0);
+    d->PaintNow();
+    EXPECT_EQ(redWidth(d), 249);   // clipped to the box
+    EXPECT_EQ(d->Per->text(), QStringLiteral("残り 0B"));
+    EXPECT_NE(d->ProgBar->Canvas().pixelColor(5, 14), QColor(255, 0, 0));   // rows 0..13 only
+    p.ClearProgBar();
+    p.Show();   // showing a shown window changes nothing but what it shows
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(redWidth(d), 0);
+    p.FillProgBar(10);
     p.Hide();
-    EXPECT_FALSE(p.Form()->isVisible());
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(redWidth(d), 11);   // hidden with the last point on it
+    // The labels have fixed sizes, so a new caption never asks for a new layout.
+    EXPECT_EQ(d->NowFile->minimumSize(), d->NowFile->maximumSize());
+    EXPECT_EQ(d->Per->minimumSize(), d->Per->maximumSize());
 }
 
 TEST(FrmDialog, TheScreenShowsTheProgressWhilePointsComeFast) {
@@ -178,33 +192,42 @@ TEST(FrmDialog, OverwriteQuestionIsAYesNoBoxTitledForIt) {
     EXPECT_TRUE(std::get<2>(asked[0]));
 }
 
-// The real window, watched at every progress point.
+// The real window, watched at every progress point and checked at every painted frame.
 class WatchedDialog : public wxh::FrmDialogProgress {
 public:
     struct Point { std::string file; int64_t done, size; };
     std::vector<Point> points;
     std::vector<std::string> problems;
     std::function<void(WatchedDialog&)> hook;
+    int frames = 0;
+    int pointsWhenCancelSeen = -1;   // points made when the window had taken the cancel
 
-    void OnPoint(int64_t done, int64_t size) override { points.push_back({Form()->NowFile->text().toStdString(), done, size}); }
+    void SetNowFile(const std::string& name) override { file_ = name; FrmDialogProgress::SetNowFile(name); }
+    void SetPer(int64_t remaining) override { per_ = remaining; FrmDialogProgress::SetPer(remaining); }
+    void ClearProgBar() override { bar_ = -1; FrmDialogProgress::ClearProgBar(); }
+    void FillProgBar(int32_t x) override { bar_ = std::max(bar_, x); FrmDialogProgress::FillProgBar(x); }
+    void OnPoint(int64_t done, int64_t size) override { points.push_back({file_, done, size}); }
     void DoEvents() override {
-        if (!points.empty() && !checked_) {
-            const Point& p = points.back();
-            const QString per = QStringLiteral("残り %1B").arg(p.size - p.done);
-            if (Form()->Per->text() != per) problems.push_back("Per " + Form()->Per->text().toStdString() + " at " + std::to_string(p.done));
-            const int expected = int(std::min<int64_t>(p.done * 250 / p.size + 1, 249));
+        if (hook) hook(*this);
+        const int before = Form()->RepaintCount();
+        FrmDialogProgress::DoEvents();
+        if (Form()->RepaintCount() != before) {   // a frame: the widgets show the last point
+            ++frames;
+            if (Form()->NowFile->text().toStdString() != file_) problems.push_back("NowFile " + Form()->NowFile->text().toStdString());
+            if (Form()->Per->text() != QStringLiteral("残り %1B").arg(per_))
+                problems.push_back("Per " + Form()->Per->text().toStdString() + " != " + std::to_string(per_));
+            const int expected = bar_ < 0 ? 0 : std::min(bar_ + 1, 249);
             if (redWidth(Form()) != expected)
                 problems.push_back("bar " + std::to_string(redWidth(Form())) + " != " + std::to_string(expected));
         }
-        checked_ = true;
-        if (hook) hook(*this);
-        FrmDialogProgress::DoEvents();
+        if (pointsWhenCancelSeen < 0 && Form()->CancelTag() == QStringLiteral("1"))
+            pointsWhenCancelSeen = int(points.size());
     }
-    void OnFileStart(const std::string&, int64_t) override { checked_ = true; }
-    void SetPer(const std::string& c) override { checked_ = false; FrmDialogProgress::SetPer(c); }
 
 private:
-    bool checked_ = true;
+    std::string file_;
+    int64_t per_ = 0;
+    int32_t bar_ = -1;
 };
 
 class PackTest : public ::testing::Test {
@@ -228,25 +251,32 @@ protected:
     std::string src, out;
 };
 
-TEST_F(PackTest, LabelsAndBarFollowEveryPoint) {
+TEST_F(PackTest, EveryPaintedFrameShowsTheLastPoint) {
     WatchedDialog* watched = nullptr;
-    wxh::WxhObject object(Watching(watched), &wxh::GuiOverwriteQuestion::Shared());
+    wxh::WxhObject object([&watched] {
+        auto d = std::make_unique<WatchedDialog>();
+        d->hook = [](WatchedDialog&) { QThread::usleep(17000); };   // a slow disk: a frame at every point
+        watched = d.get();
+        return d;
+    }, &wxh::GuiOverwriteQuestion::Shared());
     ASSERT_EQ(object.Crow2(src + "/", out), 0);
     ASSERT_NE(watched, nullptr);
     EXPECT_GE(watched->points.size(), 15u);   // 60,000 to 100,000 bytes a file, a point every 18,877
+    EXPECT_GE(watched->frames, int(watched->points.size()));
     EXPECT_TRUE(watched->problems.empty()) << watched->problems.front();
     EXPECT_EQ(watched->Form()->NowFile->text(), QStringLiteral("e.dat"));
     EXPECT_FALSE(watched->Form()->isVisible());   // hidden at the successful end
 }
 
-TEST_F(PackTest, EnterInTheMiddleOfTheThirdFileCancelsAndLeavesNoCrowFile) {
+TEST_F(PackTest, EnterInTheMiddleOfTheThirdFileCancelsAtTheNextPointAndLeavesNoCrowFile) {
     WatchedDialog* watched = nullptr;
     bool pressed = false;
     wxh::WxhObject object([&] {
         auto d = std::make_unique<WatchedDialog>();
         d->hook = [&pressed](WatchedDialog& w) {
-            if (!pressed && w.Form()->NowFile->text() == QStringLiteral("c.dat") && !w.points.empty() &&
-                w.points.back().file == "c.dat") {
+            if (pressed) {
+                QThread::usleep(1500);   // the window takes the key at the next pass of the event loop
+            } else if (!w.points.empty() && w.points.back().file == "c.dat") {
                 pressed = true;   // the key goes through the window's event queue like a real one
                 QCoreApplication::postEvent(w.Form(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
             }
@@ -259,7 +289,10 @@ TEST_F(PackTest, EnterInTheMiddleOfTheThirdFileCancelsAndLeavesNoCrowFile) {
     EXPECT_FALSE(fs::exists(out));
     EXPECT_EQ(watched->Form()->CancelTag(), QString());   // reset by the container
     EXPECT_FALSE(watched->Form()->isVisible());
-    EXPECT_EQ(watched->points.back().file, "c.dat");   // no point after the cancel
+    EXPECT_EQ(watched->points.back().file, "c.dat");
+    // Honoured at the first point after the window took it: no point made after that one.
+    ASSERT_GE(watched->pointsWhenCancelSeen, 0);
+    EXPECT_EQ(int(watched->points.size()), watched->pointsWhenCancelSeen);
 }
 
 TEST_F(PackTest, CancelButtonClickedWhileTheGuiObjectReleases) {
@@ -273,6 +306,7 @@ TEST_F(PackTest, CancelButtonClickedWhileTheGuiObjectReleases) {
     frmDialog* d = wxh::DialogOf(*object);
     QTimer clicker;
     QObject::connect(&clicker, &QTimer::timeout, [d] {
+        QThread::usleep(17000);   // a slow disk: the window paints a frame at every point
         if (d->NowFile->text() == QStringLiteral("b.dat") && d->isVisible()) d->CmdCancel->click();
     });
     clicker.start(0);
@@ -283,18 +317,25 @@ TEST_F(PackTest, CancelButtonClickedWhileTheGuiObjectReleases) {
     EXPECT_FALSE(fs::exists(dest + "/c.dat"));
 }
 
-TEST_F(PackTest, RepaintsAreThrottledWhilePointsAreNot) {
+TEST_F(PackTest, FramesAndEventPassesAreThrottledWhilePointsAreNot) {
     WriteFile(src + "/big.dat", PatternBytes(8 * 1024 * 1024, 3));
     WatchedDialog* watched = nullptr;
     wxh::WxhObject object(Watching(watched), &wxh::GuiOverwriteQuestion::Shared());
+    int passes = 0;   // passes of the event loop, counted by a timer that fires at each
+    QTimer counter;
+    QObject::connect(&counter, &QTimer::timeout, [&passes] { ++passes; });
+    counter.start(0);
     QElapsedTimer clock;
     clock.start();
     ASSERT_EQ(object.Crow2(src + "/", out), 0);
     const qint64 ms = clock.elapsed();
+    counter.stop();
     EXPECT_TRUE(watched->problems.empty()) << watched->problems.front();
     EXPECT_GE(watched->points.size(), 440u);
-    // At most one repaint per 16 ms, plus the ones that showing and hiding bring.
+    // At most one frame per 16 ms, and one pass of the event loop per millisecond, plus the
+    // ones that showing, hiding and the six file starts bring.
     EXPECT_LE(watched->Form()->RepaintCount(), ms / 16 + 10) << watched->points.size() << " points in " << ms << " ms";
+    EXPECT_LE(passes, ms + 20) << watched->points.size() << " points in " << ms << " ms";
 }
 
 }  // namespace

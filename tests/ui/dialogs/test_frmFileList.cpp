@@ -3,12 +3,18 @@
 
 #include <QListWidget>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include "common/globals.h"
 #include "support/TempDir.h"
 #include "ui/controls/seams.h"
 #include "ui/controls/twips.h"
 #include "support/CrowSamples.h"
+#include "support/HugeHeader.h"
 
 namespace {
 
@@ -135,6 +141,43 @@ TEST_F(ContentsList, ListIsTakenOnceAtCreation) {
     wxh::ListCrowFile = dir.file("other.bmp");   // changing it later changes nothing
     EXPECT_EQ(dlg.CrowList->item(0)->text(), QString::fromStdString(path));
     EXPECT_EQ(dlg.CrowList->count(), 7);
+}
+
+// A header that claims ten million entries (a million made the list use 330 MB): the message,
+// an empty list, and next to no memory. Checked in a child process under an address-space limit.
+TEST_F(ContentsList, TenMillionEntryHeaderGivesTheMessageAndCostsNoMemory) {
+    const std::string path = dir.file("huge.bmp");
+    WriteHugeHeader(path, "CRW2", 10'000'000);
+    wxh::ListCrowFile = path;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (!kAsan) {   // an allocation the size of the claim fails instead of growing
+            const rlim_t limit = static_cast<rlim_t>(StatusKiB("VmSize") + 256 * 1024) * 1024;
+            const rlimit rl{limit, limit};
+            ::setrlimit(RLIMIT_AS, &rl);
+        }
+        if (std::FILE* clear = std::fopen("/proc/self/clear_refs", "w")) {   // resets the peak
+            std::fputs("5", clear);
+            std::fclose(clear);
+        }
+        const long before = StatusKiB("VmRSS");
+        int code = 0;
+        {
+            frmFileList dlg;
+            if (shown.size() != 1 || shown[0].text != QStringLiteral("ファイルが開けません")) code |= 1;
+            if (dlg.CrowList->count() != 0) code |= 2;
+        }
+        if (StatusKiB("VmHWM") - before >= 64 * 1024) code |= 4;
+        ::_exit(code);
+    }
+    ASSERT_GT(pid, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal";
+    const int code = WEXITSTATUS(status);
+    EXPECT_EQ(code & 1, 0) << "no message, or another one";
+    EXPECT_EQ(code & 2, 0) << "the list is not empty";
+    EXPECT_EQ(code & 4, 0) << "peak memory grew by 64 MiB or more";
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTimer>
 
 #include "ui/controls/DirListBox.h"
 #include "ui/dialogs/frmAbout.h"
@@ -158,6 +160,37 @@ TEST_F(Commands, CreationWindowGetsTheHighlightedFolderAndTheMainWindowHides) {
         if (auto* c = qobject_cast<frmCrow*>(w); c && c->isVisible()) crow = c;
     ASSERT_NE(crow, nullptr);
     EXPECT_EQ(crow->FolderPath->text(), QStringLiteral("/"));
+}
+
+// The creation window reports an empty folder while it is being set up, before it is shown:
+// the real message box is centred over the window the user sees, not put in a corner.
+TEST_F(Commands, MessageForAnEmptyFolderIsCentredOverTheShownWindow) {
+    fs::create_directories(tmp.path() / "in" / "empty");
+    win->move(300, 200);
+    win->show();
+    ASSERT_TRUE(win->SelectFolder(q(tmp.file("in"))));
+    ASSERT_TRUE(win->DirList->Highlight(q(tmp.file("in/empty"))));
+    const QRect mainFrame = win->frameGeometry();
+    wxh::SetMsgBoxHandler({});   // the real box, closed by the timer below
+    QString text;
+    QRect box;
+    QWidget* owner = nullptr;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!shown || !shown->isVisible()) return;
+        text = shown->text();
+        box = shown->frameGeometry();
+        owner = shown->parentWidget();
+        shown->accept();
+    });
+    closer.start(10);
+    win->mnu_Dir_ToBMP_Click();
+    closer.stop();
+    EXPECT_EQ(text, QStringLiteral("このフォルダにはファイルが存在しません"));
+    EXPECT_EQ(owner, win.get());
+    EXPECT_LE((box.center() - mainFrame.center()).manhattanLength(), 4)
+        << box.center().x() << "," << box.center().y() << " vs " << mainFrame.center().x() << "," << mainFrame.center().y();
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 // Browsing lists, filters, context menus and the preview panel of frmMain.
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
 #include <gtest/gtest.h>
@@ -11,7 +14,7 @@
 #include "crow/CrowTestUtil.h"
 #include "crow/WxhObject.h"
 #include "support/TempDir.h"
-#include "ui/controls/picture_samples.h"
+#include "support/picture_samples.h"
 #include "support/QtPrint.h"
 #include "ui/controls/seams.h"
 #include "ui/main/frmMain.h"
@@ -300,6 +303,88 @@ TEST_F(BrowsingTest, ContextMenusOpenOnRightClicksOnly) {
     ASSERT_TRUE(window->PicImage->HasPicture());
     sendMouse(window->PicImage, QEvent::MouseButtonPress, Qt::RightButton, {3, 3});
     EXPECT_EQ(popups.size(), 2u);
+}
+
+// Shift+F10 and the Menu key open the same menus as the right button, at the focused entry.
+TEST_F(BrowsingTest, ContextMenusOpenFromTheKeyboard) {
+    std::vector<QPoint> where;
+    wxh::SetPopupMenuHandler([&](QMenu* menu, const QPoint& at) {
+        popups.push_back(menu);
+        where.push_back(at);
+    });
+    WriteFile(folder + "/a.bmp", BmpBytes());
+    WriteFile(folder + "/b.bmp", BmpBytes());
+    window->FileList->Refresh();
+    ASSERT_TRUE(window->FileList->SelectFile("b.bmp"));
+    ASSERT_TRUE(window->DirList->Highlight(QString::fromStdString(folder + "/beta")));
+    const auto rowOnScreen = [](QListWidget* list) {
+        const QRect r = list->visualItemRect(list->currentItem());
+        return QRect(list->viewport()->mapToGlobal(r.topLeft()), r.size());
+    };
+    struct Case { QWidget* control; QMenu* menu; QRect area; };
+    const std::vector<Case> cases = {
+        {window->FileList, window->mnu_Display_FileList_Filter, rowOnScreen(window->FileList)},
+        {window->DirList, window->mnu_Dir, rowOnScreen(window->DirList)},
+        {window->FileView, window->mnu_View, QRect(window->FileView->mapToGlobal(QPoint(0, 0)), window->FileView->size())},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.control->objectName().toStdString());
+        for (const auto& [key, modifiers] : {std::pair{Qt::Key_F10, Qt::ShiftModifier}, std::pair{Qt::Key_Menu, Qt::NoModifier}}) {
+            popups.clear();
+            where.clear();
+            QKeyEvent press(QEvent::KeyPress, key, modifiers);
+            QApplication::sendEvent(c.control, &press);
+            ASSERT_EQ(popups.size(), 1u);
+            EXPECT_EQ(popups[0], c.menu);
+            EXPECT_TRUE(c.area.contains(where[0])) << where[0].x() << "," << where[0].y();
+        }
+        popups.clear();
+        QKeyEvent f10(QEvent::KeyPress, Qt::Key_F10, Qt::NoModifier);   // F10 alone is no menu key
+        QApplication::sendEvent(c.control, &f10);
+        EXPECT_TRUE(popups.empty());
+    }
+    EXPECT_EQ(window->mnu_Dir_Name->text(), QStringLiteral("フォルダ> ") + QString::fromStdString(folder + "/beta"));
+    EXPECT_EQ(window->FileList->FileName(), QStringLiteral("b.bmp"));   // the keys select nothing
+}
+
+// Taking the focus makes Qt set a current row in the file list without selecting it: the
+// preview and the current Crow file stay as they were, and the panel releases nothing.
+TEST_F(BrowsingTest, FocusingTheFileListShowsNothing) {
+    const std::string crow = makeCrow("first.bmp", {10, 20}, 2);
+    window->FileList->Refresh();
+    ASSERT_EQ(window->FileList->FileNames().value(0), QStringLiteral("first.bmp"));
+    const QStringList before = window->FileView->Lines();
+    QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(window->FileList, &focus);
+    EXPECT_EQ(window->FileList->currentRow(), 0);
+    EXPECT_EQ(window->CurrentCrowFile(), kNone);
+    EXPECT_EQ(window->FileView->Lines(), before);
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);   // the user picks it
+    QApplication::sendEvent(window->FileList, &space);
+    EXPECT_EQ(window->CurrentCrowFile().toStdString(), crow);
+}
+
+// A metafile that sends libwmf into an endless loop, named like a bitmap so that the default
+// filter lists it: clicking it changes nothing, the window answers again within the renderer's
+// time limit, and the next command works.
+TEST_F(BrowsingTest, AMetafileThatHangsItsRendererLeavesTheWindowResponsive) {
+    const std::string crow = makeCrow("next.bmp", {10, 20}, 2);
+    WriteFile(folder + "/photo.bmp", HostileWmfBytes());
+    window->FileList->Refresh();
+    const QStringList usage = window->FileView->Lines();
+    auto* list = window->FileList;
+    const auto rowOf = [list](const QString& name) { return list->visualItemRect(list->item(int(list->FileNames().indexOf(name)))).center(); };
+    QElapsedTimer clock;
+    clock.start();
+    sendMouse(list->viewport(), QEvent::MouseButtonPress, Qt::LeftButton, rowOf(QStringLiteral("photo.bmp")));
+    EXPECT_LT(clock.elapsed(), 3000);
+    EXPECT_EQ(list->FileName(), QStringLiteral("photo.bmp"));
+    EXPECT_EQ(window->CurrentCrowFile(), kNone);
+    EXPECT_EQ(window->FileView->Lines(), usage);
+    EXPECT_FALSE(window->PicImage->isVisible());
+    sendMouse(list->viewport(), QEvent::MouseButtonPress, Qt::LeftButton, rowOf(QStringLiteral("next.bmp")));
+    EXPECT_EQ(window->CurrentCrowFile().toStdString(), crow);
+    EXPECT_EQ(window->FileView->Lines().value(0), QStringLiteral(" CrowFile: ") + QString::fromStdString(crow));
 }
 
 TEST_F(BrowsingTest, FolderMenuOffersTheHighlightedFolder) {

@@ -1,8 +1,11 @@
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QThread>
 #include <QTimer>
 
-#include "ui/dialogs/frmDialog.h"
+#include "ui/dialogs/GuiWxhObject.h"
 #include "ui/dialogs/frmPassword.h"
 #include "ui/main/test_release_fixture.h"
 
@@ -141,6 +144,67 @@ TEST_F(Release, SecondReleaseReusesTheFolderAndAsksPerNonEmptyFile) {
     EXPECT_EQ(ReadFile(Out("again/swap.txt")), "new swap");
     EXPECT_EQ(ReadFile(Out("again/empty.txt")), "filled");
     EXPECT_EQ(opened.size(), 2u);
+}
+
+// The close box during a release (here: while its overwrite question is up) is ignored: the
+// window stays, no settings are written under the release, and the release completes.
+TEST_F(Release, CloseBoxIsIgnoredWhileAReleaseRuns) {
+    const std::string crow = tmp.file("in/busy.bmp");
+    WriteCrow(crow, 2, {{"a.txt", "new a"}});
+    Select(crow);
+    fs::create_directories(Out("busy"));
+    WriteFile(Out("busy/a.txt"), "old a");
+    win->show();
+    bool closed = true, shownAfter = false;
+    answer = [&](const QString&, const QString&) {
+        closed = win->close();
+        shownAfter = win->isVisible();
+        return wxh::kMsgYes;
+    };
+    win->mnu_View_Relese_Click();
+    EXPECT_FALSE(closed);
+    EXPECT_TRUE(shownAfter);
+    EXPECT_FALSE(fs::exists(tmp.file("prog/WX_HOLLIN.ini")));
+    EXPECT_EQ(ReadFile(Out("busy/a.txt")), "new a");
+    EXPECT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(win->close());   // once it has ended the close box works again
+    EXPECT_TRUE(fs::exists(tmp.file("prog/WX_HOLLIN.ini")));
+}
+
+// The first overwrite question of a release goes over a progress window that is already
+// painted: what the screen shows of it is the file being released, not leftover pixels.
+TEST_F(Release, TheProgressWindowIsPaintedBeforeTheFirstQuestion) {
+    const std::string crow = tmp.file("in/paint.bmp");
+    WriteCrow(crow, 2, {{"first.txt", "new"}});
+    Select(crow);
+    fs::create_directories(Out("paint"));
+    WriteFile(Out("paint/first.txt"), "old");
+    win->show();
+    QString shownFile;
+    int inkInNowFile = 0;
+    QColor besideTheName;
+    answer = [&](const QString&, const QString&) {
+        frmDialog* d = frmDialog::Instance();
+        if (!d || !d->isVisible()) return wxh::kMsgNo;
+        shownFile = d->NowFile->text();
+        // What the window system holds for the window, not what it would paint if asked.
+        const QImage shown = QGuiApplication::primaryScreen()->grabWindow(d->winId()).toImage();
+        const QRect label = d->NowFile->geometry();
+        const QColor background = d->palette().color(QPalette::Window);
+        besideTheName = shown.pixelColor(QPoint(label.right() + 20, label.center().y()) * shown.devicePixelRatio());
+        if (besideTheName != background) return wxh::kMsgYes;
+        for (int y = label.top(); y <= label.bottom(); ++y)
+            for (int x = label.left(); x <= label.right(); ++x) {
+                const QColor c = shown.pixelColor(QPoint(x, y) * shown.devicePixelRatio());
+                if (c != background && c.lightness() < background.lightness() - 60) ++inkInNowFile;
+            }
+        return wxh::kMsgYes;
+    };
+    win->mnu_View_Relese_Click();
+    EXPECT_EQ(shownFile, QStringLiteral("first.txt"));
+    EXPECT_EQ(besideTheName, win->palette().color(QPalette::Window));   // the window's own background
+    EXPECT_GT(inkInNowFile, 10);   // and the name drawn on it
+    EXPECT_EQ(ReadFile(Out("paint/first.txt")), "new");
 }
 
 TEST_F(Release, ProtectedCrow3AsksAndUsesThePassword) {
@@ -315,6 +379,7 @@ TEST_F(Release, CancelInTheThirdOfFiveFilesThroughTheProgressWindow) {
     QObject::connect(&presser, &QTimer::timeout, [&] {
         frmDialog* d = frmDialog::Instance();
         if (!d || !d->isVisible() || pressed) return;
+        QThread::usleep(17000);   // a slow disk: the window paints a frame at every point
         sawDialog = true;
         mainWasEnabled = win->isEnabled();
         dialogWasEnabled = d->CmdCancel->isEnabled() && d->isEnabled();
