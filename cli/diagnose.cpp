@@ -5,6 +5,9 @@
 #include <sys/stat.h>
 
 #include "cli/terminal.h"
+#include "common/cp932.h"
+#include "crow/WxhObject.h"
+#include <set>
 #include "common/paths.h"
 #include "common/stored_names.h"
 #include "crow/CrowFormat.h"
@@ -16,6 +19,35 @@ namespace {
 std::string Quoted(const std::string& s) { return "'" + PrintableName(s) + "'"; }
 
 }  // namespace
+
+std::string InfoFailureReason(const std::string& crowFile) {
+    WxhObject obj;
+    int32_t v, x, n;
+    std::vector<std::string> names;
+    std::vector<int32_t> sizes;
+    if (obj.GetCrowInfo(crowFile, v, x, n, names, sizes) == 0) return Quoted(crowFile) + " could not be read";
+    return DescribeStatus(obj.Status());
+}
+
+bool FindUnsafeName(const std::vector<std::string>& names, std::string& name, std::string& why) {
+    std::set<std::string> seen;
+    for (const std::string& n : names) {
+        name = n;
+        std::string cp932, released;
+        const NameProblem p = n.find("\xEF\xBF\xBD") == std::string::npos && Utf8ToCp932Strict(n, cp932)
+                                  ? CheckStoredName(cp932, released)
+                                  : NameProblem::NotCp932;
+        if (p != NameProblem::None) {
+            why = NameProblemText(p);
+            return true;
+        }
+        if (!seen.insert(n).second) {
+            why = "appears twice";
+            return true;
+        }
+    }
+    return false;
+}
 
 int64_t FileLength(const std::string& path) {
     struct stat st {};

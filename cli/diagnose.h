@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "crow/CrowStatus.h"
 
@@ -10,6 +11,14 @@ namespace wxh::cli {
 
 // What went wrong, in words, from the status the container recorded where it happened.
 std::string DescribeStatus(const CrowStatus& status);
+
+// For crow mount, which reads a Crow file without the container: what GetCrowInfo records
+// for the file, in words.
+std::string InfoFailureReason(const std::string& crowFile);
+
+// The first of names (as shown, UTF-8) that the release rules refuse, with the reason; false
+// when all are fine.
+bool FindUnsafeName(const std::vector<std::string>& names, std::string& name, std::string& why);
 
 // Length of a file in bytes, -1 when it cannot be measured.
 int64_t FileLength(const std::string& path);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/diagnose.h"
+#include "cli/mount.h"
 #include "cli/options.h"
 #include "cli/terminal.h"
 #include "common/cp932.h"
@@ -32,6 +33,7 @@ const char* const kToolHelp =
     "  pack      pack the files of a folder into a Crow file\n"
     "  release   release the files of a Crow file into a folder\n"
     "  info      show what a Crow file holds\n"
+    "  mount     show the files of a Crow file as a read-only folder\n"
     "\n"
     "Options:\n"
     "  -h, --help     show this help; 'crow COMMAND --help' shows a command's help\n"
@@ -442,12 +444,30 @@ int Info(const CommandLine& cl) {
     return PrintToStdout(out);
 }
 
+int Mount(const CommandLine& cl) {
+    if (cl.arguments.size() != 2) return Usage("mount", "mount needs CROWFILE and MOUNTPOINT");
+    PasswordSource source;
+    std::string problem;
+    if (!PasswordOption(cl, source, problem)) return Usage("mount", problem);
+    MountRequest rq;
+    rq.crowFile = cl.arguments[0];
+    rq.mountPoint = cl.arguments[1];
+    rq.background = cl.flags.count("--background") > 0;
+    rq.quiet = cl.quiet;
+    rq.passwordOffered = source != PasswordSource::None;
+    rq.passwordFromStdin = source == PasswordSource::Stdin;
+    return RunMount(rq, [source](std::string& password, int& status) {
+        return ObtainPassword(source, false, true, password, status);
+    });
+}
+
 int Run(int argc, char** argv) {
     CommandLine cl = ParseCommandLine(argc, argv);
     if (!cl.error.empty()) return Usage(cl.command, cl.error);
     if (cl.help) {
         const char* text = cl.command == "pack" ? kPackHelp : cl.command == "release" ? kReleaseHelp
-                         : cl.command == "info" ? kInfoHelp : kToolHelp;
+                         : cl.command == "info" ? kInfoHelp : cl.command == "mount" ? kMountHelp
+                         : kToolHelp;
         return PrintToStdout(text);
     }
     if (cl.version) return PrintToStdout(std::string("crow ") + WXH_VERSION + "\n");
@@ -459,6 +479,7 @@ int Run(int argc, char** argv) {
     InstallSignalHandlers();
     if (cl.command == "pack") return Pack(cl);
     if (cl.command == "release") return Release(cl);
+    if (cl.command == "mount") return Mount(cl);
     return Info(cl);
 }
 

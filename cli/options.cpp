@@ -16,6 +16,7 @@ const std::map<std::string, Known>& Commands() {
         {"pack", {{"--format"}, {"--password", "--password-stdin"}}},
         {"release", {{"--overwrite"}, {"--password", "--password-stdin"}}},
         {"info", {{}, {"--json"}}},
+        {"mount", {{}, {"--password", "--password-stdin", "--background"}}},
     };
     return commands;
 }

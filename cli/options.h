@@ -8,7 +8,7 @@
 namespace wxh::cli {
 
 struct CommandLine {
-    std::string command;                        // "pack", "release", "info" or empty
+    std::string command;                        // "pack", "release", "info", "mount" or empty
     std::vector<std::string> arguments;         // positional arguments after the command
     std::map<std::string, std::string> values;  // options with a value ("--format" -> "3")
     std::set<std::string> flags;                // options without one ("--json")

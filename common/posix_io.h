@@ -2,6 +2,9 @@
 // Small POSIX helpers shared by the Crow container and the file layer.
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -42,6 +45,16 @@ public:
 private:
     int fd_;
 };
+
+// The size of the buffers files stream through: memory does not grow with file size.
+inline constexpr size_t kIoBuffer = size_t{1} << 20;
+
+// A page-aligned buffer of kIoBuffer bytes (nullptr when memory is short).
+struct FreeDeleter {
+    void operator()(uint8_t* p) const { std::free(p); }
+};
+using IoBuffer = std::unique_ptr<uint8_t, FreeDeleter>;
+inline IoBuffer NewIoBuffer() { return IoBuffer(static_cast<uint8_t*>(std::aligned_alloc(4096, kIoBuffer))); }
 
 // Reads up to n bytes; fewer only at the end of the file. -1 on a read error.
 ssize_t ReadFull(int fd, void* dst, size_t n);

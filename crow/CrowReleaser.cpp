@@ -8,6 +8,7 @@
 
 #include "common/cp932.h"
 #include "common/paths.h"
+#include "common/posix_io.h"
 #include "crow/CrowFormat.h"
 
 namespace wxh {
@@ -16,11 +17,7 @@ using namespace crowfmt;
 
 namespace {
 
-constexpr size_t kBuffer = size_t{1} << 20;
-
-struct FreeDeleter {
-    void operator()(uint8_t* p) const { std::free(p); }
-};
+constexpr size_t kBuffer = kIoBuffer;
 
 enum class Plan { Skip, New, Replace, Fail };
 
@@ -102,7 +99,7 @@ int32_t ReleaseCrow(ProgressDriver& progress, CrowStatus& status, OverwriteQuest
     const std::vector<uint8_t> ext = gen == 3 ? ExpandKey(key, kBuffer) : std::vector<uint8_t>();
     const int64_t L = static_cast<int64_t>(key.size());
     const int64_t step = gen == 3 ? ProgressStep(kWriterThreshold, L) : gen == 2 ? kUnCrow2Step : 0;
-    std::unique_ptr<uint8_t, FreeDeleter> buffer(static_cast<uint8_t*>(std::aligned_alloc(4096, kBuffer)));
+    IoBuffer buffer = NewIoBuffer();
     if (!buffer) return fail(CrowReason::WriteFailed, ENOMEM);
     // One read of the folder: names not in it need no look of their own.
     dest.Snapshot();

@@ -22,14 +22,7 @@ using namespace crowfmt;
 
 namespace {
 
-constexpr size_t kBuffer = size_t{1} << 20;
-
-struct FreeDeleter {
-    void operator()(uint8_t* p) const { std::free(p); }
-};
-using AlignedBuffer = std::unique_ptr<uint8_t, FreeDeleter>;
-
-AlignedBuffer NewBuffer() { return AlignedBuffer(static_cast<uint8_t*>(std::aligned_alloc(4096, kBuffer))); }
+constexpr size_t kBuffer = kIoBuffer;
 
 // The Crow file's bytes on their way out: written in whole buffers, so the writes stay large
 // and aligned to the file's pages whatever the sizes of the packed files; the rest at the end.
@@ -69,13 +62,10 @@ private:
 // The folder part of a path ("." when it has none) and the name after it.
 void SplitPath(const std::string& path, std::string& folder, std::string& name) {
     const size_t at = path.rfind('/');
-    if (at == std::string::npos) {
-        folder = ".";
-        name = path;
-    } else {
-        folder = at == 0 ? "/" : path.substr(0, at);
-        name = path.substr(at + 1);
-    }
+    std::string f = at == std::string::npos ? std::string(1, '.') : at == 0 ? std::string(1, '/') : path.substr(0, at);
+    std::string n = at == std::string::npos ? path : path.substr(at + 1);
+    folder = std::move(f);
+    name = std::move(n);
 }
 
 OutputProblem Classify(const DestDir& dir, const std::string& name, EntryKind kind) {
@@ -211,7 +201,7 @@ int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& r
     for (const StoredName& n : plan)
         if (n.Changed()) dlg.OnStoredAs(n.disk, n.released);
 
-    AlignedBuffer buffer = NewBuffer();
+    IoBuffer buffer = NewIoBuffer();
     if (!buffer) return outputFailed(OutputProblem::None, ENOMEM);
     NewFile out;  // nameless until complete: cancel or failure leave nothing
     if (!outDir.Create(out)) return outputFailed(OutputProblem::None, errno);
@@ -249,19 +239,27 @@ int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& r
         // The file's bytes go straight into the output buffer and are transformed there.
         int64_t done = 0;
         int64_t next = step;
+        bool endSeen = false;  // the read of the last piece asked for one byte more and got none
         while (done < f.size) {
             const size_t n = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(ob.Room()), f.size - done));
-            if (const ssize_t got = ReadFull(src.get(), ob.Free(), n); got != static_cast<ssize_t>(n))
+            // When the rest fits with a byte to spare, the same read also checks that the file
+            // did not grow (the spare byte is overwritten later).
+            const bool last = static_cast<int64_t>(n) == f.size - done && n < ob.Room();
+            const ssize_t got = ReadFull(src.get(), ob.Free(), last ? n + 1 : n);
+            if (got != static_cast<ssize_t>(n))  // shrunk, or grew
                 return failed(got < 0 ? status.Fail(CrowReason::SourceUnreadable, errno, f.name)
-                                      : status.Fail(CrowReason::SourceChanged, 0, f.name));  // shrunk
+                                      : status.Fail(CrowReason::SourceChanged, 0, f.name));
+            const int64_t pointsBefore = next;
             if (progress.Transform(ob.Free(), done, done + static_cast<int64_t>(n), next, step, f.size, xform))
                 return cancelled(f.name);
+            endSeen = last && next == pointsBefore;  // after a point (events ran) look again at the end
+
             if (!ob.Commit(n)) return writeFailed();
             done += static_cast<int64_t>(n);
             if (done < f.size && progress.StopRequested()) return cancelled(f.name);
         }
         uint8_t extra;
-        if (ReadFull(src.get(), &extra, 1) != 0)  // grew while it was packed
+        if (!endSeen && ReadFull(src.get(), &extra, 1) != 0)  // grew while it was packed
             return failed(status.Fail(CrowReason::SourceChanged, 0, f.name));
     }
     if (!ob.Flush()) return writeFailed();

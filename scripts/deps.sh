@@ -6,6 +6,8 @@ set -euo pipefail
 PACKAGES=(
   # build
   cmake ninja-build g++ pkg-config
+  # crow mount: the FUSE 3 library to build with, fusermount3 to mount and unmount with
+  libfuse3-dev fuse3
   # tests
   googletest libgtest-dev libgmock-dev
   # window program

@@ -207,7 +207,9 @@ TEST(PackOutput, WhatStandsAtTheOutputName) {
     EXPECT_TRUE(fs::is_socket(out.file("sock")));
     EXPECT_TRUE(fs::is_empty(out.file("folder")));
     EXPECT_FALSE(fs::exists(elsewhere.file("not-there")));
-    if (::geteuid() == 0) EXPECT_TRUE(fs::is_character_file(out.file("null")));
+    if (::geteuid() == 0) {
+        EXPECT_TRUE(fs::is_character_file(out.file("null")));
+    }
 
     WriteFile(elsewhere.file("target.bmp"), "older");
     ASSERT_EQ(::chmod(elsewhere.file("target.bmp").c_str(), 0640), 0);

@@ -76,7 +76,9 @@ TEST(HostileHeader, CountLimitIsTheWritersLimit) {
         std::vector<std::string> names;
         std::vector<int32_t> sizes;
         EXPECT_EQ(o.GetCrowInfo(t.file("c.bmp"), ver, ex, count, names, sizes), info) << n;
-        if (info == 0) EXPECT_EQ(count, n);
+        if (info == 0) {
+            EXPECT_EQ(count, n);
+        }
     }
 }
 

@@ -92,6 +92,9 @@ TEST_F(Deb, ControlFieldsNameThePackageAndItsRealDependencies) {
     // Read off the binaries by dpkg-shlibdeps: every program needs the C and C++ runtimes.
     EXPECT_TRUE(deps.count("libc6")) << Field(deb_, "Depends");
     EXPECT_TRUE(deps.count("libstdc++6")) << Field(deb_, "Depends");
+    // crow mount: the FUSE library, and fusermount3 to mount with.
+    if (has_.crow)
+        for (const char* p : {"libfuse3-3", "fuse3"}) EXPECT_TRUE(deps.count(p)) << p << " missing from Depends";
     if (has_.gui) {
         for (const char* p : {"libqt6widgets6", "libqt6gui6", "libqt6core6", "fonts-ipafont-gothic"}) {
             EXPECT_TRUE(deps.count(p)) << p << " missing from Depends: " << Field(deb_, "Depends");

@@ -106,7 +106,7 @@ TEST(ManPages, CrowPageDocumentsExactlyTheToolsOptions) {
     if (crow.empty()) GTEST_SKIP() << "the crow tool is not part of this build";
     std::set<std::string> fromHelp;
     for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
-             {"--help"}, {"pack", "--help"}, {"release", "--help"}, {"info", "--help"}}) {
+             {"--help"}, {"pack", "--help"}, {"release", "--help"}, {"info", "--help"}, {"mount", "--help"}}) {
         args.insert(args.begin(), crow);
         RunResult r = RunProgram(args);
         EXPECT_EQ(r.exitCode, 0) << args[1] << ": " << r.describe();

@@ -1,0 +1,522 @@
+// crow mount: serves the files of a Crow file as a read-only folder through FUSE. Every read
+// decodes the bytes it returns straight from the Crow file; nothing decoded touches the disk.
+#define FUSE_USE_VERSION 312
+#include "cli/mount.h"
+
+#include <fuse_lowlevel.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+#include <unordered_map>
+#include <vector>
+
+#include "cli/diagnose.h"
+#include "cli/packed_directory.h"
+#include "cli/terminal.h"
+#include "crow/CrowFormat.h"
+
+namespace wxh::cli {
+
+const char* const kMountHelp =
+    "Usage: crow mount [--password | --password-stdin] [--background] CROWFILE MOUNTPOINT\n"
+    "\n"
+    "Shows the files of CROWFILE as a read-only folder at MOUNTPOINT (an existing, empty\n"
+    "folder) without releasing them: every program can open them there, and their bytes are\n"
+    "decoded as they are read, never written to the disk. Only you can read the folder.\n"
+    "A file that 'crow release' would refuse is refused here too, before mounting.\n"
+    "\n"
+    "crow mount stays in the foreground until the folder is unmounted ('fusermount3 -u\n"
+    "MOUNTPOINT', or Ctrl-C here, which unmounts it and ends with status 0).\n"
+    "\n"
+    "Options:\n"
+    "  --password         ask for the password on the terminal (protected files)\n"
+    "  --password-stdin   read the password from one line of standard input\n"
+    "  --background       return once the folder is mounted; the mount serves on by itself\n"
+    "  -q, --quiet        say nothing while mounted\n"
+    "  -h, --help         show this help\n"
+    "\n"
+    "If CROWFILE changes or is removed while mounted, reads fail with an input/output\n"
+    "error (bytes read before may still come from memory, as they were); wrong bytes are\n"
+    "never returned. A wrong password is not detected: the files read wrong.\n";
+
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kFailure = 1;
+constexpr fuse_ino_t kRootIno = FUSE_ROOT_ID;  // the folder; entry i is inode i + 2
+constexpr size_t kMaxRead = size_t{1} << 20;   // largest read the kernel is allowed to ask
+constexpr double kCacheSeconds = 86400.0;      // nothing in the folder ever changes
+
+void Say(const std::string& text) { std::fprintf(stderr, "crow: %s\n", text.c_str()); }
+std::string Q(const std::string& s) { return "'" + PrintableName(s) + "'"; }
+
+// The words for a Crow file the mount refuses; the same as releasing gives for it.
+std::string Refusal(const std::string& file, DirectoryProblem problem, const PackedDirectory& d) {
+    switch (problem) {
+        case DirectoryProblem::NotCrow: return Q(file) + " is not a Crow file";
+        case DirectoryProblem::LengthDiffers:
+            return Q(file) + " is damaged: its length differs from the length its header gives "
+                             "(cut short, or bytes were appended)";
+        case DirectoryProblem::DataShort:
+            return Q(file) + " is damaged: it is shorter than its size table says (cut short)";
+        case DirectoryProblem::BadEntry: {
+            std::string name, why;
+            if (FindUnsafeName(d.shownNames, name, why))
+                return "cannot mount " + Q(file) + ": " + Q(file) +
+                       " holds a file name that cannot be used safely (" + why + "): " + Q(name);
+            for (int32_t s : d.sizes)
+                if (s <= 0)
+                    return "cannot mount " + Q(file) + ": " + Q(file) + " is damaged: it lists a file of " +
+                           std::to_string(s) + " bytes";
+            return "cannot mount " + Q(file) + ": " + Q(file) + " holds a file name that cannot be used safely";
+        }
+        default: return InfoFailureReason(file);
+    }
+}
+
+// Empty when path is an existing, empty folder; else why it cannot be mounted on.
+std::string MountPointProblem(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT) return Q(path) + " does not exist (make an empty folder there first)";
+        return "cannot reach " + Q(path) + ": " + std::strerror(errno);
+    }
+    if (!S_ISDIR(st.st_mode)) return Q(path) + " is not a folder";
+    DIR* dir = ::opendir(path.c_str());
+    if (!dir) return "cannot open the folder " + Q(path) + ": " + std::strerror(errno);
+    bool empty = true;
+    while (const dirent* e = ::readdir(dir)) {
+        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) {
+            empty = false;
+            break;
+        }
+    }
+    ::closedir(dir);
+    if (!empty) return "the folder " + Q(path) + " is not empty";
+    return std::string();
+}
+
+// The set-uid helper through which an ordinary user mounts when /dev/fuse is closed to them.
+bool HaveMountHelper() {
+    for (const char* p : {"/usr/bin/fusermount3", "/bin/fusermount3"}) {
+        struct stat st {};
+        if (::stat(p, &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_ISUID) && st.st_uid == 0) return true;
+    }
+    return false;
+}
+
+// Empty when a mount can be tried; else what stands in the way and how to mend it.
+std::string FuseProblem() {
+    const int fd = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
+    if (fd >= 0) {
+        ::close(fd);
+        return std::string();
+    }
+    const int e = errno;
+    if (e == ENOENT || e == ENODEV || e == ENXIO)
+        return "there is no /dev/fuse on this machine (load the kernel module with 'modprobe fuse'; "
+               "in a container, pass the device /dev/fuse in)";
+    if ((e == EACCES || e == EPERM) && !HaveMountHelper())
+        return "no permission to use /dev/fuse, and no set-uid fusermount3 to mount through (install "
+               "the package fuse3, or let this user open /dev/fuse)";
+    if (e == EACCES || e == EPERM) return std::string();  // fusermount3 mounts for us
+    return "cannot open /dev/fuse: " + std::string(std::strerror(e));
+}
+
+// libfuse reads its options split at commas; a backslash keeps one in a value.
+std::string EscapeOption(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        if (c == ',' || c == '\\') out.push_back('\\');
+        out.push_back(c);
+    }
+    return out;
+}
+
+// ---- the file system ---------------------------------------------------------------------
+
+struct MountedCrow {
+    int fd = -1;
+    PackedDirectory dir;
+    struct stat crowStat {};         // the Crow file when it was mounted
+    std::vector<uint8_t> keyTable;   // the key repeated to cover kMaxRead bytes from any key position
+    size_t keyLength = 0;
+    std::unordered_map<std::string, size_t> byName;
+    std::vector<uint8_t> buffer;     // one read at a time: the loop is single-threaded
+    uid_t uid = 0;
+    gid_t gid = 0;
+
+    const PackedEntry* Entry(fuse_ino_t ino) const {
+        if (ino < 2 || ino - 2 >= dir.entries.size()) return nullptr;
+        return &dir.entries[ino - 2];
+    }
+
+    // Still the file that was mounted: same length, same modification time, not removed.
+    bool Unchanged() const {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0) return false;
+        return st.st_size == crowStat.st_size && st.st_nlink > 0 && st.st_mtim.tv_sec == crowStat.st_mtim.tv_sec &&
+               st.st_mtim.tv_nsec == crowStat.st_mtim.tv_nsec;
+    }
+
+    void Attributes(fuse_ino_t ino, struct stat& st) const {
+        st = {};
+        st.st_ino = ino;
+        st.st_uid = uid;
+        st.st_gid = gid;
+        st.st_atim = crowStat.st_atim;
+        st.st_mtim = crowStat.st_mtim;
+        st.st_ctim = crowStat.st_ctim;
+        st.st_blksize = 128 * 1024;
+        if (ino == kRootIno) {
+            st.st_mode = S_IFDIR | 0500;
+            st.st_nlink = 2;
+        } else {
+            const PackedEntry* e = Entry(ino);
+            st.st_mode = S_IFREG | 0400;
+            st.st_nlink = 1;
+            st.st_size = e->size;
+            st.st_blocks = (e->size + 511) / 512;
+        }
+    }
+
+    // Undoes the generation's transformation on bytes whose first one is at position pos of
+    // its packed file.
+    void Decode(uint8_t* data, size_t n, int64_t pos) const {
+        if (dir.generation == 2) {
+            crowfmt::AddByte(data, n, 255);
+        } else if (dir.generation == 3) {
+            while (n > 0) {
+                const size_t piece = std::min(n, kMaxRead);
+                crowfmt::AddKey(data, piece, keyTable.data() + static_cast<size_t>(pos % static_cast<int64_t>(keyLength)));
+                data += piece;
+                n -= piece;
+                pos += static_cast<int64_t>(piece);
+            }
+        }
+    }
+};
+
+MountedCrow& State(fuse_req_t req) { return *static_cast<MountedCrow*>(fuse_req_userdata(req)); }
+
+fuse_entry_param EntryParam(const MountedCrow& m, fuse_ino_t ino) {
+    fuse_entry_param e {};
+    e.ino = ino;
+    e.attr_timeout = kCacheSeconds;
+    e.entry_timeout = kCacheSeconds;
+    m.Attributes(ino, e.attr);
+    return e;
+}
+
+void OpInit(void*, fuse_conn_info* conn) {
+    conn->max_read = kMaxRead;
+    // No open, release, opendir or flush requests: nothing happens at those moments. The kernel
+    // learns it from the first ENOSYS answer and opens by itself from then on; writing is
+    // refused by the read-only mount and the modes.
+    if (conn->capable & FUSE_CAP_NO_OPEN_SUPPORT) conn->want |= FUSE_CAP_NO_OPEN_SUPPORT;
+    if (conn->capable & FUSE_CAP_NO_OPENDIR_SUPPORT) conn->want |= FUSE_CAP_NO_OPENDIR_SUPPORT;
+    // A listing brings every file's attributes along, so that tar and ls need no lookups.
+    if (conn->capable & FUSE_CAP_READDIRPLUS) conn->want |= FUSE_CAP_READDIRPLUS;
+    conn->want &= ~FUSE_CAP_READDIRPLUS_AUTO;
+}
+
+void OpLookup(fuse_req_t req, fuse_ino_t parent, const char* name) {
+    MountedCrow& m = State(req);
+    if (parent != kRootIno) {
+        fuse_reply_err(req, ENOTDIR);
+        return;
+    }
+    auto it = m.byName.find(name);
+    if (it == m.byName.end()) {
+        fuse_entry_param none {};
+        none.entry_timeout = kCacheSeconds;  // the answer "no such file" does not change either
+        fuse_reply_entry(req, &none);
+        return;
+    }
+    fuse_entry_param e = EntryParam(m, it->second + 2);
+    fuse_reply_entry(req, &e);
+}
+
+void OpGetattr(fuse_req_t req, fuse_ino_t ino, fuse_file_info*) {
+    MountedCrow& m = State(req);
+    if (ino != kRootIno && !m.Entry(ino)) {
+        fuse_reply_err(req, ENOENT);
+        return;
+    }
+    struct stat st {};
+    m.Attributes(ino, st);
+    fuse_reply_attr(req, &st, kCacheSeconds);
+}
+
+void OpNoOpen(fuse_req_t req, fuse_ino_t, fuse_file_info*) { fuse_reply_err(req, ENOSYS); }
+
+void OpRead(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, fuse_file_info*) {
+    MountedCrow& m = State(req);
+    const PackedEntry* e = m.Entry(ino);
+    if (!e) {
+        fuse_reply_err(req, ino == kRootIno ? EISDIR : ENOENT);
+        return;
+    }
+    if (!m.Unchanged()) {
+        fuse_reply_err(req, EIO);
+        return;
+    }
+    if (off < 0 || off >= e->size || size == 0) {
+        fuse_reply_buf(req, nullptr, 0);
+        return;
+    }
+    const size_t n = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(size), e->size - off));
+    if (m.buffer.size() < n) m.buffer.resize(n);
+    uint8_t* buf = m.buffer.data();
+    size_t got = 0;
+    while (got < n) {
+        const ssize_t r = ::pread(m.fd, buf + got, n - got, e->offset + off + static_cast<off_t>(got));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) {  // an error, or the Crow file got shorter between the check and the read
+            fuse_reply_err(req, EIO);
+            return;
+        }
+        got += static_cast<size_t>(r);
+    }
+    m.Decode(buf, n, off);
+    fuse_reply_buf(req, reinterpret_cast<const char*>(buf), n);
+}
+
+void ReadDirectory(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, bool plus) {
+    MountedCrow& m = State(req);
+    if (ino != kRootIno) {
+        fuse_reply_err(req, ENOTDIR);
+        return;
+    }
+    std::vector<char> out(size);
+    size_t used = 0;
+    const size_t count = m.dir.entries.size() + 2;  // ".", "..", then the files
+    for (size_t k = static_cast<size_t>(std::max<off_t>(off, 0)); k < count; ++k) {
+        const char* name = k == 0 ? "." : k == 1 ? ".." : m.dir.entries[k - 2].name.c_str();
+        const fuse_ino_t entryIno = k < 2 ? kRootIno : k;
+        fuse_entry_param e = EntryParam(m, entryIno);
+        const off_t next = static_cast<off_t>(k + 1);
+        const size_t need = plus ? fuse_add_direntry_plus(req, out.data() + used, size - used, name, &e, next)
+                                 : fuse_add_direntry(req, out.data() + used, size - used, name, &e.attr, next);
+        if (need > size - used) break;
+        used += need;
+    }
+    fuse_reply_buf(req, out.data(), used);
+}
+
+void OpReaddir(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, fuse_file_info*) {
+    ReadDirectory(req, ino, size, off, false);
+}
+
+void OpReaddirplus(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, fuse_file_info*) {
+    ReadDirectory(req, ino, size, off, true);
+}
+
+void OpStatfs(fuse_req_t req, fuse_ino_t) {
+    MountedCrow& m = State(req);
+    struct statvfs s {};
+    s.f_bsize = 4096;
+    s.f_frsize = 4096;
+    s.f_blocks = static_cast<fsblkcnt_t>((m.dir.length + 4095) / 4096);
+    s.f_files = m.dir.entries.size() + 1;
+    s.f_namemax = 255;
+    fuse_reply_statfs(req, &s);
+}
+
+// The kernel reads ahead 128 KiB at a time on a FUSE mount; a sequential reader gets on faster
+// with larger requests. Root may raise it for this mount's own device, once the kernel has
+// taken the answer to its first request (which sets it); the device comes from the mount
+// table, since a stat of the mount point would have to be served by the caller itself.
+void RaiseReadAhead(const std::string& mountPoint) {
+    FILE* table = std::fopen("/proc/self/mountinfo", "re");
+    if (!table) return;
+    char line[4096];
+    std::string device;
+    while (std::fgets(line, sizeof line, table)) {
+        char dev[64], root[PATH_MAX], where[PATH_MAX];
+        if (std::sscanf(line, "%*d %*d %63s %4095s %4095s", dev, root, where) == 3 && mountPoint == where)
+            device = dev;  // the last one mounted there
+    }
+    std::fclose(table);
+    if (device.empty()) return;
+    FILE* knob = std::fopen(("/sys/class/bdi/" + device + "/read_ahead_kb").c_str(), "we");
+    if (!knob) return;
+    std::fprintf(knob, "%zu\n", kMaxRead / 1024);
+    std::fclose(knob);
+}
+
+// ---- serving ---------------------------------------------------------------------------
+
+volatile std::sig_atomic_t g_stop = 0;
+
+extern "C" void StopServing(int sig) {
+    if (g_stop == 0) g_stop = sig;
+}
+
+// Signals that end the mount. They stay blocked except while the loop waits for the kernel,
+// so that one arriving at any moment ends the wait instead of being missed.
+sigset_t StopSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGHUP);
+    return set;
+}
+
+// Serves requests until the folder is unmounted or a stop signal came. 0, or an errno value.
+int Serve(fuse_session* se, const sigset_t& waitMask, const std::string& mountPoint) {
+    fuse_buf buf {};
+    bool first = true;
+    int failure = 0;
+    const int fd = fuse_session_fd(se);
+    while (g_stop == 0 && !fuse_session_exited(se)) {
+        pollfd p{fd, POLLIN, 0};
+        const int r = ::ppoll(&p, 1, nullptr, &waitMask);
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            failure = errno;
+            break;
+        }
+        if (p.revents & (POLLERR | POLLHUP | POLLNVAL)) break;  // unmounted from outside
+        const int got = fuse_session_receive_buf(se, &buf);
+        if (got == -EINTR || got == -EAGAIN) continue;
+        if (got <= 0) {  // 0: the kernel ended the connection (unmounted)
+            if (got < 0 && got != -ENODEV) failure = -got;
+            break;
+        }
+        fuse_session_process_buf(se, &buf);
+        if (first && ::geteuid() == 0) RaiseReadAhead(mountPoint);
+        first = false;
+    }
+    std::free(buf.mem);
+    return failure;
+}
+
+}  // namespace
+
+int RunMount(const MountRequest& rq, const PasswordGetter& getPassword) {
+    const std::string& file = rq.crowFile;
+    MountedCrow m;
+    m.fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);  // a FIFO must not hang us
+    if (m.fd < 0) {
+        Say(InfoFailureReason(file));
+        return kFailure;
+    }
+    const DirectoryProblem problem = ReadPackedDirectory(m.fd, m.dir);
+    if (problem != DirectoryProblem::None) {
+        Say(Refusal(file, problem, m.dir));
+        ::close(m.fd);
+        return kFailure;
+    }
+    ::fstat(m.fd, &m.crowStat);
+    if (m.dir.NeedsPassword() && !rq.passwordOffered) {
+        Say(Q(file) + " is protected by a password; give it with --password or --password-stdin");
+        return kFailure;
+    }
+    if (std::string why = MountPointProblem(rq.mountPoint); !why.empty()) {
+        Say("cannot mount " + Q(file) + " on " + Q(rq.mountPoint) + ": " + why);
+        return kFailure;
+    }
+    std::string password;
+    int status = kOk;
+    if (rq.passwordFromStdin || (rq.passwordOffered && m.dir.NeedsPassword())) {
+        if (!getPassword(password, status)) return status;
+    }
+    if (std::string why = FuseProblem(); !why.empty()) {
+        Say("cannot mount " + Q(file) + " on " + Q(rq.mountPoint) + ": " + why);
+        return kFailure;
+    }
+
+    // Paths that still hold once a background mount has left the working folder.
+    char real[PATH_MAX];
+    const std::string mountPoint = ::realpath(rq.mountPoint.c_str(), real) ? real : rq.mountPoint;
+    const std::string source = ::realpath(file.c_str(), real) ? real : file;
+
+    const std::string key = PackedKey(m.dir, password);
+    m.keyLength = key.size();
+    if (!key.empty()) m.keyTable = crowfmt::ExpandKey(key, kMaxRead);
+    m.byName.reserve(m.dir.entries.size());
+    for (size_t i = 0; i < m.dir.entries.size(); ++i) m.byName.emplace(m.dir.entries[i].name, i);
+    m.uid = ::getuid();
+    m.gid = ::getgid();
+
+    // From here a stop signal waits for the loop, which unmounts cleanly.
+    const sigset_t stops = StopSignals();
+    sigset_t waitMask;
+    ::sigprocmask(SIG_BLOCK, &stops, &waitMask);
+    sigdelset(&waitMask, SIGINT);
+    sigdelset(&waitMask, SIGTERM);
+    sigdelset(&waitMask, SIGHUP);
+    struct sigaction sa {};
+    sa.sa_handler = StopServing;
+    sigemptyset(&sa.sa_mask);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(sig, &sa, nullptr);
+    if (PendingSignal() != 0) return 128 + PendingSignal();  // interrupted before mounting
+
+    const std::string options = "ro,default_permissions,subtype=crow,fsname=" + EscapeOption(source) +
+                                ",max_read=" + std::to_string(kMaxRead);
+    std::vector<std::string> argStrings = {"crow", "-o", options};
+    std::vector<char*> argv;
+    for (std::string& a : argStrings) argv.push_back(a.data());
+    fuse_args args = FUSE_ARGS_INIT(static_cast<int>(argv.size()), argv.data());
+
+    fuse_lowlevel_ops ops {};
+    ops.init = OpInit;
+    ops.lookup = OpLookup;
+    ops.getattr = OpGetattr;
+    ops.open = OpNoOpen;
+    ops.opendir = OpNoOpen;
+    ops.read = OpRead;
+    ops.readdir = OpReaddir;
+    ops.readdirplus = OpReaddirplus;
+    ops.statfs = OpStatfs;
+
+    fuse_session* se = fuse_session_new(&args, &ops, sizeof ops, &m);
+    if (!se) {
+        Say("cannot mount " + Q(file) + ": the FUSE library refused to start");
+        return kFailure;
+    }
+    if (fuse_session_mount(se, mountPoint.c_str()) != 0) {
+        fuse_session_destroy(se);
+        std::string why = FuseProblem();
+        Say("cannot mount " + Q(file) + " on " + Q(rq.mountPoint) + ": " +
+            (why.empty() ? "the kernel refused the mount (see the message above)" : why));
+        return kFailure;
+    }
+    if (rq.background) {
+        if (fuse_daemonize(0) != 0) {
+            fuse_session_unmount(se);
+            fuse_session_destroy(se);
+            Say("cannot go into the background; " + Q(rq.mountPoint) + " was unmounted again");
+            return kFailure;
+        }
+    } else if (!rq.quiet && StderrIsTerminal()) {
+        Say(Q(file) + " is mounted on " + Q(rq.mountPoint) + "; Ctrl-C or 'fusermount3 -u " +
+            PrintableName(rq.mountPoint) + "' unmounts it");
+    }
+
+    const int failure = Serve(se, waitMask, mountPoint);
+    fuse_session_unmount(se);
+    fuse_session_destroy(se);
+    ::close(m.fd);
+    if (failure != 0) {
+        Say("the mount of " + Q(file) + " on " + Q(rq.mountPoint) + " failed: " + std::strerror(failure) +
+            "; it was unmounted");
+        return kFailure;
+    }
+    return kOk;
+}
+
+}  // namespace wxh::cli
