@@ -1,30 +1,48 @@
 #!/usr/bin/env bash
-# Installs, from Debian 12's own packages, whatever the build and the tests need and the
-# machine lacks. Safe to run again: it installs nothing when everything is there.
+# Installs, from Debian 12's own packages, whatever the machine lacks for
+#   bash scripts/deps.sh           building and running the programs (scripts/run-app.sh)
+#   bash scripts/deps.sh --tests   the same, and the test toolchain on top (scripts/run-tests.sh)
+# Safe to run again: it installs nothing when everything is there.
 set -euo pipefail
 
+# Building and running.
 PACKAGES=(
   # build
   cmake ninja-build g++ pkg-config
   # crow mount: the FUSE 3 library to build with, fusermount3 to mount and unmount with
   libfuse3-dev fuse3
-  # tests
+  # window program: Qt (the program's icon is drawn by Qt SVG), picture formats, metafiles,
+  # the Japanese font
+  qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libwmf-dev fonts-ipafont-gothic
+  # libwmf draws metafile text with these fonts
+  fonts-urw-base35 fonts-dejavu-core
+  # the desktop's file manager opens released folders through xdg-open
+  xdg-utils
+  # bitmap icons rendered from the SVG at build time
+  librsvg2-bin
+)
+
+# The tests, the sanitizer and fuzzing builds, the benchmark and the package checks.
+TEST_PACKAGES=(
   googletest libgtest-dev libgmock-dev
-  # window program
-  qt6-base-dev qt6-image-formats-plugins libwmf-dev fonts-ipafont-gothic
-  # libwmf draws metafile text with these fonts; the font dialog tests need italic styles
-  fonts-urw-base35 fonts-dejavu-core fonts-dejavu-extra
+  # the font dialog tests need italic styles
+  fonts-dejavu-extra
   # real X server for looking at the window and the desktop smoke test
   xvfb xauth x11-utils imagemagick
   # fuzzing and sanitizers
   clang libclang-rt-14-dev
   # benchmark (bench/run: peak memory)
   time
-  # packaging
-  dpkg-dev file appstream desktop-file-utils
-  # packaging: bitmap icons from the SVG, manual page check, X client library of the smoke test
-  librsvg2-bin groff-base libx11-dev
+  # packaging: cpack's dependency reading, validators, Debian's checker, manual page check,
+  # X client library of the smoke test, crow's completion as bash loads it
+  dpkg-dev file appstream desktop-file-utils lintian groff-base libx11-dev bash-completion
 )
+
+case "${1:-}" in
+  "") ;;
+  --tests) PACKAGES+=("${TEST_PACKAGES[@]}") ;;
+  *) echo "usage: bash scripts/deps.sh [--tests]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test.
+# Installs what is missing (the test toolchain too), builds, and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/deps.sh
-bash scripts/build.sh
+bash scripts/deps.sh --tests
+bash scripts/build.sh -DWXH_BUILD_TESTS=ON
 cd build
 ctest --output-on-failure -j"$(nproc)"
 

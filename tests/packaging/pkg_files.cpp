@@ -65,9 +65,14 @@ BuildHas WhatThisBuildHas() {
 std::set<std::string> ExpectedInstallFiles(const BuildHas& has) {
     std::set<std::string> files;
     const std::string id = kAppId;
+    if (has.crow || has.gui) {
+        files.insert("share/doc/wx-hollin/copyright");
+        files.insert("share/doc/wx-hollin/changelog.Debian.gz");
+    }
     if (has.crow) {
         files.insert("bin/crow");
         files.insert("share/man/man1/crow.1.gz");
+        files.insert("share/bash-completion/completions/crow");
     }
     if (has.gui) {
         files.insert("bin/wx-hollin");

@@ -30,6 +30,6 @@ std::set<std::string> FilesBelow(const std::string& root);
 std::string SourceDir();   // the repository
 std::string BuildDir();    // the build folder under test
 std::string Version();     // the project version, "1.25.0"
-inline const char* kAppId = "org.wxhollin.WXHollin";
+inline const char* kAppId = "org.wxhollin.wxhollin";
 
 }  // namespace wxh::pkgtest

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iostream>
+#include <regex>
 #include <sstream>
 
 #include "pkg_files.h"
@@ -96,7 +98,9 @@ TEST_F(Deb, ControlFieldsNameThePackageAndItsRealDependencies) {
     if (has_.crow)
         for (const char* p : {"libfuse3-3", "fuse3"}) EXPECT_TRUE(deps.count(p)) << p << " missing from Depends";
     if (has_.gui) {
-        for (const char* p : {"libqt6widgets6", "libqt6gui6", "libqt6core6", "fonts-ipafont-gothic"}) {
+        // xdg-open shows a released folder: without it a release would end with no sign.
+        for (const char* p : {"libqt6widgets6", "libqt6gui6", "libqt6core6", "libqt6svg6", "fonts-ipafont-gothic",
+                              "xdg-utils"}) {
             EXPECT_TRUE(deps.count(p)) << p << " missing from Depends: " << Field(deb_, "Depends");
         }
     }
@@ -104,19 +108,58 @@ TEST_F(Deb, ControlFieldsNameThePackageAndItsRealDependencies) {
     for (const char* p : {"cmake", "qt6-base-dev", "libgtest-dev", "g++"}) EXPECT_FALSE(deps.count(p)) << p;
 }
 
-// apt resolves every dependency of the package on this Debian system (simulated: nothing is
-// installed), as `apt install ./wx-hollin_*.deb` would.
+// apt resolves every dependency of the package on this Debian system, as
+// `apt install ./wx-hollin_*.deb` would on it without the package: simulated against a copy
+// of dpkg's status from which an installed wx-hollin is taken out, so the answer is the same
+// whether or not the package is installed here.
 TEST_F(Deb, AptCanInstallItWithItsDependencies) {
     std::string apt = FindProgram("apt-get");
     if (apt.empty()) GTEST_SKIP() << "apt-get is not available";
-    RunResult r = RunProgram({apt, "install", "-s", "--no-install-recommends", fs::absolute(deb_).string()});
+    std::string status = ReadFile("/var/lib/dpkg/status");
+    ASSERT_FALSE(status.empty()) << "dpkg's status cannot be read";
+    std::string without;
+    std::stringstream stanzas(status);
+    for (std::string stanza, line; std::getline(stanzas, line);) {
+        stanza += line + "\n";
+        if (!line.empty() && stanzas.peek() != EOF) continue;
+        if (stanza.rfind("Package: wx-hollin\n", 0) != 0) without += stanza;
+        stanza.clear();
+    }
+    EXPECT_EQ(without.find("Package: wx-hollin\n"), std::string::npos);
+    wxh::test::TempDir state;
+    WriteFile(state.file("status"), without);
+    RunResult r = RunProgram({apt, "install", "-s", "--no-install-recommends", "-o",
+                              "Dir::State::status=" + state.file("status"), fs::absolute(deb_).string()});
     EXPECT_EQ(r.exitCode, 0) << r.describe();
-    EXPECT_NE(r.out.find("Inst wx-hollin"), std::string::npos) << r.describe();
+    EXPECT_NE(r.out.find("Inst wx-hollin "), std::string::npos) << r.describe();
+}
+
+// Debian's own checker: no errors or warnings, and none of its notes about hardening or
+// leftovers in the programs.
+TEST_F(Deb, LintianFindsNothingToComplainAbout) {
+    std::string lintian = FindProgram("lintian");
+    if (lintian.empty()) {
+        ADD_FAILURE() << "lintian is missing: install lintian (scripts/deps.sh)";
+        return;
+    }
+    RunOptions opt;
+    opt.timeout = std::chrono::seconds(600);
+    RunResult r = RunProgram({lintian, "--display-info", "--tag-display-limit", "0", deb_}, opt);
+    std::cout << "lintian " << deb_ << ":\n" << r.out << r.err;
+    EXPECT_FALSE(r.timedOut) << r.describe();
+    for (const auto& line : Lines(r.out)) {
+        EXPECT_FALSE(line.rfind("E: ", 0) == 0 || line.rfind("W: ", 0) == 0) << line;
+        for (const char* tag : {"hardening-", "binary-has-unneeded-section", "no-copyright-file", "changelog"}) {
+            EXPECT_EQ(line.find(tag), std::string::npos) << line;
+        }
+    }
 }
 
 TEST_F(Deb, HoldsTheInstallationBelowUsrOwnedByRoot) {
     std::set<std::string> expected;
     for (const auto& f : ExpectedInstallFiles(has_)) expected.insert("usr/" + f);
+    // Only a system installation carries lintian's overrides.
+    expected.insert("usr/share/lintian/overrides/wx-hollin");
     EXPECT_EQ(FilesBelow(Root()), expected);
 
     RunResult listing = RunProgram({"dpkg-deb", "-c", deb_});
@@ -135,7 +178,7 @@ TEST_F(Deb, HoldsTheInstallationBelowUsrOwnedByRoot) {
     }
 }
 
-TEST_F(Deb, ProgramsAreStrippedAndDoNotPointIntoTheBuildTree) {
+TEST_F(Deb, ProgramsAreStrippedHardenedAndDoNotPointIntoTheBuildTree) {
     for (const char* exe : {"usr/bin/crow", "usr/bin/wx-hollin", "usr/libexec/wx-hollin/wxh-wmf-render"}) {
         if (!fs::exists(Root(exe))) continue;
         SCOPED_TRACE(exe);
@@ -145,7 +188,26 @@ TEST_F(Deb, ProgramsAreStrippedAndDoNotPointIntoTheBuildTree) {
         EXPECT_EQ(dyn.out.find("RUNPATH"), std::string::npos) << dyn.out;
         RunResult sec = RunProgram({"readelf", "-S", Root(exe)});
         EXPECT_EQ(sec.out.find(".symtab"), std::string::npos) << "not stripped";
+        EXPECT_EQ(sec.out.find(".comment"), std::string::npos) << "the compiler's identification is left in";
+        // Position-independent, relocations read-only and bound at start.
+        EXPECT_NE(dyn.out.find("PIE"), std::string::npos) << dyn.out;
+        EXPECT_NE(dyn.out.find("BIND_NOW"), std::string::npos) << dyn.out;
+        RunResult seg = RunProgram({"readelf", "-lW", Root(exe)});
+        EXPECT_NE(seg.out.find("GNU_RELRO"), std::string::npos) << seg.out;
+        // Stack protector and fortified libc calls.
+        RunResult syms = RunProgram({"readelf", "--dyn-syms", "-W", Root(exe)});
+        EXPECT_NE(syms.out.find("__stack_chk_fail"), std::string::npos);
+        EXPECT_TRUE(std::regex_search(syms.out, std::regex(R"(__(?!stack_)\w+_chk@)"))) << "no fortified calls";
     }
+}
+
+// bash-completion's system folder, where the package puts crow's completion.
+TEST_F(Deb, PutsTheCompletionWhereBashCompletionLooks) {
+    if (!has_.crow) GTEST_SKIP() << "the crow tool is not part of this build";
+    RunResult dir = RunProgram({"pkg-config", "--variable=completionsdir", "bash-completion"});
+    if (dir.exitCode != 0) GTEST_SKIP() << "bash-completion is not installed: " << dir.describe();
+    std::string where = Lines(dir.out).at(0);
+    EXPECT_TRUE(fs::exists(Root(where.substr(1) + "/crow"))) << where;
 }
 
 class DebCrow : public Deb {

@@ -63,7 +63,8 @@ TEST_F(Install, DesktopEntryMetadataAndIconFindEachOther) {
     if (!has_.gui) GTEST_SKIP() << "the window program is not part of this build";
     const std::string id = kAppId;
     auto keys = ReadDesktopEntry(P("share/applications/" + id + ".desktop"));
-    EXPECT_TRUE(fs::exists(P("bin/" + keys["Exec"]))) << "Exec=" << keys["Exec"] << " is not installed";
+    const std::string program = keys["Exec"].substr(0, keys["Exec"].find(' '));
+    EXPECT_TRUE(fs::exists(P("bin/" + program))) << "Exec=" << keys["Exec"] << " is not installed";
     EXPECT_TRUE(fs::exists(P("share/icons/hicolor/scalable/apps/" + keys["Icon"] + ".svg")))
         << "Icon=" << keys["Icon"] << " has no icon in the hicolor theme";
     std::string tool = FindProgram("appstreamcli");
@@ -74,4 +75,25 @@ TEST_F(Install, DesktopEntryMetadataAndIconFindEachOther) {
     // validate-tree checks the installed metadata together with the desktop entry it names.
     RunResult r = RunProgram({tool, "validate-tree", "--no-net", prefix_->str()});
     EXPECT_EQ(r.exitCode, 0) << r.describe();
+}
+
+// bash-completion's own loader finds crow's completion in the installation's data folder
+// (as it does in /usr/share and /usr/local/share), when a user first presses Tab after "crow".
+TEST_F(Install, BashCompletionLoadsCrowsCompletionFromIt) {
+    if (!has_.crow) GTEST_SKIP() << "the crow tool is not part of this build";
+    const std::string loader = "/usr/share/bash-completion/bash_completion";
+    if (!fs::exists(loader)) {
+        ADD_FAILURE() << "bash-completion is missing: install bash-completion (scripts/deps.sh)";
+        return;
+    }
+    RunResult r = RunProgram({"bash", "-c",
+                              "source \"$1\" && BASH_COMPLETION_USER_DIR=\"$2/share/bash-completion\" && "
+                              "_completion_loader crow; complete -p crow && shopt -s extdebug && declare -F _crow",
+                              "bash", loader, prefix_->str()});
+    EXPECT_EQ(r.exitCode, 0) << r.describe();
+    // "_crow LINE FILE": the function comes from the installed file.
+    const std::string file = " " + P("share/bash-completion/completions/crow") + "\n";
+    EXPECT_EQ(r.out.rfind("complete -F _crow crow\n_crow ", 0), 0u) << r.describe();
+    EXPECT_TRUE(r.out.size() > file.size() && r.out.compare(r.out.size() - file.size(), file.size(), file) == 0)
+        << r.describe();
 }

@@ -27,6 +27,7 @@
 #include "ui/controls/seams.h"
 #include "ui/controls/twips.h"
 #include "ui/dialogs/GuiWxhObject.h"
+#include "ui/main/ProgramIcon.h"
 #include "ui/controls/SizeText.h"
 
 using wxh::Tw;
@@ -101,7 +102,7 @@ frmMain::frmMain(QWidget* parent)
                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                               Qt::MSWindowsFixedSizeDialogHint) {
     setWindowTitle(QStringLiteral("W.X.Hollin"));
-    setWindowIcon(QIcon(DropPicture()));
+    setWindowIcon(wxh::ProgramIcon());
     buildControls();
     buildMenus();
     // Fixed size: client area 6390 x 3630 twips below the menu bar.
@@ -498,6 +499,20 @@ bool frmMain::SelectFolder(const QString& folder) {
     if (!DriveList->SetDrive(folder)) return false;
     if (!DirList->SetPath(folder)) return false;
     DirList->Highlight(DirList->Path());
+    return true;
+}
+
+bool frmMain::BrowseTo(const QString& fileOrFolder) {
+    const QFileInfo info(fileOrFolder);
+    if (info.isDir()) return SelectFolder(info.absoluteFilePath());
+    if (!info.isFile() || !SelectFolder(info.absolutePath())) return false;
+    const QString name = info.fileName();
+    if (!wxh::FileListBox::MatchesPattern(name, FileList->Pattern())) {
+        if (wxh::FileListBox::MatchesPattern(name, kPatternPic)) mnu_Display_FileList_Filter_Pic_Click();
+        else mnu_Display_FileList_Filter_All_Click();
+    }
+    // A hidden file is never listed: shown all the same.
+    if (!FileList->SelectFile(name)) ShowFileInfo(info.absoluteFilePath());
     return true;
 }
 

@@ -1,14 +1,49 @@
 // W.X.Hollin, the window program.
 #include <QApplication>
+#include <QFileInfo>
 #include <QFont>
 
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "ui/main/ProgramIcon.h"
+#include "ui/main/StartArguments.h"
 #include "ui/main/frmMain.h"
 
 int main(int argc, char** argv) {
+    // The command line first, so that help, version and usage errors never need a display.
+    const wxh::StartArguments start = wxh::ParseStartArguments(std::vector<std::string>(argv + 1, argv + argc));
+    switch (start.action) {
+    case wxh::StartArguments::Action::Help:
+        std::fputs(wxh::StartHelp(), stdout);
+        return 0;
+    case wxh::StartArguments::Action::Version:
+        std::printf("wx-hollin %s\n", WXH_VERSION);
+        return 0;
+    case wxh::StartArguments::Action::UsageError:
+        std::fprintf(stderr, "wx-hollin: %s\nTry 'wx-hollin --help'.\n", start.problem.c_str());
+        return 2;
+    case wxh::StartArguments::Action::Run:
+        break;
+    }
+    // Named relative to the folder the program was started in.
+    QString open;
+    if (!start.path.empty()) {
+        const QFileInfo info(QFile::decodeName(start.path.c_str()));
+        if (!info.isDir() && !info.isFile()) {
+            std::fprintf(stderr, "wx-hollin: '%s': %s\n", start.path.c_str(),
+                         info.exists() ? "neither a file nor a folder" : "no such file or folder");
+            return 1;
+        }
+        open = info.absoluteFilePath();
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("wx-hollin"));
     QApplication::setOrganizationName(QStringLiteral("WXHollin"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.wxhollin.WXHollin"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.wxhollin.wxhollin"));
+    QApplication::setWindowIcon(wxh::ProgramIcon());
     QFont font(QStringLiteral("IPAPGothic"));
     font.setPointSize(9);
     QApplication::setFont(font);
@@ -16,5 +51,6 @@ int main(int argc, char** argv) {
     window->setAttribute(Qt::WA_DeleteOnClose);
     // Centred on the screen when it opens.
     window->show();
+    if (!open.isEmpty()) window->BrowseTo(open);
     return app.exec();
 }
