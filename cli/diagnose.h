@@ -3,27 +3,21 @@
 #include <string>
 #include <vector>
 
-// Reasons for the container's failure codes. The container answers with a number only; these
-// look at the files once more to tell the user what went wrong in words.
+#include "crow/CrowStatus.h"
+
+// The tool's words for what the container recorded: the container sets the reason where a
+// failure happens; this only formats it.
 namespace wxh::cli {
 
-// Why Crow2/Crow3 gave result 2. savedErrno: errno right after the call.
-std::string PackFailureReason(const std::string& folder, const std::string& output, int savedErrno);
+// What went wrong, in words, from the status the container recorded where it happened.
+std::string DescribeStatus(const CrowStatus& status);
 
-// What stands at a pack OUTPUT that packing refuses (a folder, device, FIFO, socket, a link to
-// nothing, a read-only file); empty when nothing does.
-std::string OutputProblemReason(const std::string& output);
-
-// Why a release operation gave result 2.
-std::string ReleaseFailureReason(const std::string& crowFile, const std::string& destFolder,
-                                 const std::vector<std::string>& names, const std::vector<int32_t>& sizes,
-                                 int savedErrno);
-
-// Why GetCrowInfo gave result 1.
+// For crow mount, which reads a Crow file without the container: what GetCrowInfo records
+// for the file, in words.
 std::string InfoFailureReason(const std::string& crowFile);
 
-// The first name of a Crow file that cannot be used as a plain file name in the destination
-// folder, with the reason; false when all are fine.
+// The first of names (as shown, UTF-8) that the release rules refuse, with the reason; false
+// when all are fine.
 bool FindUnsafeName(const std::vector<std::string>& names, std::string& name, std::string& why);
 
 // Length of a file in bytes, -1 when it cannot be measured.

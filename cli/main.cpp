@@ -1,6 +1,7 @@
 // crow: packs a folder into a Crow file, releases one into a folder, shows what one holds.
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -10,7 +11,9 @@
 #include "cli/mount.h"
 #include "cli/options.h"
 #include "cli/terminal.h"
+#include "common/cp932.h"
 #include "common/paths.h"
+#include "common/stored_names.h"
 #include "crow/WxhObject.h"
 
 namespace wxh::cli {
@@ -35,9 +38,10 @@ const char* const kToolHelp =
     "Options:\n"
     "  -h, --help     show this help; 'crow COMMAND --help' shows a command's help\n"
     "  -V, --version  show the version\n"
-    "  -q, --quiet    draw no progress line\n"
+    "  -q, --quiet    draw no progress line, print no notes\n"
     "\n"
-    "Exit status: 0 success, 1 failure, 2 usage error, 130 interrupted by Ctrl-C.\n";
+    "Exit status: 0 success, 1 failure, 2 usage error; 130, 143 or 129 when Ctrl-C,\n"
+    "SIGTERM or SIGHUP stopped the work (nothing partial is left).\n";
 
 const char* const kPackHelp =
     "Usage: crow pack [--format 2|3] [--password | --password-stdin] FOLDER OUTPUT\n"
@@ -51,8 +55,17 @@ const char* const kPackHelp =
     "                     uses a random key stored in the file\n"
     "  --password         ask for a password on the terminal (twice); format 3 only\n"
     "  --password-stdin   read the password from one line of standard input; format 3 only\n"
-    "  -q, --quiet        draw no progress line\n"
-    "  -h, --help         show this help\n";
+    "  -q, --quiet        draw no progress line, print no notes\n"
+    "  -h, --help         show this help\n"
+    "\n"
+    "A name that Shift-JIS (code page 932, the names' code in a Crow file) cannot hold as it\n"
+    "is, is stored changed; each such name is noted ('note: ... is stored as ...'). Names that\n"
+    "cannot be stored, or that would be stored alike, are refused before anything is written.\n"
+    "\n"
+    "The password only scrambles the bytes, so that a casual look shows nothing: it is not\n"
+    "encryption. A wrong password is not detected (the files come out wrong), and a known\n"
+    "file header can reveal the password. Nor is a Crow file an integrity check: a changed\n"
+    "byte is not noticed. The password must consist of characters Shift-JIS can hold.\n";
 
 const char* const kReleaseHelp =
     "Usage: crow release [--password | --password-stdin] [--overwrite ask|yes|no]\n"
@@ -68,7 +81,13 @@ const char* const kReleaseHelp =
     "  -q, --quiet        draw no progress line, say nothing about kept files\n"
     "  -h, --help         show this help\n"
     "\n"
-    "A wrong password is not detected: the files come out with wrong contents.\n";
+    "On a terminal the question for an existing file takes y (yes), n (no), a (all: yes\n"
+    "to every later one) or N (None: no to every later one).\n"
+    "\n"
+    "The password only scrambles the bytes, so that a casual look shows nothing: it is not\n"
+    "encryption. A wrong password is not detected: the files come out with wrong contents.\n"
+    "A known file header can reveal the password, and a changed byte of the Crow file is not\n"
+    "noticed either (no integrity check).\n";
 
 const char* const kInfoHelp =
     "Usage: crow info [--json] CROWFILE\n"
@@ -81,6 +100,16 @@ const char* const kInfoHelp =
     "  -h, --help   show this help\n";
 
 void Say(const std::string& text) { std::fprintf(stderr, "crow: %s\n", text.c_str()); }
+
+// Writes text to standard output; a failure (a full device, a closed pipe) is a failure of
+// the command, exit 1.
+int PrintToStdout(const std::string& text) {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+        Say(std::string("cannot write to standard output: ") + std::strerror(errno));
+        return kFailure;
+    }
+    return kOk;
+}
 
 std::string Q(const std::string& s) { return "'" + PrintableName(s) + "'"; }
 
@@ -113,14 +142,16 @@ bool PasswordOption(const CommandLine& cl, PasswordSource& source, std::string& 
     return true;
 }
 
-// Gets the password; on failure returns the exit status through status.
-bool ObtainPassword(PasswordSource source, bool twice, std::string& password, int& status) {
+// Gets the password; on failure returns the exit status through status. When the file needs
+// no password (needed false), an empty line or none on standard input is no error.
+bool ObtainPassword(PasswordSource source, bool twice, bool needed, std::string& password, int& status) {
     if (source == PasswordSource::Stdin) {
         if (!ReadLineFromStdin(password)) {
             if (PendingSignal() != 0) {
                 status = Interrupted();
                 return false;
             }
+            if (!needed) return true;
             Say("no password on standard input");
             status = kFailure;
             return false;
@@ -147,7 +178,7 @@ bool ObtainPassword(PasswordSource source, bool twice, std::string& password, in
             return false;
         }
     }
-    if (password.empty()) {
+    if (password.empty() && needed) {
         Say("the password is empty");
         status = kFailure;
         return false;
@@ -160,10 +191,10 @@ struct Container {
     TerminalProgress* progress = nullptr;
     std::unique_ptr<WxhObject> object;
 
-    Container(bool drawProgress, OverwriteQuestion* question) {
+    Container(bool drawProgress, bool notes, OverwriteQuestion* question) {
         object = std::make_unique<WxhObject>(
-            [this, drawProgress]() -> std::unique_ptr<ProgressDialog> {
-                auto p = std::make_unique<TerminalProgress>(drawProgress);
+            [this, drawProgress, notes]() -> std::unique_ptr<ProgressDialog> {
+                auto p = std::make_unique<TerminalProgress>(drawProgress, 2, notes);
                 progress = p.get();
                 return p;
             },
@@ -177,7 +208,7 @@ int Pack(const CommandLine& cl) {
     if (auto it = cl.values.find("--format"); it != cl.values.end()) {
         if (it->second == "2") format = 2;
         else if (it->second == "3") format = 3;
-        else return Usage("pack", "--format must be 2 or 3, not '" + it->second + "'");
+        else return Usage("pack", "--format must be 2 or 3, not " + Q(it->second));
     }
     PasswordSource source;
     std::string problem;
@@ -189,28 +220,33 @@ int Pack(const CommandLine& cl) {
 
     std::string password;
     int status = kOk;
-    if (source != PasswordSource::None && !ObtainPassword(source, true, password, status)) return status;
-    if (!IsFolder(folder)) {
-        Say("cannot pack " + Q(folder) + ": " + PackFailureReason(folder, output, 0));
+    if (source != PasswordSource::None && !ObtainPassword(source, true, true, password, status)) return status;
+    if (std::string bytes; !password.empty() && !Utf8ToCp932Strict(password, bytes)) {
+        // Stored as typed or not at all: a character turned into "_" or "e" would let other
+        // passwords open the file.
+        Say("the password holds characters that Shift-JIS (code page 932) cannot hold; "
+            "a Crow file's password can use only those; nothing was written");
         return kFailure;
     }
     if (PendingSignal() != 0) return Interrupted();
+    const bool outputExisted = FileLength(output) >= 0;
 
-    Container c(StderrIsTerminal() && !cl.quiet, nullptr);
-    errno = 0;
+    Container c(StderrIsTerminal() && !cl.quiet, !cl.quiet, nullptr);
     int32_t result = format == 3 ? c.object->Crow3(folder, output, password) : c.object->Crow2(folder, output);
-    int savedErrno = errno;
     if (c.progress) c.progress->Clear();
     switch (result) {
         case 0:
-            if (PendingSignal() != 0) Say("interrupted, but " + Q(output) + " was already complete");
-            return kOk;
+            // The signal came after the last check: the work is whole, but the status still
+            // tells a script that it was interrupted.
+            if (PendingSignal() == 0) return kOk;
+            Say("interrupted, but " + Q(output) + " was already complete");
+            return Interrupted();
         case -1:
-            Say("cancelled; " + Q(output) + " was not written");
+            Say("cancelled; " + Q(output) +
+                (outputExisted ? " was not replaced: the existing file stays as it was" : " was not written"));
             return PendingSignal() != 0 ? Interrupted() : kFailure;
         case 2:
-            Say("cannot pack " + Q(folder) + " into " + Q(output) + ": " +
-                PackFailureReason(folder, output, savedErrno));
+            Say("cannot pack " + Q(folder) + " into " + Q(output) + ": " + DescribeStatus(c.object->Status()));
             return kFailure;
         default:
             Say("cannot pack " + Q(folder) + " into " + Q(output) + ": unexpected result " + std::to_string(result));
@@ -225,12 +261,9 @@ struct Facts {
     std::vector<int32_t> sizes;
 };
 
-bool Inspect(const std::string& file, Facts& f) {
-    WxhObject obj;
-    int32_t r = obj.GetCrowInfo(file, f.ver, f.protectedMark, f.count, f.names, f.sizes);
-    if (r == 0) return true;
-    if (r == 2) Say(Q(file) + " is not a Crow file");
-    else Say(InfoFailureReason(file));
+bool Inspect(WxhObject& obj, const std::string& file, Facts& f) {
+    if (obj.GetCrowInfo(file, f.ver, f.protectedMark, f.count, f.names, f.sizes) == 0) return true;
+    Say(DescribeStatus(obj.Status()));
     return false;
 }
 
@@ -245,13 +278,18 @@ int Release(const CommandLine& cl) {
         if (it->second == "ask") mode = TerminalQuestion::Mode::Ask;
         else if (it->second == "yes") mode = TerminalQuestion::Mode::Yes;
         else if (it->second == "no") mode = TerminalQuestion::Mode::No;
-        else return Usage("release", "--overwrite must be ask, yes or no, not '" + it->second + "'");
+        else return Usage("release", "--overwrite must be ask, yes or no, not " + Q(it->second));
     }
     const std::string& file = cl.arguments[0];
     const std::string& dest = cl.arguments[1];
 
+    // One object inspects and releases, reading the file it opened once.
+    TerminalQuestion question(mode, cl.quiet);
+    Container c(StderrIsTerminal() && !cl.quiet, false, &question);
+    question.SetProgress(c.progress);
+    c.object->KeepCrowFileOpen();
     Facts f;
-    if (!Inspect(file, f)) return kFailure;
+    if (!Inspect(*c.object, file, f)) return kFailure;
     bool needsPassword = f.ver == 3 && f.protectedMark == 1;
     std::string password;
     int status = kOk;
@@ -260,14 +298,22 @@ int Release(const CommandLine& cl) {
         return kFailure;
     }
     if (source == PasswordSource::Stdin || (needsPassword && source == PasswordSource::Terminal)) {
-        if (!ObtainPassword(source, false, password, status)) return status;
+        if (!ObtainPassword(source, false, needsPassword, password, status)) return status;
     }
 
+    // DESTFOLDER and the parents it lacks are made now and taken away again (when still
+    // empty) if the release is refused, so that a refused release leaves no new folder.
+    std::vector<std::filesystem::path> made;
     std::error_code ec;
     if (!std::filesystem::is_directory(dest, ec)) {
         if (std::filesystem::exists(std::filesystem::symlink_status(dest, ec))) {
             Say("cannot release into " + Q(dest) + ": it is not a folder");
             return kFailure;
+        }
+        for (std::filesystem::path p = std::filesystem::absolute(dest, ec).lexically_normal();
+             !p.empty() && !std::filesystem::exists(std::filesystem::symlink_status(p, ec)); p = p.parent_path()) {
+            made.push_back(p);
+            if (p == p.parent_path()) break;
         }
         std::filesystem::create_directories(dest, ec);
         if (ec) {
@@ -275,43 +321,53 @@ int Release(const CommandLine& cl) {
             return kFailure;
         }
     }
-    if (PendingSignal() != 0) return Interrupted();
+    const auto removeMadeFolders = [&made] {
+        std::error_code ignored;
+        for (const auto& p : made)  // deepest first; a folder that holds anything stays
+            if (!std::filesystem::is_empty(p, ignored) || !std::filesystem::remove(p, ignored)) break;
+    };
+    if (PendingSignal() != 0) {
+        removeMadeFolders();
+        return Interrupted();
+    }
 
-    TerminalQuestion question(mode, cl.quiet);
-    Container c(StderrIsTerminal() && !cl.quiet, &question);
-    question.SetProgress(c.progress);
     int64_t total = 0;
     for (int32_t s : f.sizes) total += s > 0 ? s : 0;
     if (c.progress) c.progress->SetTotal(total);
 
-    errno = 0;
     int32_t result;
     if (f.ver == 3) result = c.object->UnCrow3(file, dest, password);
     else if (f.ver == 2) result = c.object->UnCrow2(file, dest);
     else result = c.object->UnCrow1(file, dest);
-    int savedErrno = errno;
     if (c.progress) c.progress->Clear();
+    if (result != 0) removeMadeFolders();
 
     switch (result) {
         case 0:
-            if (PendingSignal() != 0) Say("interrupted, but every file had already been released");
-            return kOk;
-        case -1:
-            Say("cancelled; the files released before stay in " + Q(dest) + ", the file being released was removed");
-            return PendingSignal() != 0 ? Interrupted() : kFailure;
-        case 1:
-            Say(Q(file) + " is not a CRW" + std::to_string(f.ver) + " file");
-            return kFailure;
-        case 2:
-            Say("cannot release " + Q(file) + " into " + Q(dest) + ": " +
-                ReleaseFailureReason(file, dest, f.names, f.sizes, savedErrno));
-            return kFailure;
-        case 3:
-            if (f.ver == 3)
-                Say(Q(file) + " is damaged: its length differs from the length its header gives "
-                    "(cut short, or bytes were appended)");
+            if (PendingSignal() == 0) return kOk;
+            if (question.Kept() == 0)
+                Say("interrupted, but every file had already been released");
             else
-                Say(Q(file) + " is damaged: it is shorter than its size table says (cut short)");
+                Say("interrupted at the end; every file was released but the " + std::to_string(question.Kept()) +
+                    " existing one(s) kept");
+            return Interrupted();
+        case -1: {
+            const CrowStatus& st = c.object->Status();
+            if (st.name.empty()) {
+                Say("cancelled before any file was released");
+            } else {
+                const std::string target = AddPathSep(dest) + st.name;
+                const bool older = std::filesystem::exists(std::filesystem::symlink_status(target, ec));
+                Say("cancelled while releasing " + Q(st.name) + ": it was not written" +
+                    (older ? " (the existing " + Q(target) + " stays as it was)" : "") +
+                    (st.amount > 0 ? "; the files before it stay in " + Q(dest) : ""));
+            }
+            return PendingSignal() != 0 ? Interrupted() : kFailure;
+        }
+        case 1:
+        case 2:
+        case 3:
+            Say("cannot release " + Q(file) + " into " + Q(dest) + ": " + DescribeStatus(c.object->Status()));
             return kFailure;
         default:
             Say("cannot release " + Q(file) + ": unexpected result " + std::to_string(result));
@@ -366,7 +422,8 @@ int Info(const CommandLine& cl) {
     if (cl.arguments.size() != 1) return Usage("info", "info needs one CROWFILE");
     const std::string& file = cl.arguments[0];
     Facts f;
-    if (!Inspect(file, f)) return kFailure;
+    WxhObject obj;
+    if (!Inspect(obj, file, f)) return kFailure;
     int64_t length = FileLength(file);
     bool pw = f.protectedMark == 1;
     std::string out;
@@ -384,11 +441,7 @@ int Info(const CommandLine& cl) {
         for (size_t i = 0; i < f.names.size() && i < f.sizes.size(); ++i)
             out += std::to_string(f.sizes[i]) + "\t" + PrintableName(f.names[i]) + "\n";
     }
-    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
-        Say("cannot write to standard output");
-        return kFailure;
-    }
-    return kOk;
+    return PrintToStdout(out);
 }
 
 int Mount(const CommandLine& cl) {
@@ -404,7 +457,7 @@ int Mount(const CommandLine& cl) {
     rq.passwordOffered = source != PasswordSource::None;
     rq.passwordFromStdin = source == PasswordSource::Stdin;
     return RunMount(rq, [source](std::string& password, int& status) {
-        return ObtainPassword(source, false, password, status);
+        return ObtainPassword(source, false, true, password, status);
     });
 }
 
@@ -415,13 +468,9 @@ int Run(int argc, char** argv) {
         const char* text = cl.command == "pack" ? kPackHelp : cl.command == "release" ? kReleaseHelp
                          : cl.command == "info" ? kInfoHelp : cl.command == "mount" ? kMountHelp
                          : kToolHelp;
-        std::fputs(text, stdout);
-        return kOk;
+        return PrintToStdout(text);
     }
-    if (cl.version) {
-        std::printf("crow %s\n", WXH_VERSION);
-        return kOk;
-    }
+    if (cl.version) return PrintToStdout(std::string("crow ") + WXH_VERSION + "\n");
     if (cl.command.empty()) {
         std::fputs(kToolHelp, stderr);
         return kUsage;

@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include "cli/terminal.h"
+
 namespace wxh::cli {
 
 namespace {
@@ -45,7 +47,7 @@ CommandLine ParseCommandLine(int argc, char** argv) {
             if (!known) {
                 auto it = Commands().find(arg);
                 if (it == Commands().end()) {
-                    cl.error = "unknown command '" + arg + "'";
+                    cl.error = "unknown command '" + PrintableName(arg) + "'";
                     return cl;
                 }
                 cl.command = arg;
@@ -67,7 +69,7 @@ CommandLine ParseCommandLine(int argc, char** argv) {
         if (known && known->values.count(name)) {
             if (!hasValue) {
                 if (i + 1 >= argc) {
-                    cl.error = "option '" + name + "' needs a value";
+                    cl.error = "option '" + PrintableName(name) + "' needs a value";
                     return cl;
                 }
                 value = argv[++i];
@@ -75,12 +77,12 @@ CommandLine ParseCommandLine(int argc, char** argv) {
             cl.values[name] = value;
         } else if (known && known->flags.count(name)) {
             if (hasValue) {
-                cl.error = "option '" + name + "' takes no value";
+                cl.error = "option '" + PrintableName(name) + "' takes no value";
                 return cl;
             }
             cl.flags.insert(name);
         } else {
-            cl.error = "unknown option '" + arg + "'";
+            cl.error = "unknown option '" + PrintableName(arg) + "'";
             return cl;
         }
     }

@@ -4,9 +4,13 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include "common/cp932.h"
 
 namespace wxh::cli {
 
@@ -32,16 +36,38 @@ void WriteAll(int fd, const std::string& text) {
     }
 }
 
+// Waits until fd has input. False when one of the tool's signals is pending: the signals are
+// blocked from the check until ppoll lets them in, so one that lands just before the wait
+// still ends it.
+bool WaitForInput(int fd) {
+    sigset_t block, old;
+    sigemptyset(&block);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&block, sig);
+    ::sigprocmask(SIG_BLOCK, &block, &old);
+    bool ready = false;
+    while (PendingSignal() == 0) {
+        pollfd p{fd, POLLIN, 0};
+        const int r = ::ppoll(&p, 1, nullptr, &old);
+        if (r > 0 || (r < 0 && errno != EINTR)) {  // input, end of input, or an error read() will report
+            ready = true;
+            break;
+        }
+    }
+    ::sigprocmask(SIG_SETMASK, &old, nullptr);
+    return ready;
+}
+
 // Reads one line from fd; false on end of input before any byte, on an error, or when a
-// signal interrupted the read.
+// signal arrived before or during the read.
 bool ReadLine(int fd, std::string& line) {
     line.clear();
     bool any = false;
     for (;;) {
+        if (!WaitForInput(fd)) return false;
         char c;
         ssize_t n = ::read(fd, &c, 1);
         if (n < 0) {
-            if (errno == EINTR && PendingSignal() == 0) continue;
+            if (errno == EINTR || errno == EAGAIN) continue;
             return false;
         }
         if (n == 0) return any;
@@ -117,16 +143,26 @@ bool HasTerminal() {
 std::string PrintableName(const std::string& name) {
     std::string out;
     out.reserve(name.size());
-    for (unsigned char c : name) {
-        if (c < 0x20 || c == 0x7F) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\x%02X", c);
-            out += buf;
-        } else if (c == '\\') {
+    const auto escape = [&](unsigned char c) {
+        char buf[8];
+        std::snprintf(buf, sizeof buf, "\\x%02X", c);
+        out += buf;
+    };
+    for (size_t i = 0; i < name.size();) {
+        char32_t cp = 0;
+        const size_t n = DecodeUtf8(name, i, cp);
+        if (n == 0) {  // not UTF-8: the byte alone, so that it can never start a sequence
+            escape(static_cast<unsigned char>(name[i++]));
+            continue;
+        }
+        if (cp < 0x20 || cp == 0x7F || (cp >= 0x80 && cp <= 0x9F)) {  // C0 and C1 controls
+            for (size_t k = 0; k < n; ++k) escape(static_cast<unsigned char>(name[i + k]));
+        } else if (cp == U'\\') {
             out += "\\\\";
         } else {
-            out.push_back(static_cast<char>(c));
+            out.append(name, i, n);
         }
+        i += n;
     }
     return out;
 }
@@ -154,7 +190,7 @@ bool ReadLineFromStdin(std::string& line) { return ReadLine(STDIN_FILENO, line);
 
 // ---- progress line ----
 
-TerminalProgress::TerminalProgress(bool draw) : draw_(draw) {}
+TerminalProgress::TerminalProgress(bool draw, int fd, bool notes) : draw_(draw), fd_(fd), notes_(notes) {}
 
 TerminalProgress::~TerminalProgress() { Clear(); }
 
@@ -177,14 +213,33 @@ void TerminalProgress::OnPoint(int64_t done, int64_t size) {
     Draw(false);
 }
 
+void TerminalProgress::OnStoredAs(const std::string& diskName, const std::string& storedName) {
+    if (!notes_) return;
+    Clear();
+    WriteAll(fd_, "crow: note: '" + PrintableName(diskName) + "' is stored as '" + PrintableName(storedName) + "'\n");
+}
+
 void TerminalProgress::DoEvents() {
     if (PendingSignal() != 0) cancelTag_ = "1";
 }
 
 void TerminalProgress::Clear() {
     if (!drawn_) return;
-    WriteAll(STDERR_FILENO, "\r\033[K");
+    WriteAll(fd_, "\r\033[K");
     drawn_ = false;
+}
+
+std::string ProgressLine(const std::string& name, int64_t done, int64_t size, int64_t overallDone, int64_t total,
+                         int columns) {
+    int pct = 0;
+    if (total > 0) {
+        if (overallDone > total) overallDone = total;
+        if (overallDone < 0) overallDone = 0;
+        pct = static_cast<int>(overallDone * 100 / total);
+    }
+    std::string tail = "  " + HumanBytes(done) + " / " + HumanBytes(size) + "  " + std::to_string(pct) + "%";
+    int room = columns - static_cast<int>(tail.size()) - 1;
+    return FitName(PrintableName(name), room) + tail;
 }
 
 void TerminalProgress::Draw(bool force) {
@@ -192,16 +247,7 @@ void TerminalProgress::Draw(bool force) {
     auto now = std::chrono::steady_clock::now();
     if (!force && drawn_ && now - lastDraw_ < std::chrono::milliseconds(200)) return;
     lastDraw_ = now;
-    int64_t overall = doneBefore_ + done_;
-    int pct = 0;
-    if (total_ > 0) {
-        if (overall > total_) overall = total_;
-        pct = static_cast<int>(overall * 100 / total_);
-    }
-    std::string tail = "  " + HumanBytes(done_) + " / " + HumanBytes(size_) + "  " + std::to_string(pct) + "%";
-    int room = TerminalColumns() - static_cast<int>(tail.size()) - 1;
-    std::string line = "\r\033[K" + FitName(PrintableName(name_), room) + tail;
-    WriteAll(STDERR_FILENO, line);
+    WriteAll(fd_, "\r\033[K" + ProgressLine(name_, done_, size_, doneBefore_ + done_, total_, TerminalColumns()));
     drawn_ = true;
 }
 
@@ -218,17 +264,24 @@ int32_t TerminalQuestion::Ask(const std::string& path) {
         if (fd >= 0) {
             asked = true;
             for (;;) {
-                WriteAll(fd, "crow: '" + PrintableName(path) + "' exists. Overwrite? [y/n] ");
+                WriteAll(fd, "crow: '" + PrintableName(path) + "' exists. Overwrite? [y]es, [n]o, [a]ll, [N]one: ");
                 std::string reply;
-                if (!ReadLine(fd, reply)) {
+                if (!ReadLine(fd, reply)) {  // end of input or a signal: keep this one
                     WriteAll(fd, "\n");
                     break;
                 }
+                // As unzip asks: "n" is this file only, "N" every file from here on.
                 if (reply == "y" || reply == "Y" || reply == "yes" || reply == "Yes") {
                     answer = 6;
-                    break;
+                } else if (reply == "a" || reply == "A" || reply == "all" || reply == "All") {
+                    answer = 6;
+                    mode_ = Mode::Yes;
+                } else if (reply == "N" || reply == "none" || reply == "None") {
+                    mode_ = Mode::No;
+                } else if (reply != "n" && reply != "no" && reply != "No") {
+                    continue;
                 }
-                if (reply == "n" || reply == "N" || reply == "no" || reply == "No") break;
+                break;
             }
             ::close(fd);
         }

@@ -22,8 +22,14 @@ bool StderrIsTerminal();
 // True when the tool can talk to the user on the controlling terminal.
 bool HasTerminal();
 
-// Makes a name safe to print on one line: control characters become \xNN, a backslash "\\".
+// Makes a name safe to print on one line of a terminal: C0 and C1 control characters and
+// bytes that are not UTF-8 become \xNN, a backslash "\\"; so a name can never drive the terminal.
 std::string PrintableName(const std::string& name);
+
+// The progress line without its leading erase: the name (cut to fit columns), the bytes done
+// and the size of the current file, and the percentage of all bytes done.
+std::string ProgressLine(const std::string& name, int64_t done, int64_t size, int64_t overallDone, int64_t total,
+                         int columns);
 
 // Asks on /dev/tty with echo off. Returns false when there is no terminal or the user
 // interrupted the prompt.
@@ -33,10 +39,11 @@ bool PromptPassword(const std::string& prompt, std::string& password);
 // False when standard input is closed before anything was read.
 bool ReadLineFromStdin(std::string& line);
 
-// The container's progress window, drawn as one line on standard error.
+// The container's progress window, drawn as one line on standard error (or on fd).
 class TerminalProgress : public ProgressDialog {
 public:
-    explicit TerminalProgress(bool draw);
+    // draw: the progress line; notes: a line for each name stored differently.
+    explicit TerminalProgress(bool draw, int fd = 2, bool notes = false);
     ~TerminalProgress() override;
 
     void SetNowFile(const std::string& name) override;
@@ -53,6 +60,7 @@ public:
     void OnTotal(int64_t totalBytes, int32_t fileCount) override;
     void OnFileStart(const std::string& name, int64_t size) override;
     void OnPoint(int64_t done, int64_t size) override;
+    void OnStoredAs(const std::string& diskName, const std::string& storedName) override;
 
     // Removes the line from the terminal (before a question or a message).
     void Clear();
@@ -63,6 +71,8 @@ private:
     void Draw(bool force);
 
     bool draw_;
+    int fd_;
+    bool notes_;
     bool drawn_ = false;
     std::string cancelTag_;
     std::string name_;
@@ -74,7 +84,8 @@ private:
     std::chrono::steady_clock::time_point lastDraw_{};
 };
 
-// The container's overwrite question: always yes, always no, or asked on the terminal.
+// The container's overwrite question: always yes, always no, or asked on the terminal, where
+// "all" and "None" answer every later question too.
 class TerminalQuestion : public OverwriteQuestion {
 public:
     enum class Mode { Ask, Yes, No };

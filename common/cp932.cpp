@@ -90,27 +90,6 @@ bool IsAscii(const std::string& s) {
     return true;
 }
 
-// Length of the UTF-8 sequence starting at s[i], or 0 when it is not valid UTF-8.
-size_t Utf8SeqLen(const std::string& s, size_t i) {
-    const auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char c = b(i);
-    size_t n;
-    uint32_t cp;
-    if (c < 0x80) return 1;
-    if (c >= 0xC2 && c <= 0xDF) { n = 2; cp = c & 0x1F; }
-    else if (c >= 0xE0 && c <= 0xEF) { n = 3; cp = c & 0x0F; }
-    else if (c >= 0xF0 && c <= 0xF4) { n = 4; cp = c & 0x07; }
-    else return 0;
-    if (i + n > s.size()) return 0;
-    for (size_t k = 1; k < n; ++k) {
-        if ((b(i + k) & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (b(i + k) & 0x3F);
-    }
-    if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return n;
-}
-
 // Transliteration tables are the locale's; C.UTF-8 carries glibc's general ones.
 // The locale is switched for this thread only.
 class TranslitLocale {
@@ -136,6 +115,46 @@ private:
 
 }  // namespace
 
+size_t DecodeUtf8(const std::string& s, size_t i, char32_t& cp) {
+    const auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char c = b(i);
+    size_t n;
+    if (c < 0x80) {
+        cp = c;
+        return 1;
+    }
+    if (c >= 0xC2 && c <= 0xDF) { n = 2; cp = c & 0x1F; }
+    else if (c >= 0xE0 && c <= 0xEF) { n = 3; cp = c & 0x0F; }
+    else if (c >= 0xF0 && c <= 0xF4) { n = 4; cp = c & 0x07; }
+    else return 0;
+    if (i + n > s.size()) return 0;
+    for (size_t k = 1; k < n; ++k) {
+        if ((b(i + k) & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (b(i + k) & 0x3F);
+    }
+    if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return n;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
 std::string Utf8ToCp932(const std::string& utf8) {
     Converter plain("CP932", "UTF-8", true);
     if (!plain.ok()) return std::string(utf8.size(), '_');
@@ -151,7 +170,8 @@ std::string Utf8ToCp932(const std::string& utf8) {
         out += piece;
         i += used;
         if (i >= utf8.size()) break;
-        const size_t n = Utf8SeqLen(utf8, i);
+        char32_t cp = 0;
+        const size_t n = DecodeUtf8(utf8, i, cp);
         if (n == 0) {  // not UTF-8 at all
             out += '_';
             ++i;
@@ -173,6 +193,11 @@ std::string Utf8ToCp932(const std::string& utf8) {
         i += n;
     }
     return out;
+}
+
+bool Utf8ToCp932Strict(const std::string& utf8, std::string& cp932) {
+    Converter conv("CP932", "UTF-8", true);
+    return conv.ok() && conv.Convert(utf8.data(), utf8.size(), cp932);
 }
 
 std::string Cp932ToUtf8(const std::string& cp932) {

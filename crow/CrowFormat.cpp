@@ -1,6 +1,7 @@
 #include "crow/CrowFormat.h"
 
 #include "common/cp932.h"
+#include "common/stored_names.h"
 
 namespace wxh::crowfmt {
 
@@ -106,21 +107,7 @@ std::vector<uint8_t> ExpandKey(const std::string& key, size_t chunkLength) {
 }
 
 bool IsPlainName(const std::string& cp932, std::string& utf8) {
-    if (cp932.empty()) return false;
-    if (!Cp932ToUtf8Strict(cp932, utf8)) return false;
-    if (utf8.empty() || utf8 == "." || utf8 == ".." || utf8.size() > 255) return false;
-    for (size_t i = 0; i < utf8.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(utf8[i]);
-        if (c < 0x20 || c == 0x7F || c == '/' || c == '\\') return false;
-        // C1 controls U+0080..U+009F (C2 80 .. C2 9F)
-        if (c == 0xC2 && i + 1 < utf8.size()) {
-            const unsigned char d = static_cast<unsigned char>(utf8[i + 1]);
-            if (d >= 0x80 && d <= 0x9F) return false;
-        }
-    }
-    const unsigned char first = static_cast<unsigned char>(utf8[0]);
-    if (utf8.size() >= 2 && utf8[1] == ':' && ((first | 0x20) >= 'a' && (first | 0x20) <= 'z')) return false;
-    return true;
+    return CheckStoredName(cp932, utf8) == NameProblem::None;
 }
 
 void PutU16(std::string& out, uint16_t v) {

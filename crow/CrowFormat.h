@@ -30,6 +30,16 @@ int64_t Crow3SizeValue(const std::vector<std::string>& cp932Names, const std::ve
 // Number of UTF-16 code units of UTF-8 text.
 int64_t Utf16Length(const std::string& utf8);
 
+// A random KeyNumber: floor(r x 16382) + 1 for r uniform in [0, 1), r taken from one value
+// of the generator g (any uniform random bit generator, so that a test can drive it).
+template <class Generator>
+int32_t DrawKeyNumber(Generator& g) {
+    const long double span = static_cast<long double>(Generator::max() - Generator::min()) + 1.0L;
+    const long double r = static_cast<long double>(g() - Generator::min()) / span;
+    const auto k = static_cast<int32_t>(r * kMaxKeyNumber) + 1;
+    return k > kMaxKeyNumber ? kMaxKeyNumber : k;  // r is below 1, but rounding must not reach 16383
+}
+
 // The 1234-byte key of a KeyNumber: high byte, low byte, repeated.
 std::string KeyFromNumber(int32_t keyNumber);
 // The key of a password: its CP932 bytes followed by one byte 0.

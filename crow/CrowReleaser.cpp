@@ -1,10 +1,13 @@
 #include "crow/CrowReleaser.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <memory>
 #include <sys/stat.h>
 #include <vector>
 
+#include "common/cp932.h"
+#include "common/paths.h"
 #include "common/posix_io.h"
 #include "crow/CrowFormat.h"
 
@@ -42,38 +45,62 @@ int32_t OverwriteAnswer(EntryKind kind, OverwriteQuestion* question, const std::
     return question->Ask(path) == 6 ? 6 : 7;
 }
 
-int32_t ReleaseCrow(ProgressDriver& progress, OverwriteQuestion* question, int gen, ByteSource& src, DestDir& dest,
-                    const std::string& destText, const std::string& password) {
+int32_t ReleaseCrow(ProgressDriver& progress, CrowStatus& status, OverwriteQuestion* question, int gen,
+                    ByteSource& src, DestDir& dest, const std::string& destPath, int destErr,
+                    const std::string& password) {
     ProgressDialog& dlg = progress.dialog();
-    const auto fail = [&](int32_t code) {
+    const std::string destText = AddPathSep(destPath);
+    const auto fail = [&](CrowReason why, int err = 0, const std::string& name = std::string()) {
         if (gen != 1) dlg.Hide();
-        return code;
+        return status.Fail(why, err, name);
+    };
+    const auto unreadable = [&] { return fail(CrowReason::CrowUnreadable, errno); };
+    // Cancelled at file i (name): it is not written; amount tells how many came before it.
+    const auto Cancelled = [&](size_t i, const std::string& name) {
+        progress.Cancelled(gen != 1);
+        status.amount = static_cast<int64_t>(i);
+        return status.Fail(CrowReason::Cancelled, 0, name);
     };
     CrowDirectory d;
-    if (ReadFixedPart(src, d) != DirectoryStatus::Ok) return fail(2);
-    if (gen == 3 && d.fileLength != static_cast<int64_t>(d.bfSize)) return fail(3);
-    if (d.generation != gen) return fail(1);
-    if (ReadTables(src, d) != DirectoryStatus::Ok) return fail(2);
-    if (!dest.IsOpen()) return fail(2);
+    if (ReadFixedPart(src, d) != DirectoryStatus::Ok) return unreadable();
+    if (gen == 3 && d.fileLength != static_cast<int64_t>(d.bfSize)) return fail(CrowReason::LengthDiffers);
+    if (d.generation != gen) return fail(d.generation == 0 ? CrowReason::NotCrow : CrowReason::OtherGeneration);
+    switch (ReadTables(src, d)) {
+        case DirectoryStatus::Ok: break;
+        case DirectoryStatus::Unreadable: return unreadable();
+        default: return fail(CrowReason::TablesDamaged);
+    }
 
     // Every name and size is checked before anything is written.
     std::vector<std::string> names;
-    if (!CheckReleaseNames(d, names)) return fail(2);
+    if (size_t bad = 0; !CheckReleaseNames(d, names, &bad)) {
+        std::string utf8;
+        status.nameProblem = CheckStoredName(d.names[bad], utf8);
+        if (status.nameProblem != NameProblem::None) return fail(CrowReason::UnsafeName, 0, Cp932ToUtf8(d.names[bad]));
+        for (size_t i = 0; i < bad; ++i)
+            if (d.names[i] == d.names[bad] || Cp932ToUtf8(d.names[i]) == utf8) return fail(CrowReason::DuplicateName, 0, utf8);
+        status.amount = bad < d.sizes.size() ? d.sizes[bad] : 0;
+        return fail(CrowReason::BadSize, 0, utf8);
+    }
     int64_t total = 0;
     for (int32_t s : d.sizes) total += s;
-    if (total > d.fileLength - d.dataStart) return fail(3);  // data area shorter than the tables say
+    if (total > d.fileLength - d.dataStart) return fail(CrowReason::DataCutShort);
+    if (!dest.IsOpen()) {
+        status.file = destPath;
+        return fail(CrowReason::DestUnopenable, destErr);
+    }
 
     std::string key;
     if (gen == 3) {
         if (d.keyNumber != 0) key = KeyFromNumber(d.keyNumber);
-        else if (password.empty()) return fail(2);
+        else if (password.empty()) return fail(CrowReason::PasswordNeeded);
         else key = KeyFromPassword(password);
     }
     const std::vector<uint8_t> ext = gen == 3 ? ExpandKey(key, kBuffer) : std::vector<uint8_t>();
     const int64_t L = static_cast<int64_t>(key.size());
     const int64_t step = gen == 3 ? ProgressStep(kWriterThreshold, L) : gen == 2 ? kUnCrow2Step : 0;
     IoBuffer buffer = NewIoBuffer();
-    if (!buffer) return fail(2);
+    if (!buffer) return fail(CrowReason::WriteFailed, ENOMEM);
     // One read of the folder: names not in it need no look of their own.
     dest.Snapshot();
     if (gen != 1) dlg.OnTotal(total, static_cast<int32_t>(names.size()));
@@ -81,19 +108,28 @@ int32_t ReleaseCrow(ProgressDriver& progress, OverwriteQuestion* question, int g
     for (size_t i = 0; i < names.size(); ++i) {
         const std::string& name = names[i];
         const int64_t size = d.sizes[i];
-        if (progress.StopRequested()) return progress.Cancelled(gen != 1);
+        if (progress.StopRequested()) return Cancelled(i, name);
         if (gen != 1) progress.Start(name, size, true);
         struct stat old {};
+        // A write that failed at this file: a folder in the way, a file the user may not
+        // write, or the errno of the failing call.
+        const auto writeFailed = [&](int err) {
+            status.file = destText + name;
+            status.amount = size;
+            if (S_ISDIR(old.st_mode)) return fail(CrowReason::TargetIsFolder, 0, name);
+            return fail(CrowReason::WriteFailed, err, name);
+        };
         Plan plan = Decide(dest, name, dest.MayExist(name), question, destText, old);
-        if (plan == Plan::Fail) return fail(2);
+        if (plan == Plan::Fail) return writeFailed(S_ISREG(old.st_mode) ? EACCES : errno);
         if (plan == Plan::Skip) {
-            if (!src.Skip(size)) return fail(2);
+            if (!src.Skip(size)) return unreadable();
             continue;
         }
         NewFile out;  // nameless until complete: a cancel leaves an older file of this name as it was
-        if (!dest.Create(out)) return fail(2);
-        const auto read = [&](uint8_t* b, size_t n) { return src.Read(b, n); };
-        const auto write = [&](const uint8_t* b, size_t n) { return out.Write(b, n); };
+        if (!dest.Create(out)) return writeFailed(errno);
+        int readErr = -1, writeErr = -1;  // which side failed, with its errno
+        const auto read = [&](uint8_t* b, size_t n) { return src.Read(b, n) || (readErr = errno, false); };
+        const auto write = [&](const uint8_t* b, size_t n) { return out.Write(b, n) || (writeErr = errno, false); };
         StreamResult res;
         if (gen == 3) {
             res = progress.Stream(buffer.get(), kBuffer, size, step, read,
@@ -107,8 +143,11 @@ int32_t ReleaseCrow(ProgressDriver& progress, OverwriteQuestion* question, int g
         } else {
             res = progress.Stream(buffer.get(), kBuffer, size, 0, read, [](uint8_t*, size_t, int64_t) {}, write);
         }
-        if (res == StreamResult::Cancelled) return progress.Cancelled(gen != 1);
-        if (res == StreamResult::Failed) return fail(2);
+        if (res == StreamResult::Cancelled) return Cancelled(i, name);
+        if (res == StreamResult::Failed) {
+            if (writeErr >= 0) return writeFailed(writeErr);
+            return fail(CrowReason::CrowUnreadable, readErr);
+        }
 
         // Naming never replaces what the plan did not agree to: something that appeared at
         // the name meanwhile goes through the overwrite question like any existing file.
@@ -116,21 +155,21 @@ int32_t ReleaseCrow(ProgressDriver& progress, OverwriteQuestion* question, int g
         for (int attempt = 0; attempt < 3 && !done; ++attempt) {
             if (plan == Plan::New) {
                 const DestDir::Naming n = dest.LinkNew(out, name);
-                if (n == DestDir::Naming::Failed) return fail(2);
+                if (n == DestDir::Naming::Failed) return writeFailed(errno);
                 if (n == DestDir::Naming::Done) {
                     done = true;
                     break;
                 }
                 plan = Decide(dest, name, true, question, destText, old);
-                if (plan == Plan::Fail) return fail(2);
+                if (plan == Plan::Fail) return writeFailed(S_ISREG(old.st_mode) ? EACCES : errno);
                 if (plan == Plan::Skip) done = true;  // out goes unnamed
             } else {
                 // A regular file with content is flushed over: a crash keeps the old or the new one.
-                if (!dest.Replace(out, name, old, S_ISREG(old.st_mode) && old.st_size > 0)) return fail(2);
+                if (!dest.Replace(out, name, old, S_ISREG(old.st_mode) && old.st_size > 0)) return writeFailed(errno);
                 done = true;
             }
         }
-        if (!done) return fail(2);
+        if (!done) return writeFailed(EEXIST);
     }
     if (gen != 1) dlg.Hide();
     return 0;

@@ -14,6 +14,7 @@
 #include "common/posix_io.h"
 #include "crow/CrowFormat.h"
 #include "crow/FolderListing.h"
+#include "common/stored_names.h"
 
 namespace wxh {
 
@@ -102,16 +103,15 @@ OutputProblem PrepareOutput(const std::string& saveFileName, DestDir& dir, std::
     return Classify(dir, name, kind);
 }
 
-int32_t PackFolder(ProgressDriver& progress, std::mt19937& rng, int gen, const std::string& dirPath,
-                   const std::string& saveFileName, const std::string& password) {
+int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& rng, int gen,
+                   const std::string& dirPath, const std::string& saveFileName, const std::string& password) {
     ProgressDialog& dlg = progress.dialog();
     // Key first (CRW3), as the format's writer always did.
     int32_t keyNumber = 0;
     std::string key;
     if (gen == 3) {
         if (password.empty()) {
-            std::uniform_int_distribution<int32_t> draw(1, kMaxKeyNumber);
-            keyNumber = draw(rng);
+            keyNumber = DrawKeyNumber(rng);
             key = KeyFromNumber(keyNumber);
         } else {
             key = KeyFromPassword(password);
@@ -120,27 +120,47 @@ int32_t PackFolder(ProgressDriver& progress, std::mt19937& rng, int gen, const s
 
     // Listing and every check that can be made before anything is created.
     Fd source(RetryEintr([&] { return ::open(dirPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
-    if (!source.ok()) return 2;
+    if (!source.ok()) return status.Fail(CrowReason::FolderUnopenable, errno);
     std::vector<ListedFile> files;
-    if (!ListFolder(source.get(), files, kMaxFiles)) return 2;
-    if (files.empty() || files.size() > static_cast<size_t>(kMaxFiles)) return 2;
-    std::set<std::string> seen;
+    if (!ListFolder(source.get(), files, kMaxFiles)) return status.Fail(CrowReason::FolderUnreadable, errno);
+    if (files.empty()) return status.Fail(CrowReason::NoFiles);
+    if (files.size() > static_cast<size_t>(kMaxFiles)) {
+        status.amount = static_cast<int64_t>(files.size());
+        return status.Fail(CrowReason::TooManyFiles);
+    }
+    std::vector<std::string> diskNames;
+    diskNames.reserve(files.size());
+    for (const auto& f : files) diskNames.push_back(f.name);
+    const std::vector<StoredName> plan = PlanStoredNames(diskNames);
     std::vector<std::string> decoded, cp932Names;
     std::vector<int64_t> sizes;
     int64_t total = 0;
-    for (auto& f : files) {
-        if (f.size <= 0 || f.size >= kLimit) return 2;
-        f.cp932 = Utf8ToCp932(f.name);
-        std::string back;
-        if (!IsPlainName(f.cp932, back)) return 2;    // could never be released under its name
-        if (!seen.insert(f.cp932).second) return 2;   // two names that became one in CP932
-        decoded.push_back(back);
+    for (size_t i = 0; i < files.size(); ++i) {
+        ListedFile& f = files[i];
+        const StoredName& n = plan[i];
+        if (f.size <= 0) return status.Fail(CrowReason::EmptyFile, 0, f.name);
+        if (f.size >= kLimit) {
+            status.amount = f.size;
+            return status.Fail(CrowReason::FileTooLarge, 0, f.name);
+        }
+        if (n.problem != NameProblem::None) {  // could never be released under its name, or two became one
+            status.nameProblem = n.problem;
+            status.stored = n.released;
+            if (n.problem != NameProblem::Collision) return status.Fail(CrowReason::NameUnstorable, 0, f.name);
+            status.other = plan[n.collidesWith].disk;
+            return status.Fail(CrowReason::NameCollision, 0, f.name);
+        }
+        f.cp932 = n.cp932;
+        decoded.push_back(n.released);
         cp932Names.push_back(f.cp932);
         sizes.push_back(f.size);
         total += f.size;
     }
     const int64_t S = gen == 2 ? Crow2SizeValue(decoded, sizes) : Crow3SizeValue(cp932Names, sizes);
-    if (S >= kLimit) return 2;
+    if (S >= kLimit) {
+        status.amount = S;
+        return status.Fail(CrowReason::CrowTooLarge);
+    }
     int32_t W = 0, H = 0;
     CalcBitmapSize(S, W, H);
 
@@ -161,19 +181,42 @@ int32_t PackFolder(ProgressDriver& progress, std::mt19937& rng, int gen, const s
     std::string outName;
     struct stat old {};
     EntryKind oldKind = EntryKind::Missing;
-    if (PrepareOutput(saveFileName, outDir, outName, old, oldKind) != OutputProblem::None) return 2;
+    const int64_t length = Crow3SizeValue(cp932Names, sizes) - (gen == 2 ? 4 : 0);  // what the file takes
+    // The Crow file could not be written: what stands at its name, or the errno.
+    const auto outputFailed = [&](OutputProblem problem, int err) {
+        status.file = saveFileName;
+        status.amount = length;
+        switch (problem) {
+            case OutputProblem::Folder: return status.Fail(CrowReason::OutputIsFolder);
+            case OutputProblem::Special:
+                status.amount = old.st_mode;
+                return status.Fail(CrowReason::OutputIsSpecial);
+            case OutputProblem::DanglingLink: return status.Fail(CrowReason::OutputDangling);
+            case OutputProblem::ReadOnly: return status.Fail(CrowReason::OutputReadOnly, EACCES);
+            default: return status.Fail(CrowReason::OutputUnwritable, err);
+        }
+    };
+    if (const OutputProblem p = PrepareOutput(saveFileName, outDir, outName, old, oldKind); p != OutputProblem::None)
+        return outputFailed(p, errno);
+    for (const StoredName& n : plan)
+        if (n.Changed()) dlg.OnStoredAs(n.disk, n.released);
 
     IoBuffer buffer = NewIoBuffer();
-    if (!buffer) return 2;
+    if (!buffer) return outputFailed(OutputProblem::None, ENOMEM);
     NewFile out;  // nameless until complete: cancel or failure leave nothing
-    if (!outDir.Create(out)) return 2;
+    if (!outDir.Create(out)) return outputFailed(OutputProblem::None, errno);
     OutputBuffer ob(out, buffer.get());
-    if (!ob.Append(head.data(), head.size())) return 2;
+    if (!ob.Append(head.data(), head.size())) return outputFailed(OutputProblem::None, errno);
     dlg.OnTotal(total, static_cast<int32_t>(files.size()));
     dlg.Show();
-    const auto failed = [&] {
+    const auto failed = [&](int32_t code) {
         dlg.Hide();
-        return 2;
+        return code;
+    };
+    const auto writeFailed = [&] { return failed(outputFailed(OutputProblem::None, errno)); };
+    const auto cancelled = [&](const std::string& name) {  // at the file of that name
+        progress.Cancelled(true);
+        return status.Fail(CrowReason::Cancelled, 0, name);
     };
 
     const std::vector<uint8_t> ext = gen == 3 ? ExpandKey(key, kBuffer) : std::vector<uint8_t>();
@@ -185,11 +228,14 @@ int32_t PackFolder(ProgressDriver& progress, std::mt19937& rng, int gen, const s
     };
 
     for (const auto& f : files) {
-        if (progress.StopRequested()) return progress.Cancelled(true);
+        if (progress.StopRequested()) return cancelled(f.name);
         progress.Start(f.name, f.size, false);
         struct stat st {};
         Fd src(OpenRegularAt(source.get(), f.name, st));
-        if (!src.ok() || st.st_size != f.size) return failed();  // gone, replaced or resized since the listing
+        if (!src.ok() && st.st_mode == 0 && errno != ENOENT)  // there, but it cannot be opened
+            return failed(status.Fail(CrowReason::SourceUnreadable, errno, f.name));
+        if (!src.ok() || st.st_size != f.size)  // gone, replaced or resized since the listing
+            return failed(status.Fail(CrowReason::SourceChanged, 0, f.name));
         // The file's bytes go straight into the output buffer and are transformed there.
         int64_t done = 0;
         int64_t next = step;
@@ -200,20 +246,23 @@ int32_t PackFolder(ProgressDriver& progress, std::mt19937& rng, int gen, const s
             // did not grow (the spare byte is overwritten later).
             const bool last = static_cast<int64_t>(n) == f.size - done && n < ob.Room();
             const ssize_t got = ReadFull(src.get(), ob.Free(), last ? n + 1 : n);
-            if (got != static_cast<ssize_t>(n)) return failed();  // shrunk, or grew
+            if (got != static_cast<ssize_t>(n))  // shrunk, or grew
+                return failed(got < 0 ? status.Fail(CrowReason::SourceUnreadable, errno, f.name)
+                                      : status.Fail(CrowReason::SourceChanged, 0, f.name));
             const int64_t pointsBefore = next;
             if (progress.Transform(ob.Free(), done, done + static_cast<int64_t>(n), next, step, f.size, xform))
-                return progress.Cancelled(true);
+                return cancelled(f.name);
             endSeen = last && next == pointsBefore;  // after a point (events ran) look again at the end
 
-            if (!ob.Commit(n)) return failed();
+            if (!ob.Commit(n)) return writeFailed();
             done += static_cast<int64_t>(n);
-            if (done < f.size && progress.StopRequested()) return progress.Cancelled(true);
+            if (done < f.size && progress.StopRequested()) return cancelled(f.name);
         }
         uint8_t extra;
-        if (!endSeen && ReadFull(src.get(), &extra, 1) != 0) return failed();  // grew while it was packed
+        if (!endSeen && ReadFull(src.get(), &extra, 1) != 0)  // grew while it was packed
+            return failed(status.Fail(CrowReason::SourceChanged, 0, f.name));
     }
-    if (!ob.Flush()) return failed();
+    if (!ob.Flush()) return writeFailed();
 
     // Naming: a new name is only ever linked (never replacing what appeared meanwhile); an
     // older Crow file is replaced keeping its mode, flushed first so a crash keeps one of them.
@@ -221,19 +270,20 @@ int32_t PackFolder(ProgressDriver& progress, std::mt19937& rng, int gen, const s
     for (int attempt = 0; attempt < 3 && !named; ++attempt) {
         if (oldKind == EntryKind::Missing) {
             const DestDir::Naming r = outDir.LinkNew(out, outName);
-            if (r == DestDir::Naming::Failed) return failed();
+            if (r == DestDir::Naming::Failed) return writeFailed();
             if (r == DestDir::Naming::Done) {
                 named = true;
                 break;
             }
             oldKind = outDir.Inspect(outName, &old);
-            if (Classify(outDir, outName, oldKind) != OutputProblem::None) return failed();
+            if (const OutputProblem p = Classify(outDir, outName, oldKind); p != OutputProblem::None)
+                return failed(outputFailed(p, errno));
         } else {
-            if (!outDir.Replace(out, outName, old, oldKind == EntryKind::File)) return failed();
+            if (!outDir.Replace(out, outName, old, oldKind == EntryKind::File)) return writeFailed();
             named = true;
         }
     }
-    if (!named) return failed();
+    if (!named) return failed(outputFailed(OutputProblem::None, EEXIST));
     dlg.Hide();
     return 0;
 }

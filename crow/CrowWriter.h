@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "common/dest_dir.h"
+#include "crow/CrowStatus.h"
 #include "crow/ProgressDriver.h"
 
 namespace wxh {
@@ -28,8 +29,9 @@ OutputProblem PrepareOutput(const std::string& saveFileName, DestDir& dir, std::
                             EntryKind& kind);
 
 // 0 done; -1 cancelled (nothing left, an older file of that name unchanged); 2 any failure,
-// with nothing left behind either.
-int32_t PackFolder(ProgressDriver& progress, std::mt19937& rng, int gen, const std::string& dirPath,
-                   const std::string& saveFileName, const std::string& password);
+// with nothing left behind either. status receives the reason. Each name stored differently
+// from the disk is told to the progress window (OnStoredAs) before anything is written.
+int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& rng, int gen,
+                   const std::string& dirPath, const std::string& saveFileName, const std::string& password);
 
 }  // namespace wxh

@@ -7,18 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/stored_names.h"
+
 namespace wxh {
-namespace {
-
-// ASCII letters folded to lower case, for the listing order.
-std::string FoldCase(const std::string& s) {
-    std::string f = s;
-    for (char& c : f)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return f;
-}
-
-}  // namespace
 
 bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles) {
     const int copy = ::openat(dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -49,7 +40,7 @@ bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles) {
     ::closedir(dir);
     std::vector<std::pair<std::string, size_t>> keys;
     keys.reserve(out.size());
-    for (size_t i = 0; i < out.size(); ++i) keys.emplace_back(FoldCase(out[i].name), i);
+    for (size_t i = 0; i < out.size(); ++i) keys.emplace_back(NameOrderKey(out[i].name), i);
     std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
         if (a.first != b.first) return a.first < b.first;
         return out[a.second].name < out[b.second].name;

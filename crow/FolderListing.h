@@ -13,8 +13,8 @@ struct ListedFile {
 };
 
 // The regular files directly in the folder open at dirfd (a link to one counts), without the
-// hidden ones (names starting with "."), ascending by name ignoring case, ties by the name's
-// bytes. Stops collecting after maxFiles + 1 files (the caller refuses so many anyway).
+// hidden ones (names starting with "."), ascending by name ignoring the case of every letter
+// (NameOrderKey), ties by the name's bytes. Stops collecting after maxFiles + 1 files (the caller refuses so many anyway).
 // False when the folder cannot be read.
 bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles);
 

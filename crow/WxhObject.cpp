@@ -12,6 +12,7 @@
 #include "crow/CrowDirectory.h"
 #include "crow/CrowFormat.h"
 #include "crow/CrowReleaser.h"
+#include "crow/CrowStatus.h"
 #include "crow/CrowWriter.h"
 #include "crow/HeadlessProgress.h"
 #include "crow/ProgressDriver.h"
@@ -25,6 +26,23 @@ const char* const WxhObject::Crow2Description =
     "簡易暗号化モード(CROW2-Format)　　返値　０：成功　－１：ユーザがキャンセルした場合　２：ファイルの書き込みに失敗";
 
 struct WxhObject::Impl {
+    CrowStatus status;
+    bool keepCrowFile = false;
+    Fd keptFd;              // the Crow file GetCrowInfo read, kept for the next release
+    std::string keptPath;
+    struct stat keptStat {};
+
+    // Opens the Crow file at path, or takes the one GetCrowInfo kept for that path (rewound).
+    Fd OpenCrow(const std::string& path, struct stat& st) {
+        if (keptFd.ok() && path == keptPath) {
+            Fd fd = std::move(keptFd);
+            st = keptStat;
+            if (::lseek(fd.get(), 0, SEEK_SET) == 0) return fd;
+            return Fd();
+        }
+        keptFd.Reset();
+        return Fd(OpenRegular(path, st));
+    }
     std::unique_ptr<ProgressDialog> dialog;
     OverwriteQuestion* question = nullptr;
     std::mt19937 rng;
@@ -47,6 +65,23 @@ WxhObject::~WxhObject() = default;
 
 ProgressDialog& WxhObject::Dialog() { return *impl_->dialog; }
 
+const CrowStatus& WxhObject::Status() const { return impl_->status; }
+
+namespace {
+
+// A Crow file that could not be opened: what stands there, or the errno.
+int32_t OpenFailed(CrowStatus& status, const struct stat& st, int err) {
+    if (st.st_mode != 0 && !S_ISREG(st.st_mode)) {
+        status.amount = st.st_mode;
+        return status.Fail(CrowReason::CrowNotRegular);
+    }
+    return status.Fail(CrowReason::CrowUnopenable, err);
+}
+
+}  // namespace
+
+void WxhObject::KeepCrowFileOpen() { impl_->keepCrowFile = true; }
+
 void WxhObject::ReleaseInto(int dirfd) {
     impl_->haveReleaseFolder = true;
     impl_->releaseFolder.Adopt(dirfd);
@@ -65,15 +100,20 @@ int32_t WxhObject::AskOverwrite(const std::string& path) {
 int32_t WxhObject::GetCrowInfo(const std::string& CrowFileName, int32_t& FileVer, int32_t& FileInfoEx,
                                int32_t& FileMaxNumber, std::vector<std::string>& FileName,
                                std::vector<int32_t>& FileSize) {
+    CrowStatus& status = impl_->status;
+    status.Begin(CrowOperation::GetCrowInfo, CrowFileName);
     try {
         struct stat st {};
-        Fd fd(OpenRegular(CrowFileName, st));
-        if (!fd.ok()) return 1;
+        Fd fd(impl_->OpenCrow(CrowFileName, st));
+        if (!fd.ok()) return OpenFailed(status, st, errno);
         FdSource src(fd.get(), st.st_size);
         CrowDirectory d;
-        const DirectoryStatus s = ReadCrowDirectory(src, d);
-        if (s == DirectoryStatus::NotCrow) return 2;
-        if (s != DirectoryStatus::Ok) return 1;
+        switch (ReadCrowDirectory(src, d)) {
+            case DirectoryStatus::Ok: break;
+            case DirectoryStatus::NotCrow: return status.Fail(CrowReason::NotCrow);
+            case DirectoryStatus::Unreadable: return status.Fail(CrowReason::CrowUnreadable, errno);
+            case DirectoryStatus::Damaged: return status.Fail(CrowReason::TablesDamaged);
+        }
         std::vector<std::string> names;
         names.reserve(d.names.size());
         for (const auto& n : d.names) names.push_back(Cp932ToUtf8(n));
@@ -82,41 +122,53 @@ int32_t WxhObject::GetCrowInfo(const std::string& CrowFileName, int32_t& FileVer
         FileMaxNumber = d.lastIndex + 1;
         FileName = std::move(names);
         FileSize = std::move(d.sizes);
+        if (impl_->keepCrowFile) {
+            impl_->keptFd = std::move(fd);
+            impl_->keptPath = CrowFileName;
+            impl_->keptStat = st;
+        }
         return 0;
     } catch (const std::bad_alloc&) {
-        return 1;
+        return status.Fail(CrowReason::TablesDamaged, ENOMEM);
     }
 }
 
 int32_t WxhObject::Crow3(const std::string& OpenDirPath, const std::string& SaveFileName, const std::string& Password) {
+    CrowStatus& status = impl_->status;
+    status.Begin(CrowOperation::Crow3, OpenDirPath);
     ProgressDriver progress(*impl_->dialog);
     try {
-        return PackFolder(progress, impl_->rng, 3, OpenDirPath, SaveFileName, Password);
+        return PackFolder(progress, status, impl_->rng, 3, OpenDirPath, SaveFileName, Password);
     } catch (const std::bad_alloc&) {
         impl_->dialog->Hide();
-        return 2;
+        return status.FailAt(CrowReason::OutputUnwritable, ENOMEM, SaveFileName);
     }
 }
 
 int32_t WxhObject::Crow2(const std::string& OpenDirPath, const std::string& SaveFileName) {
+    CrowStatus& status = impl_->status;
+    status.Begin(CrowOperation::Crow2, OpenDirPath);
     ProgressDriver progress(*impl_->dialog);
     try {
-        return PackFolder(progress, impl_->rng, 2, OpenDirPath, SaveFileName, std::string());
+        return PackFolder(progress, status, impl_->rng, 2, OpenDirPath, SaveFileName, std::string());
     } catch (const std::bad_alloc&) {
         impl_->dialog->Hide();
-        return 2;
+        return status.FailAt(CrowReason::OutputUnwritable, ENOMEM, SaveFileName);
     }
 }
 
 int32_t WxhObject::UnCrow3(const std::string& OpenFileName, const std::string& SaveDirPath, const std::string& Password) {
+    impl_->status.Begin(CrowOperation::UnCrow3, OpenFileName);
     return impl_->Release(3, OpenFileName, SaveDirPath, Password);
 }
 
 int32_t WxhObject::UnCrow2(const std::string& OpenFileName, const std::string& SaveDirPath) {
+    impl_->status.Begin(CrowOperation::UnCrow2, OpenFileName);
     return impl_->Release(2, OpenFileName, SaveDirPath, std::string());
 }
 
 int32_t WxhObject::UnCrow1(const std::string& OpenFileName, const std::string& SaveDirPath) {
+    impl_->status.Begin(CrowOperation::UnCrow1, OpenFileName);
     return impl_->Release(1, OpenFileName, SaveDirPath, std::string());
 }
 
@@ -125,21 +177,23 @@ int32_t WxhObject::Impl::Release(int gen, const std::string& openFileName, const
     ProgressDriver progress(*dialog);
     try {
         struct stat st {};
-        Fd fd(OpenRegular(openFileName, st));
+        Fd fd(OpenCrow(openFileName, st));
         if (!fd.ok()) {
+            const int err = errno;
             if (gen != 1) dialog->Hide();
-            return 2;
+            return OpenFailed(status, st, err);
         }
         // The destination is opened once; every file is written relative to that handle.
         DestDir opened;
         DestDir& dest = haveReleaseFolder ? releaseFolder : opened;
-        if (!haveReleaseFolder && !saveDirPath.empty()) opened.Open(saveDirPath);  // never the root by accident
+        int destErr = ENOENT;  // never the root by accident: "" names no folder
+        if (!haveReleaseFolder && !saveDirPath.empty() && !opened.Open(saveDirPath)) destErr = errno;
         haveReleaseFolder = false;
         FdSource src(fd.get(), st.st_size);
-        return ReleaseCrow(progress, question, gen, src, dest, AddPathSep(saveDirPath), password);
+        return ReleaseCrow(progress, status, question, gen, src, dest, saveDirPath, destErr, password);
     } catch (const std::bad_alloc&) {
         if (gen != 1) dialog->Hide();
-        return 2;
+        return status.Fail(CrowReason::TablesDamaged, ENOMEM);
     }
 }
 

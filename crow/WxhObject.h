@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "crow/CrowStatus.h"
 #include "crow/progress.h"
 
 namespace wxh {
@@ -56,6 +57,15 @@ public:
     int32_t UnCrow3(const std::string& OpenFileName, const std::string& SaveDirPath, const std::string& Password);
     int32_t UnCrow2(const std::string& OpenFileName, const std::string& SaveDirPath);
     int32_t UnCrow1(const std::string& OpenFileName, const std::string& SaveDirPath);
+
+    // Why the last operation ended as it did: the reason, errno, file and name, recorded where
+    // it happened; its result code is the one the operation returned.
+    const CrowStatus& Status() const;
+
+    // From now on a GetCrowInfo that succeeds keeps the Crow file open, and the next release
+    // of the same path reads that very file instead of opening the path again: what was
+    // inspected is what is released, and the file is opened once.
+    void KeepCrowFileOpen();
 
     // The next release writes into this open folder (taken over) instead of opening
     // SaveDirPath, which then serves only as the text of the overwrite question; a negative

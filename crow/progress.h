@@ -34,6 +34,8 @@ public:
     virtual void OnTotal(int64_t /*totalBytes*/, int32_t /*fileCount*/) {}   // once the sizes are known
     virtual void OnFileStart(const std::string& /*name*/, int64_t /*size*/) {}
     virtual void OnPoint(int64_t /*done*/, int64_t /*size*/) {}               // at each progress point
+    // A file whose name a Crow file stores differently from the disk (told before writing).
+    virtual void OnStoredAs(const std::string& /*diskName*/, const std::string& /*storedName*/) {}
 };
 
 // Creates the progress window when a WxhObject is created; the object owns it and

@@ -94,8 +94,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         wxh::MemorySource src(data, size);
         wxh::DestDir folder;
         if (!folder.Open(dest)) wxh::fuzz::Fail("cannot open the destination");
-        int32_t r = wxh::ReleaseCrow(progress, &yes, op, src, folder, dest + "/", "pw");
+        wxh::CrowStatus status;
+        status.Begin(op == 3 ? wxh::CrowOperation::UnCrow3 : op == 2 ? wxh::CrowOperation::UnCrow2
+                                                                     : wxh::CrowOperation::UnCrow1, "fuzz");
+        int32_t r = wxh::ReleaseCrow(progress, status, &yes, op, src, folder, dest, 0, "pw");
         if (r < 0 || r > 3) wxh::fuzz::Fail("release result out of range (nothing can cancel here)");
+        if (r != status.Result() || (r == 0) != (status.reason == wxh::CrowReason::None))
+            wxh::fuzz::Fail("the recorded reason disagrees with the result code");
         Check(root, dest);
     }
     return 0;

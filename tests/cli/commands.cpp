@@ -26,6 +26,18 @@ void FillFolder(const std::string& dir) {
     WriteFile(dir + "/sub/inner.txt", std::string("not packed either"));
 }
 
+// The tool's own escaping, for the names used in the tests here: a byte that is not UTF-8
+// or a control character as \xNN, a backslash doubled.
+std::string PrintableNameForTest(const std::string& s) {
+    std::string out;
+    for (unsigned char c : s) {
+        char buf[8];
+        std::snprintf(buf, sizeof buf, "\\x%02X", c);
+        out += c < 0x20 || c == 0x9B ? std::string(buf) : c == '\\' ? std::string("\\\\") : std::string(1, static_cast<char>(c));
+    }
+    return out;
+}
+
 // The files that must come back, with their contents.
 void ExpectReleased(const std::string& from, const std::string& to) {
     for (const char* name : {"a.txt", "B.bin", "c.dat", "表.txt", "ソース.c"})
@@ -324,6 +336,137 @@ TEST(CrowTool, SpecialFilesNeverHang) {
     EXPECT_EQ(a.status, 0);
     EXPECT_EQ(ReadFile(t.file("dst/real.txt")), "mine");
     EXPECT_NE(a.err.find("kept the existing"), std::string::npos) << a.err;
+}
+
+TEST(CrowTool, NamesSurviveTheTripAndChangesAreNoted) {
+    TempDir t;
+    struct Case {
+        std::string disk, released;
+    } cases[] = {
+        {"¥500.txt", "￥500.txt"},
+        {"a\\b.txt", "a＼b.txt"},
+        {"c:drive.txt", "c：drive.txt"},
+        {"line\nbreak", "line_break"},
+        {"emoji_😀.txt", "emoji__.txt"},
+        {"über.txt", "uber.txt"},
+        {"csi\x9b[31m", "csi_[31m"},  // a byte that is not UTF-8
+        {"表ソ.txt", "表ソ.txt"},
+    };
+    fs::create_directories(t.file("src"));
+    for (const Case& c : cases) WriteFile(t.file("src/" + c.disk), "data of " + c.released);
+    RunResult p = RunCrow({"pack", t.file("src"), t.file("n.bmp")});
+    ASSERT_EQ(p.status, 0) << p.err;
+    for (const Case& c : cases) {
+        const std::string note = "crow: note: '" + PrintableNameForTest(c.disk) + "' is stored as '" + c.released + "'\n";
+        EXPECT_EQ(p.err.find(note) != std::string::npos, c.disk != c.released) << note << p.err;
+    }
+    EXPECT_EQ(p.err.find("\x9b"), std::string::npos) << "a raw C1 byte reached the terminal";
+    RunResult r = RunCrow({"release", t.file("n.bmp"), t.file("out")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const Case& c : cases) EXPECT_EQ(ReadFile(t.file("out/" + c.released)), "data of " + c.released);
+
+    RunResult q = RunCrow({"pack", "--quiet", t.file("src"), t.file("q.bmp")});
+    EXPECT_EQ(q.status, 0);
+    EXPECT_EQ(q.err, "");
+
+    // Refused before anything is written, with the file and the reason.
+    struct Refusal {
+        std::vector<std::string> names;
+        std::string message;
+    } refusals[] = {
+        {{"x😀", "x😁"}, "'x😀' and 'x😁' would both be stored as 'x_'"},
+        {{"¥.txt", "￥.txt"}, "'¥.txt' and '￥.txt' would both be stored as '￥.txt'"},
+        {{"ok", "\u2024\u2024"}, "the name '\u2024\u2024' cannot be stored in a Crow file (the name . or .., as '..')"},
+    };
+    for (const Refusal& f : refusals) {
+        fs::remove_all(t.file("bad"));
+        fs::create_directories(t.file("bad"));
+        for (const auto& n : f.names) WriteFile(t.file("bad/" + n), n);
+        RunResult b = RunCrow({"pack", t.file("bad"), t.file("bad.bmp")});
+        EXPECT_EQ(b.status, 1);
+        EXPECT_NE(b.err.find(f.message), std::string::npos) << b.err;
+        EXPECT_EQ(b.err.find("changed"), std::string::npos) << b.err;
+        EXPECT_FALSE(fs::exists(t.file("bad.bmp")));
+    }
+}
+
+TEST(CrowTool, PasswordsMeanWhatWasTyped) {
+    TempDir t;
+    fs::create_directories(t.file("src"));
+    WriteFile(t.file("src/f.bin"), PatternBytes(5000, 9));
+    for (const char* pw : {"שלום", "😀😀", "é", "ok\xFF"}) {
+        RunResult r = RunCrow({"pack", "--format", "3", "--password-stdin", t.file("src"), t.file("p.bmp")},
+                              std::string(pw) + "\n");
+        EXPECT_EQ(r.status, 1) << pw;
+        EXPECT_NE(r.err.find("Shift-JIS"), std::string::npos) << r.err;
+        EXPECT_FALSE(fs::exists(t.file("p.bmp"))) << pw;
+    }
+    // Japanese passwords are fine.
+    RunResult ok = RunCrow({"pack", "--format", "3", "--password-stdin", t.file("src"), t.file("p.bmp")}, "秘密ｶﾅ\n");
+    ASSERT_EQ(ok.status, 0) << ok.err;
+    ASSERT_EQ(RunCrow({"release", "--password-stdin", t.file("p.bmp"), t.file("jp")}, "秘密ｶﾅ\n").status, 0);
+    EXPECT_EQ(ReadFile(t.file("jp/f.bin")), PatternBytes(5000, 9));
+
+    // A file made elsewhere with such a password still opens with it.
+    WriteFile(t.file("else.bmp"), BuildCrow(3, {{"g.txt", "guarded"}}, 0, "____"));
+    ASSERT_EQ(RunCrow({"release", "--password-stdin", t.file("else.bmp"), t.file("e")}, "שלום\n").status, 0);
+    EXPECT_EQ(ReadFile(t.file("e/g.txt")), "guarded");
+
+    // A file that needs no password takes an empty line, or none at all.
+    WriteFile(t.file("open.bmp"), BuildCrow(2, {{"o.txt", "open"}}));
+    for (const char* in : {"\n", ""}) {
+        RunResult r = RunCrow({"release", "--password-stdin", t.file("open.bmp"), t.file(std::string("o") + in)}, in);
+        EXPECT_EQ(r.status, 0) << r.err;
+    }
+    RunResult empty = RunCrow({"release", "--password-stdin", t.file("p.bmp"), t.file("x")}, "\n");
+    EXPECT_EQ(empty.status, 1);
+    EXPECT_NE(empty.err.find("the password is empty"), std::string::npos) << empty.err;
+}
+
+TEST(CrowTool, MessagesTellTheTruth) {
+    TempDir t;
+    // Standard output that cannot be written is a failure.
+    if (fs::exists("/dev/full")) {
+        WriteFile(t.file("ex.bmp"), WorkedExample());
+        for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+                 {"--help"}, {"--version"}, {"pack", "--help"}, {"info", t.file("ex.bmp")}}) {
+            RunResult r = RunProgram({"sh", "-c", "exec \"$0\" \"$@\" >/dev/full", CrowBinary(), args[0],
+                                      args.size() > 1 ? args[1] : "--"});
+            EXPECT_EQ(r.status, 1) << args[0];
+            EXPECT_NE(r.err.find("cannot write to standard output"), std::string::npos) << r.err;
+        }
+    }
+
+    // A refused release leaves no new folder, not even the parents it made.
+    std::string cut = BuildCrow(3, {{"a.txt", "abc"}});
+    cut.pop_back();
+    WriteFile(t.file("cut.bmp"), cut);
+    WriteFile(t.file("evil.bmp"), BuildCrow(2, {{"ok.txt", "1"}, {"..", "2"}}));
+    for (const char* f : {"cut.bmp", "evil.bmp", "none.bmp"}) {
+        RunResult r = RunCrow({"release", t.file(f), t.file("new/deeper")});
+        EXPECT_EQ(r.status, 1) << f;
+        EXPECT_FALSE(fs::exists(t.file("new"))) << f << r.err;
+    }
+
+    // A name that is a folder in the destination.
+    WriteFile(t.file("d.bmp"), BuildCrow(2, {{"a.txt", "a"}, {"sub", "s"}}));
+    fs::create_directories(t.file("dst/sub/inner"));
+    RunResult f = RunCrow({"release", "--overwrite", "yes", t.file("d.bmp"), t.file("dst")});
+    EXPECT_EQ(f.status, 1);
+    EXPECT_NE(f.err.find("dst/sub' is a folder"), std::string::npos) << f.err;
+
+    // A name made to drive the terminal is shown escaped.
+    WriteFile(t.file("esc.bmp"), BuildCrow(2, {{"\x1b]0;owned\x07", "x"}}));
+    RunResult e = RunCrow({"release", t.file("esc.bmp"), t.file("e")});
+    EXPECT_EQ(e.status, 1);
+    EXPECT_NE(e.err.find("'\\x1B]0;owned\\x07'"), std::string::npos) << e.err;
+    EXPECT_EQ(e.err.find('\x1b'), std::string::npos);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"\x1b[2J"}, {"info", "--\x1b[2J"}, {"pack", "--format", "\x9b" "5", "a", "b"}}) {
+        RunResult u = RunCrow(args);
+        EXPECT_EQ(u.status, 2);
+        EXPECT_EQ(u.err.find_first_of("\x1b\x9b"), std::string::npos) << u.err;
+    }
 }
 
 // An OUTPUT that is no file to replace is refused before anything is written, and named for

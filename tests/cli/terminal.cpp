@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/cli_support.h"
+#include "support/CrowSamples.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -78,26 +79,140 @@ TEST(CrowTerminal, ProgressLineAndQuiet) {
     EXPECT_EQ(RunCrow({"release", t.file("o.bmp"), t.file("out")}).err, "");
 }
 
-TEST(CrowTerminal, OverwriteQuestionOnTheTerminal) {
+TEST(CrowTerminal, OverwriteQuestionTakesYesNoAllAndNone) {
+    TempDir t;
+    const std::vector<std::string> names = {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"};
+    fs::create_directories(t.file("src"));
+    for (const auto& n : names) WriteFile(t.file("src/" + n), "new " + n);
+    ASSERT_EQ(RunCrow({"pack", t.file("src"), t.file("c.bmp")}).status, 0);
+    const auto reset = [&] {
+        fs::remove_all(t.file("dst"));
+        fs::create_directories(t.file("dst"));
+        for (const auto& n : names) WriteFile(t.file("dst/" + n), "old " + n);
+    };
+    const std::string prompt = "' exists. Overwrite? [y]es, [n]o, [a]ll, [N]one: ";
+    const auto count = [&](const std::string& out) {
+        size_t k = 0;
+        for (size_t at = out.find(prompt); at != std::string::npos; at = out.find(prompt, at + 1)) ++k;
+        return k;
+    };
+    struct Case {
+        std::vector<std::string> replies;  // the answers, in order, to the questions that come
+        std::string kept;                  // the files (first letters) that keep their old contents
+    } cases[] = {
+        {{"what", "n", "y", "a"}, "a"},   // an unclear answer is asked again; "all" ends the asking
+        {{"y", "N"}, "bcde"},             // "None" keeps this one and every later one
+        {{"n", "no", "yes", "Y", "n"}, "abe"},
+    };
+    for (const Case& c : cases) {
+        reset();
+        PtySession s({"release", t.file("c.bmp"), t.file("dst")});
+        for (const std::string& reply : c.replies) {
+            ASSERT_TRUE(s.WaitFor(prompt)) << s.output();
+            s.Write(reply + "\n");
+        }
+        EXPECT_EQ(s.Finish(), 0) << s.output();
+        EXPECT_EQ(count(s.output()), c.replies.size()) << s.output();
+        for (const auto& n : names) {
+            const bool kept = c.kept.find(n[0]) != std::string::npos;
+            EXPECT_EQ(ReadFile(t.file("dst/" + n)), (kept ? "old " : "new ") + n) << c.kept;
+        }
+    }
+}
+
+// One signal ends a prompt, whichever it is: the exit status names the signal and nothing
+// is written.
+TEST(CrowTerminal, ASignalEndsEveryPrompt) {
     TempDir t;
     fs::create_directories(t.file("src"));
-    WriteFile(t.file("src/a.txt"), std::string("new a"));
-    WriteFile(t.file("src/b.txt"), std::string("new b"));
+    WriteFile(t.file("src/f.txt"), std::string("new"));
+    WriteFile(t.file("src/g.txt"), std::string("later"));  // after the question: never released
     ASSERT_EQ(RunCrow({"pack", t.file("src"), t.file("c.bmp")}).status, 0);
-    fs::create_directories(t.file("dst"));
-    WriteFile(t.file("dst/a.txt"), std::string("old a"));
-    WriteFile(t.file("dst/b.txt"), std::string("old b"));
+    struct Case {
+        std::vector<std::string> args;
+        std::string prompt;
+        int sig;
+    } cases[] = {
+        {{"pack", "--format", "3", "--password", t.file("src"), t.file("p.bmp")}, "Password: ", SIGINT},
+        {{"pack", "--format", "3", "--password", t.file("src"), t.file("p.bmp")}, "Password: ", SIGTERM},
+        {{"release", t.file("c.bmp"), t.file("dst")}, "Overwrite? [y]es", SIGHUP},
+        {{"release", t.file("c.bmp"), t.file("dst")}, "Overwrite? [y]es", SIGINT},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(t.file("dst"));
+        fs::create_directories(t.file("dst"));
+        WriteFile(t.file("dst/f.txt"), std::string("old"));
+        PtySession s(c.args);
+        ASSERT_TRUE(s.WaitFor(c.prompt)) << s.output();
+        s.Signal(c.sig);
+        EXPECT_EQ(s.Finish(30), 128 + c.sig) << c.prompt << s.output();
+        EXPECT_FALSE(fs::exists(t.file("p.bmp")));
+        EXPECT_EQ(ListTree(t.file("dst")), std::vector<std::string>{"f.txt"}) << c.prompt;
+        EXPECT_EQ(ReadFile(t.file("dst/f.txt")), "old");
+    }
+}
 
-    PtySession s({"release", t.file("c.bmp"), t.file("dst")});
-    ASSERT_TRUE(s.WaitFor("a.txt' exists. Overwrite? [y/n] ")) << s.output();
-    s.Write("what\n");  // asked again until the answer is clear
-    ASSERT_TRUE(s.WaitFor("a.txt' exists. Overwrite? [y/n] ")) << s.output();
-    s.Write("n\n");
-    ASSERT_TRUE(s.WaitFor("b.txt' exists. Overwrite? [y/n] ")) << s.output();
-    s.Write("y\n");
-    EXPECT_EQ(s.Finish(), 0) << s.output();
-    EXPECT_EQ(ReadFile(t.file("dst/a.txt")), "old a");
-    EXPECT_EQ(ReadFile(t.file("dst/b.txt")), "new b");
+// Among many small files no progress point ever comes; the signal is still seen at the next
+// file: the files before stay whole, the one at hand is not written, nothing else is.
+TEST(CrowTerminal, SignalsAmongSmallFiles) {
+    TempDir t;
+    const int count = 6000;
+    fs::create_directories(t.file("src"));
+    for (int i = 0; i < count; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "f%05d", i);
+        WriteFile(t.file("src/") + name, std::string(name) + PatternBytes(200, static_cast<uint32_t>(i)));
+    }
+    ASSERT_EQ(RunCrow({"pack", "--quiet", t.file("src"), t.file("c.bmp")}).status, 0);
+
+    {  // packing
+        fs::create_directories(t.file("out"));
+        PtySession s({"pack", t.file("src"), t.file("out/p.bmp")});
+        ASSERT_TRUE(s.WaitFor("f0")) << s.output();
+        s.Signal(SIGINT);
+        EXPECT_EQ(s.Finish(), 130) << s.output();
+        EXPECT_NE(s.output().find("was not written"), std::string::npos) << s.output();
+        EXPECT_TRUE(ListTree(t.file("out")).empty());
+    }
+    for (int sig : {SIGTERM, SIGHUP}) {  // releasing
+        fs::remove_all(t.file("dst"));
+        PtySession s({"release", t.file("c.bmp"), t.file("dst")});
+        ASSERT_TRUE(s.WaitFor("f0")) << s.output();
+        s.Signal(sig);
+        EXPECT_EQ(s.Finish(), 128 + sig) << s.output();
+        EXPECT_NE(s.output().find("cancelled while releasing"), std::string::npos) << s.output();
+        const std::vector<std::string> left = ListTree(t.file("dst"));
+        EXPECT_LT(left.size(), static_cast<size_t>(count));
+        for (size_t i = 0; i < left.size(); ++i) {  // the first ones, in order, each whole
+            char name[16];
+            std::snprintf(name, sizeof name, "f%05d", static_cast<int>(i));
+            ASSERT_EQ(left[i], name);
+            ASSERT_EQ(ReadFile(t.file("dst/") + name), ReadFile(t.file("src/") + name));
+        }
+    }
+}
+
+// A CRW1 release has no progress points at all; a signal still stops it within a buffer.
+TEST(CrowTerminal, SignalDuringGenerationOneRelease) {
+    TempDir t;
+    std::string crow = BuildCrow(1, {{"a.txt", "first"}, {"big.bin", "x"}});
+    const uint32_t big = 1u << 30;
+    for (int k = 0; k < 4; ++k) crow[82 + k] = static_cast<char>((big >> (8 * k)) & 0xFF);  // big.bin's size
+    crow.pop_back();  // its one byte: the size now says 1 GiB, which a sparse tail provides
+    WriteFile(t.file("one.bmp"), crow);
+    fs::resize_file(t.file("one.bmp"), crow.size() + big);
+    fs::create_directories(t.file("dst"));
+    WriteFile(t.file("dst/big.bin"), std::string("old big"));
+
+    PtySession s({"release", "--overwrite", "yes", t.file("one.bmp"), t.file("dst")});
+    for (int i = 0; i < 5000 && !fs::exists(t.file("dst/a.txt")); ++i) ::usleep(1000);
+    s.Signal(SIGINT);
+    EXPECT_EQ(s.Finish(), 130) << s.output();
+    EXPECT_NE(s.output().find("cancelled while releasing 'big.bin'"), std::string::npos) << s.output();
+    EXPECT_NE(s.output().find("stays as it was"), std::string::npos) << s.output();
+    EXPECT_EQ(ListTree(t.file("dst")), (std::vector<std::string>{"a.txt", "big.bin"}));
+    EXPECT_EQ(ReadFile(t.file("dst/a.txt")), "first");
+    EXPECT_EQ(ReadFile(t.file("dst/big.bin")), "old big");
 }
 
 TEST(CrowTerminal, CtrlCInTheMiddleLeavesNothingPartial) {

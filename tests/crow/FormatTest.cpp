@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <random>
+
 #include "crow/CrowFormat.h"
 #include "crow/WxhObject.h"
 
@@ -97,6 +101,40 @@ TEST(Descriptions, OperationTexts) {
     EXPECT_EQ(std::string(WxhObject::Crow2Description),
               "簡易暗号化モード(CROW2-Format)　　返値　０：成功　－１：ユーザがキャンセルした場合　２：ファイルの書き込みに失敗");
     EXPECT_NE(std::string(WxhObject::Crow3Description).find("Password引数を省略することで"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// A generator that returns the values it is given, in turn.
+struct ScriptedGenerator {
+    using result_type = uint32_t;
+    static constexpr result_type min() { return 0; }
+    static constexpr result_type max() { return 0xFFFFFFFFu; }
+    std::vector<result_type> values;
+    size_t next = 0;
+    result_type operator()() { return values[next++ % values.size()]; }
+};
+
+TEST(DrawKeyNumber, CoversOneTo16382AndNothingElse) {
+    // r = 0 gives 1; the largest r gives 16382; r just below k / 16382 gives k.
+    ScriptedGenerator g{{0u, 0xFFFFFFFFu, 0x80000000u, 262144u, 262177u}};
+    EXPECT_EQ(DrawKeyNumber(g), 1);
+    EXPECT_EQ(DrawKeyNumber(g), 16382);
+    EXPECT_EQ(DrawKeyNumber(g), 8192);  // r = 0.5
+    EXPECT_EQ(DrawKeyNumber(g), 1);     // 262144 / 2^32 x 16382 = 0.99988
+    EXPECT_EQ(DrawKeyNumber(g), 2);     // 262177 / 2^32 x 16382 = 1.000004
+
+    std::mt19937 seeded(20261207);
+    int32_t lo = INT32_MAX, hi = INT32_MIN;
+    for (int i = 0; i < 200000; ++i) {
+        const int32_t k = DrawKeyNumber(seeded);
+        lo = std::min(lo, k);
+        hi = std::max(hi, k);
+    }
+    EXPECT_EQ(lo, 1);
+    EXPECT_EQ(hi, 16382);
 }
 
 }  // namespace

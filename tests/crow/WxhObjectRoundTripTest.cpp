@@ -24,6 +24,35 @@ TEST(CrowFormat, WorkedExampleCrw2ByteForByte) {
     EXPECT_EQ(ReadFile(out.file("x.bmp")), WorkedExample());
 }
 
+// Two files as CRW3 with the password "pw" (key 70 77 00, three bytes long), every byte
+// written out by hand. The first file is five bytes, not a whole number of key passes, so a
+// key that ran on into the second file, or one that started anywhere but its first byte,
+// shows here even when writer and reader make the same mistake.
+TEST(CrowFormat, HandBuiltCrw3ByteForByte) {
+    const uint8_t bytes[] = {
+        0x42, 0x4d, 0x60, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x36, 0x00, 0x00, 0x00, 0x28, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x18, 0x00, 0x00, 0x00,
+        0x00, 0x00, 0x60, 0x00, 0x00, 0x00, 0xc4, 0x0e, 0x00, 0x00, 0xc4, 0x0e, 0x00, 0x00, 0x00, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x43, 0x52, 0x57, 0x33, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00,
+        0x00, 0x00, 0x05, 0x00, 0x61, 0x2e, 0x74, 0x78, 0x74, 0x05, 0x00, 0x62, 0x2e, 0x74, 0x78, 0x74,
+        0x05, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
+        0xf8, 0xee, 0x6c, 0xfc, 0xf8,  // "hello" minus 70 77 00 70 77
+        0xf1, 0xeb, 0x63,              // "abc" minus 70 77 00: the key starts again
+    };
+    const std::string expected(reinterpret_cast<const char*>(bytes), sizeof bytes);
+    TempDir src, out, dst;
+    WriteFile(src.file("a.txt"), "hello");
+    WriteFile(src.file("b.txt"), "abc");
+    WxhObject o;
+    ASSERT_EQ(o.Crow3(src.str(), out.file("x.bmp"), "pw"), 0);
+    EXPECT_EQ(ReadFile(out.file("x.bmp")), expected);
+
+    WriteFile(out.file("hand.bmp"), expected);
+    ASSERT_EQ(o.UnCrow3(out.file("hand.bmp"), dst.str(), "pw"), 0);
+    EXPECT_EQ(ReadFile(dst.file("a.txt")), "hello");
+    EXPECT_EQ(ReadFile(dst.file("b.txt")), "abc");
+}
+
 struct RoundTripCase {
     int gen;
     std::string password;

@@ -1,0 +1,86 @@
+// The tool's progress line and the escaping of names shown on the terminal, without a terminal.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <thread>
+#include <unistd.h>
+
+#include "cli/terminal.h"
+
+using namespace wxh::cli;
+
+namespace {
+
+TEST(ProgressLine, SizesPercentageAndFitting) {
+    const int64_t G = int64_t{1} << 30;
+    struct Case {
+        std::string name;
+        int64_t done, size, overall, total;
+        int columns;
+        std::string line;
+    } cases[] = {
+        {"a.txt", 0, 5, 0, 300, 80, "a.txt  0 B / 5 B  0%"},
+        {"big.bin", 1536, 2048, 2048, 4096, 80, "big.bin  1.5 KiB / 2.0 KiB  50%"},
+        {"h", 3 * G, 4 * G, 3 * G, 4 * G + 1, 80, "h  3.0 GiB / 4.0 GiB  74%"},   // rounds down, never 75 early
+        {"m", 5 << 20, 5 << 20, 99, 99, 80, "m  5.0 MiB / 5.0 MiB  100%"},
+        {"over", 7, 7, 500, 100, 80, "over  7 B / 7 B  100%"},                 // never above 100
+        {"none", 0, 1, 0, 0, 80, "none  0 B / 1 B  0%"},                        // total not known
+        {std::string(100, 'x'), 0, 1, 0, 1, 40, std::string(21, 'x') + "...  0 B / 1 B  0%"},
+        {"表ソース.c", 0, 1, 0, 1, 80, "表ソース.c  0 B / 1 B  0%"},
+        {"e\x1b[2J", 0, 1, 0, 1, 80, "e\\x1B[2J  0 B / 1 B  0%"},
+    };
+    for (const Case& c : cases) {
+        const std::string line = ProgressLine(c.name, c.done, c.size, c.overall, c.total, c.columns);
+        EXPECT_EQ(line, c.line) << c.name;
+        EXPECT_LT(static_cast<int>(line.size()), c.columns + 20) << c.name;  // bytes; the cut is by characters
+    }
+}
+
+TEST(PrintableName, NothingThatCanDriveATerminalGetsThrough) {
+    struct Case {
+        std::string raw, shown;
+    } cases[] = {
+        {"plain ｶﾅ 表.txt", "plain ｶﾅ 表.txt"},
+        {"a\nb\tc\x7F", "a\\x0Ab\\x09c\\x7F"},
+        {"\x1b]0;title\x07", "\\x1B]0;title\\x07"},
+        {"csi\xC2\x9B" "31m", "csi\\xC2\\x9B31m"},   // U+009B, the one-character CSI
+        {"raw\x9B" "31m", "raw\\x9B31m"},             // the same byte, not UTF-8 at all
+        {"cut\xE3\x81", "cut\\xE3\\x81"},
+        {"over\xC0\xAF", "over\\xC0\\xAF"},            // an overlong "/"
+        {"back\\slash", "back\\\\slash"},
+        {"\xC2\xA0nbsp", "\xC2\xA0nbsp"},             // U+00A0 is printable
+    };
+    for (const Case& c : cases) EXPECT_EQ(PrintableName(c.raw), c.shown) << c.shown;
+}
+
+// What the line writes: drawn at the first file, the overall percentage carried over to
+// the next file, and wiped when the work ends.
+TEST(TerminalProgressLine, DrawsAndErasesItself) {
+    int fds[2];
+    ASSERT_EQ(::pipe2(fds, O_NONBLOCK), 0);
+    {
+        TerminalProgress p(true, fds[1]);
+        p.OnTotal(300, 2);
+        p.SetNowFile("one");
+        p.OnFileStart("one", 100);
+        p.OnPoint(100, 100);  // within the redraw interval: not drawn
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        p.OnFileStart("two", 200);
+        p.Hide();
+        p.Hide();  // nothing more to erase
+    }
+    char buf[512];
+    const ssize_t n = ::read(fds[0], buf, sizeof buf);
+    ASSERT_GT(n, 0);
+    EXPECT_EQ(std::string(buf, static_cast<size_t>(n)),
+              "\r\033[Kone  0 B / 100 B  0%\r\033[Ktwo  0 B / 200 B  33%\r\033[K");
+
+    TerminalProgress silent(false, fds[1]);
+    silent.OnFileStart("x", 1);
+    silent.Hide();
+    EXPECT_EQ(::read(fds[0], buf, sizeof buf), -1);  // nothing written at all
+    ::close(fds[0]);
+    ::close(fds[1]);
+}
+
+}  // namespace
