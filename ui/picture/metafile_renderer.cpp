@@ -26,9 +26,7 @@ constexpr unsigned kMaxSide = 4096;                // larger drawings are scaled
 bool readAll(int fd, std::vector<unsigned char>& out) {
     unsigned char buf[65536];
     for (;;) {
-        // Never more than one byte past the cap, which is enough to tell the input is too long.
-        const size_t want = std::min(sizeof buf, kMaxBytes + 1 - out.size());
-        const ssize_t n = ::read(fd, buf, want);
+        const ssize_t n = ::read(fd, buf, sizeof buf);
         if (n < 0) return false;
         if (n == 0) return true;
         if (out.size() + size_t(n) > kMaxBytes) return false;
@@ -38,9 +36,9 @@ bool readAll(int fd, std::vector<unsigned char>& out) {
 
 }  // namespace
 
-int main(int argc, char**) {
+int main(int argc, char** argv) {
     if (argc != 1) {
-        std::fputs("usage: wxh-wmf-render < metafile > picture.png\n", stderr);
+        std::fprintf(stderr, "usage: %s < metafile > picture.png\n", argv[0]);
         return 2;
     }
     std::vector<unsigned char> data;
