@@ -13,14 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Names in the folder, hidden ones (our temporary files) included.
-std::vector<std::string> Entries(const std::string& dir) {
-    std::vector<std::string> v;
-    for (const auto& e : fs::directory_iterator(dir)) v.push_back(e.path().filename().string());
-    std::sort(v.begin(), v.end());
-    return v;
-}
-
 // Three files: small, large (two points), large.
 void FillSource(const TempDir& src) {
     WriteFile(src.file("a1"), PatternBytes(100, 1));

@@ -24,13 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> Entries(const std::string& dir) {
-    std::vector<std::string> v;
-    for (const auto& e : fs::directory_iterator(dir)) v.push_back(e.path().filename().string());
-    std::sort(v.begin(), v.end());
-    return v;
-}
-
 mode_t Mode(const std::string& p) {
     struct stat st {};
     EXPECT_EQ(::lstat(p.c_str(), &st), 0) << p;

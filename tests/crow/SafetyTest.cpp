@@ -27,13 +27,6 @@ std::vector<std::string> Listed(const std::string& crow) {
     return names;
 }
 
-std::vector<std::string> Entries(const std::string& dir) {
-    std::vector<std::string> v;
-    for (const auto& e : fs::directory_iterator(dir)) v.push_back(e.path().filename().string());
-    std::sort(v.begin(), v.end());
-    return v;
-}
-
 // Regular files only, a link to one counts, hidden names, sub-folders, FIFOs, sockets and
 // dangling links do not; order ignores case, ties go by the bytes.
 TEST(Listing, WhatIsPackedAndInWhichOrder) {

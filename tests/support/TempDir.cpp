@@ -1,5 +1,6 @@
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -49,6 +50,13 @@ std::string PatternBytes(size_t n, uint32_t seed) {
         s[i] = static_cast<char>(x & 0xFF);
     }
     return s;
+}
+
+std::vector<std::string> Entries(const std::string& dir) {
+    std::vector<std::string> v;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) v.push_back(e.path().filename().string());
+    std::sort(v.begin(), v.end());
+    return v;
 }
 
 }  // namespace wxh::test

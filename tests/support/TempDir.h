@@ -27,6 +27,8 @@ private:
 void WriteFile(const std::string& path, const std::string& bytes);
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
 std::string ReadFile(const std::string& path);
+// The names in a folder, hidden ones (temporary files) included, sorted.
+std::vector<std::string> Entries(const std::string& dir);
 // n bytes of a repeatable pseudo-random pattern
 std::string PatternBytes(size_t n, uint32_t seed = 1);
 
