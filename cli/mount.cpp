@@ -471,6 +471,11 @@ int RunMount(const MountRequest& rq, const PasswordGetter& getPassword) {
     std::vector<char*> argv;
     for (std::string& a : argStrings) argv.push_back(a.data());
     fuse_args args = FUSE_ARGS_INIT(static_cast<int>(argv.size()), argv.data());
+    // The library copies the arguments it rewrites; those copies go on every way out.
+    struct ArgsGuard {
+        fuse_args& a;
+        ~ArgsGuard() { fuse_opt_free_args(&a); }
+    } argsGuard{args};
 
     fuse_lowlevel_ops ops {};
     ops.init = OpInit;
