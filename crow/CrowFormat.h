@@ -26,6 +26,12 @@ std::array<uint8_t, kHeaderBytes> FillBitmapHeaders(uint32_t S, int32_t W, int32
 int64_t Crow2SizeValue(const std::vector<std::string>& utf8Names, const std::vector<int64_t>& sizes);
 // CRW3's size value: the exact file length.
 int64_t Crow3SizeValue(const std::vector<std::string>& cp932Names, const std::vector<int64_t>& sizes);
+// What one file adds to each: the sums start at kSizeValueBase.
+inline constexpr int64_t kSizeValueBase = 66;
+int64_t Crow2SizeTerm(const std::string& utf8Name, int64_t size);
+inline int64_t Crow3SizeTerm(const std::string& cp932Name, int64_t size) {
+    return 2 + static_cast<int64_t>(cp932Name.size()) + 4 + size;
+}
 
 // Number of UTF-16 code units of UTF-8 text.
 int64_t Utf16Length(const std::string& utf8);

@@ -23,6 +23,9 @@ using namespace crowfmt;
 namespace {
 
 constexpr size_t kBuffer = kIoBuffer;
+// Files are read into the output buffer in pieces small enough to stay in the processor's cache
+// while they are transformed; the buffer still goes out whole.
+constexpr size_t kReadPiece = size_t{128} << 10;
 
 // The Crow file's bytes on their way out: written in whole buffers, so the writes stay large
 // and aligned to the file's pages whatever the sizes of the packed files; the rest at the end.
@@ -121,8 +124,11 @@ int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& r
     // Listing and every check that can be made before anything is created.
     Fd source(RetryEintr([&] { return ::open(dirPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
     if (!source.ok()) return status.Fail(CrowReason::FolderUnopenable, errno);
+    // The files stay open from the listing to their turn, as many as the process may hold.
+    OpenFilesAllowance allowance(static_cast<size_t>(kMaxFiles) + 1);
     std::vector<ListedFile> files;
-    if (!ListFolder(source.get(), files, kMaxFiles)) return status.Fail(CrowReason::FolderUnreadable, errno);
+    if (!ListFolder(source.get(), files, kMaxFiles, allowance.Spare()))
+        return status.Fail(CrowReason::FolderUnreadable, errno);
     if (files.empty()) return status.Fail(CrowReason::NoFiles);
     if (files.size() > static_cast<size_t>(kMaxFiles)) {
         status.amount = static_cast<int64_t>(files.size());
@@ -131,10 +137,11 @@ int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& r
     std::vector<std::string> diskNames;
     diskNames.reserve(files.size());
     for (const auto& f : files) diskNames.push_back(f.name);
-    const std::vector<StoredName> plan = PlanStoredNames(diskNames);
-    std::vector<std::string> decoded, cp932Names;
-    std::vector<int64_t> sizes;
-    int64_t total = 0;
+    std::vector<StoredName> plan = PlanStoredNames(diskNames);
+    diskNames = {};
+    // The size value and the Crow file's real length, summed as the names are checked.
+    int64_t total = 0, S = kSizeValueBase, length = kSizeValueBase;
+    size_t tableBytes = 0;
     for (size_t i = 0; i < files.size(); ++i) {
         ListedFile& f = files[i];
         const StoredName& n = plan[i];
@@ -151,12 +158,12 @@ int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& r
             return status.Fail(CrowReason::NameCollision, 0, f.name);
         }
         f.cp932 = n.cp932;
-        decoded.push_back(n.released);
-        cp932Names.push_back(f.cp932);
-        sizes.push_back(f.size);
         total += f.size;
+        length += Crow3SizeTerm(f.cp932, f.size);
+        S += gen == 2 ? Crow2SizeTerm(n.released, f.size) : Crow3SizeTerm(f.cp932, f.size);
+        tableBytes += 2 + f.cp932.size() + 4;
     }
-    const int64_t S = gen == 2 ? Crow2SizeValue(decoded, sizes) : Crow3SizeValue(cp932Names, sizes);
+    if (gen == 2) length -= 4;  // no key number
     if (S >= kLimit) {
         status.amount = S;
         return status.Fail(CrowReason::CrowTooLarge);
@@ -165,6 +172,7 @@ int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& r
     CalcBitmapSize(S, W, H);
 
     std::string head;
+    head.reserve(kHeaderBytes + 12 + tableBytes);
     const auto bmp = FillBitmapHeaders(static_cast<uint32_t>(S), W, H);
     head.append(reinterpret_cast<const char*>(bmp.data()), bmp.size());
     head += gen == 2 ? "CRW2" : "CRW3";
@@ -181,7 +189,6 @@ int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& r
     std::string outName;
     struct stat old {};
     EntryKind oldKind = EntryKind::Missing;
-    const int64_t length = Crow3SizeValue(cp932Names, sizes) - (gen == 2 ? 4 : 0);  // what the file takes
     // The Crow file could not be written: what stands at its name, or the errno.
     const auto outputFailed = [&](OutputProblem problem, int err) {
         status.file = saveFileName;
@@ -227,25 +234,38 @@ int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& r
         else SubtractKey(b, n, ext.data() + static_cast<size_t>(done % L));
     };
 
-    for (const auto& f : files) {
+    for (auto& f : files) {
         if (progress.StopRequested()) return cancelled(f.name);
         progress.Start(f.name, f.size, false);
-        struct stat st {};
-        Fd src(OpenRegularAt(source.get(), f.name, st));
-        if (!src.ok() && st.st_mode == 0 && errno != ENOENT)  // there, but it cannot be opened
-            return failed(status.Fail(CrowReason::SourceUnreadable, errno, f.name));
-        if (!src.ok() || st.st_size != f.size)  // gone, replaced or resized since the listing
-            return failed(status.Fail(CrowReason::SourceChanged, 0, f.name));
+        Fd src(std::move(f.fd));
+        if (src.ok()) {  // open since the listing: removed from the folder meanwhile, or resized?
+            struct stat st {};
+            if (::fstat(src.get(), &st) != 0 || st.st_nlink == 0 || st.st_size != f.size)
+                return failed(status.Fail(CrowReason::SourceChanged, 0, f.name));
+        } else {  // measured by name only: opened now
+            struct stat st {};
+            src.Reset(OpenRegularAt(source.get(), f.name, st));
+            if (!src.ok() && st.st_mode == 0 && errno != ENOENT)  // there, but it cannot be opened
+                return failed(status.Fail(CrowReason::SourceUnreadable, errno, f.name));
+            if (!src.ok() || st.st_size != f.size)  // gone, replaced or resized since the listing
+                return failed(status.Fail(CrowReason::SourceChanged, 0, f.name));
+        }
         // The file's bytes go straight into the output buffer and are transformed there.
         int64_t done = 0;
         int64_t next = step;
         bool endSeen = false;  // the read of the last piece asked for one byte more and got none
         while (done < f.size) {
-            const size_t n = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(ob.Room()), f.size - done));
+            const size_t n = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(std::min(ob.Room(), kReadPiece)), f.size - done));
             // When the rest fits with a byte to spare, the same read also checks that the file
             // did not grow (the spare byte is overwritten later).
             const bool last = static_cast<int64_t>(n) == f.size - done && n < ob.Room();
-            const ssize_t got = ReadFull(src.get(), ob.Free(), last ? n + 1 : n);
+            // A regular file's read comes back short only at its end, so one read that gets n
+            // of n + 1 bytes has seen the end; a shorter one is read on until the end or n + 1.
+            ssize_t got = last ? RetryEintr([&] { return ::read(src.get(), ob.Free(), n + 1); }) : 0;
+            if (got >= 0 && static_cast<size_t>(got) < n) {
+                const ssize_t more = ReadFull(src.get(), ob.Free() + got, (last ? n + 1 : n) - static_cast<size_t>(got));
+                got = more < 0 ? -1 : got + more;
+            }
             if (got != static_cast<ssize_t>(n))  // shrunk, or grew
                 return failed(got < 0 ? status.Fail(CrowReason::SourceUnreadable, errno, f.name)
                                       : status.Fail(CrowReason::SourceChanged, 0, f.name));

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,7 +12,40 @@
 
 namespace wxh {
 
-bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles) {
+namespace {
+
+// Descriptors left for the rest of the process (the output, the window system, children...).
+constexpr uint64_t kFdReserve = 256;
+
+size_t SpareBelow(uint64_t soft) { return soft > kFdReserve ? static_cast<size_t>(soft - kFdReserve) : 0; }
+
+}  // namespace
+
+OpenFilesAllowance::OpenFilesAllowance(size_t wanted) {
+    struct rlimit rl {};
+    if (::getrlimit(RLIMIT_NOFILE, &rl) != 0) return;
+    oldSoft_ = rl.rlim_cur;
+    const uint64_t want = static_cast<uint64_t>(wanted) + kFdReserve;
+    if (rl.rlim_cur != RLIM_INFINITY && rl.rlim_cur < want) {
+        struct rlimit more = rl;
+        more.rlim_cur = rl.rlim_max == RLIM_INFINITY ? want : std::min<uint64_t>(rl.rlim_max, want);
+        if (::setrlimit(RLIMIT_NOFILE, &more) == 0) {
+            raised_ = true;
+            rl = more;
+        }
+    }
+    spare_ = rl.rlim_cur == RLIM_INFINITY ? wanted : SpareBelow(rl.rlim_cur);
+}
+
+OpenFilesAllowance::~OpenFilesAllowance() {
+    if (!raised_) return;
+    struct rlimit rl {};
+    if (::getrlimit(RLIMIT_NOFILE, &rl) != 0) return;
+    rl.rlim_cur = oldSoft_;
+    ::setrlimit(RLIMIT_NOFILE, &rl);
+}
+
+bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles, size_t keepOpen) {
     const int copy = ::openat(dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (copy < 0) return false;
     DIR* dir = ::fdopendir(copy);
@@ -20,6 +54,8 @@ bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles) {
         return false;
     }
     bool ok = true;
+    size_t opened = 0;
+    out.reserve(std::min<size_t>(maxFiles + 1, 1024));
     while (true) {
         errno = 0;
         const dirent* e = ::readdir(dir);
@@ -28,10 +64,28 @@ bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles) {
             break;
         }
         if (e->d_name[0] == '.') continue;
-        struct stat st {};
-        if (::fstatat(dirfd, e->d_name, &st, 0) != 0) continue;  // dangling link, vanished
-        if (!S_ISREG(st.st_mode)) continue;
+        // Only a regular file, a link (to one, perhaps) or an entry of unknown type can be packed;
+        // folders, devices, FIFOs and sockets are passed over without being touched.
+        const unsigned char type = e->d_type;
+        if (type != DT_REG && type != DT_LNK && type != DT_UNKNOWN) continue;
         ListedFile l;
+        struct stat st {};
+        if (type == DT_REG && opened < keepOpen) {
+            // A regular file: opened at once and measured through its descriptor. O_NONBLOCK and
+            // O_NOCTTY keep a FIFO or terminal that took its place meanwhile from blocking or
+            // becoming ours; it is then passed over like any other non-regular entry.
+            l.fd.Reset(RetryEintr([&] {
+                return ::openat(dirfd, e->d_name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+            }));
+            if (l.fd.ok() && ::fstat(l.fd.get(), &st) != 0) l.fd.Reset();
+            if (l.fd.ok()) ++opened;
+            else if (errno == EMFILE || errno == ENFILE) keepOpen = opened;  // no more room
+        }
+        if (!l.fd.ok()) {
+            if (::fstatat(dirfd, e->d_name, &st, 0) != 0) continue;  // dangling link, vanished
+            // a link to a regular file, or one this process may not read: it is read by name later
+        }
+        if (!S_ISREG(st.st_mode)) continue;
         l.name = e->d_name;
         l.size = st.st_size;
         out.push_back(std::move(l));
@@ -45,10 +99,24 @@ bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles) {
         if (a.first != b.first) return a.first < b.first;
         return out[a.second].name < out[b.second].name;
     });
-    std::vector<ListedFile> sorted;
-    sorted.reserve(out.size());
-    for (const auto& k : keys) sorted.push_back(std::move(out[k.second]));
-    out = std::move(sorted);
+    // Into that order in place: position j takes the entry from[j].
+    std::vector<size_t> from;
+    from.reserve(keys.size());
+    for (const auto& k : keys) from.push_back(k.second);
+    keys = {};
+    for (size_t i = 0; i < from.size(); ++i) {
+        if (from[i] == i) continue;
+        ListedFile first = std::move(out[i]);
+        size_t j = i;
+        while (from[j] != i) {
+            const size_t k = from[j];
+            out[j] = std::move(out[k]);
+            from[j] = j;
+            j = k;
+        }
+        out[j] = std::move(first);
+        from[j] = j;
+    }
     return ok;
 }
 

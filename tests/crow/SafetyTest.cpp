@@ -2,12 +2,15 @@
 
 #include <filesystem>
 #include <fstream>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include "CrowTestUtil.h"
+#include "crow/FolderListing.h"
 #include "crow/HeadlessProgress.h"
 #include "crow/WxhObject.h"
 #include "support/TempDir.h"
@@ -62,6 +65,42 @@ TEST(Listing, WhatIsPackedAndInWhichOrder) {
     ASSERT_EQ(o.UnCrow2(out.file("c.bmp"), dst.str()), 0);
     EXPECT_EQ(ReadFile(dst.file("link-to-c")), "C");
     EXPECT_EQ(ReadFile(dst.file("A.txt")), "A-upper");
+}
+
+// Files are held open from the listing up to the allowance; the rest are measured by name and
+// opened at their turn. A pack with a handful of descriptors to spare mixes both and loses nothing.
+TEST(Listing, FilesBeyondTheOpenAllowanceAreReadByName) {
+    TempDir src;
+    for (int i = 0; i < 5; ++i) WriteFile(src.file("f" + std::to_string(i)), std::string(10 + i, 'x'));
+    fs::create_symlink(src.file("f0"), src.file("link"));
+    const int dirfd = ::open(src.str().c_str(), O_RDONLY | O_DIRECTORY);
+    std::vector<ListedFile> files;
+    ASSERT_TRUE(ListFolder(dirfd, files, 100, 2));
+    ::close(dirfd);
+    ASSERT_EQ(files.size(), 6u);
+    int held = 0;
+    for (size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(files[i].name, "f" + std::to_string(i));
+        EXPECT_EQ(files[i].size, static_cast<int64_t>(10 + i));
+        held += files[i].fd.ok();
+    }
+    EXPECT_EQ(held, 2);
+    EXPECT_FALSE(files[5].fd.ok());  // a link is measured where it leads, by name
+
+    const auto packUnderALowLimit = [] {
+        TempDir many, out, dst;
+        for (int i = 0; i < 300; ++i) WriteFile(many.file("m" + std::to_string(i)), PatternBytes(100 + i));
+        struct rlimit rl {300, 300};  // the allowance leaves 44 of these for held files
+        if (::setrlimit(RLIMIT_NOFILE, &rl) != 0) std::_Exit(3);
+        WxhObject o;
+        if (o.Crow2(many.str(), out.file("c.bmp")) != 0) std::_Exit(4);
+        if (::getrlimit(RLIMIT_NOFILE, &rl) != 0 || rl.rlim_cur != 300) std::_Exit(5);  // given back
+        if (o.UnCrow2(out.file("c.bmp"), dst.str()) != 0) std::_Exit(6);
+        for (int i = 0; i < 300; ++i)
+            if (ReadFile(dst.file("m" + std::to_string(i))) != PatternBytes(100 + i)) std::_Exit(7);
+        std::_Exit(0);
+    };
+    EXPECT_EXIT(packUnderALowLimit(), ::testing::ExitedWithCode(0), "");
 }
 
 // (a) A failed pack leaves an older file of that name as it was and no temporary file.
