@@ -47,6 +47,13 @@ static double cpuSeconds() {
     return sec(ru.ru_utime) + sec(ru.ru_stime);
 }
 
+// Page faults of this process so far (each first touch of fresh memory).
+static long minorFaults() {
+    rusage ru {};
+    ::getrusage(RUSAGE_SELF, &ru);
+    return ru.ru_minflt;
+}
+
 static double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
@@ -74,6 +81,7 @@ int main(int argc, char** argv) {
             const int gui = (step + r) % 2;   // the order alternates from run to run
             fs::remove(out);
             const double cpu0 = cpuSeconds();
+            const long faults0 = minorFaults();
             QElapsedTimer t;
             t.start();
             int32_t result;
@@ -87,6 +95,7 @@ int main(int argc, char** argv) {
             }
             const double s = double(t.nsecsElapsed()) / 1e9;
             const double cpu = cpuSeconds() - cpu0;
+            const long faults = minorFaults() - faults0;
             if (result != 0) {
                 std::fprintf(stderr, "pack failed: %d\n", int(result));
                 fs::remove_all(base);
@@ -94,7 +103,8 @@ int main(int argc, char** argv) {
             }
             (gui ? windowed : headless).push_back(s);
             (gui ? windowedCpu : headlessCpu).push_back(cpu);
-            std::fprintf(stderr, "run %d %s: %.3f s (processor %.3f s)\n", r + 1, gui ? "frmDialog" : "headless", s, cpu);
+            std::fprintf(stderr, "run %d %s: %.3f s (processor %.3f s, %ld page faults)\n", r + 1,
+                         gui ? "frmDialog" : "headless", s, cpu, faults);
         }
     }
     fs::remove_all(base);

@@ -22,7 +22,7 @@ frmDialog*& currentInstance() {
     return instance;
 }
 
-constexpr qint64 kFrameNs = 16'000'000;    // at most about 60 painted frames a second
+constexpr qint64 kFrameNs = 33'000'000;    // at most about 30 painted frames a second
 constexpr qint64 kEventsNs = 1'000'000;    // pending events run at most once a millisecond
 constexpr int kExposeWaitMs = 200;         // how long a new window may take to appear
 
@@ -138,32 +138,26 @@ void frmDialog::FillProgress(int x) {
     if (x > bar_) bar_ = x;   // a box no wider than the drawn bar changes no pixel
 }
 
-void frmDialog::pushProgress(bool paint) {
-    // paint: repaint at once what changed, and only that (a frame costs two small widgets).
-    paint = paint && isVisible();
+void frmDialog::pushProgress() {
+    // The widgets mark what changed; the next pass of the event loop paints all of it at once
+    // (at a frame one follows at once).
     if (fileChanged_) {
         NowFile->setText(file_);
         fileChanged_ = false;
-        if (paint) NowFile->repaint();
     }
     if (remainingChanged_) {
         Per->setText(PerCaption(remaining_));
         remainingChanged_ = false;
-        if (paint) Per->repaint();
     }
-    bool barChanged = false;
     if (barCleared_) {
         ProgBar->Cls();
         drawnBar_ = -1;
         barCleared_ = false;
-        barChanged = true;
     }
     if (bar_ > drawnBar_) {
         ProgBar->FillBox(0, 0, bar_, 13, QColor(255, 0, 0));
         drawnBar_ = bar_;
-        barChanged = true;
     }
-    if (paint && barChanged) ProgBar->repaint();
 }
 
 void frmDialog::ShowDialog() {
@@ -213,7 +207,7 @@ void frmDialog::DoEvents() {
     if (frame) {
         framed_ = true;
         lastFrameNs_ = now;
-        pushProgress(true);
+        pushProgress();
         ++repaints_;
     }
     if (frame || fileStart_ || now - lastEventsNs_ >= kEventsNs) {

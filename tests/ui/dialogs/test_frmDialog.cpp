@@ -255,7 +255,7 @@ TEST_F(PackTest, EveryPaintedFrameShowsTheLastPoint) {
     WatchedDialog* watched = nullptr;
     wxh::WxhObject object([&watched] {
         auto d = std::make_unique<WatchedDialog>();
-        d->hook = [](WatchedDialog&) { QThread::usleep(17000); };   // a slow disk: a frame at every point
+        d->hook = [](WatchedDialog&) { QThread::usleep(34000); };   // a slow disk: a frame at every point
         watched = d.get();
         return d;
     }, &wxh::GuiOverwriteQuestion::Shared());
