@@ -2,7 +2,7 @@
 
 #include <cwctype>
 #include <locale.h>
-#include <map>
+#include <unordered_map>
 
 #include "common/cp932.h"
 
@@ -107,7 +107,8 @@ NameProblem CheckStoredName(const std::string& cp932, std::string& released) {
 std::vector<StoredName> PlanStoredNames(const std::vector<std::string>& diskNames) {
     std::vector<StoredName> plan;
     plan.reserve(diskNames.size());
-    std::map<std::string, size_t> byReleased;
+    std::unordered_map<std::string, size_t> byReleased;
+    byReleased.reserve(diskNames.size());
     for (const std::string& disk : diskNames) {
         StoredName s;
         s.disk = disk;

@@ -157,11 +157,10 @@ int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& r
             status.other = plan[n.collidesWith].disk;
             return status.Fail(CrowReason::NameCollision, 0, f.name);
         }
-        f.cp932 = n.cp932;
         total += f.size;
-        length += Crow3SizeTerm(f.cp932, f.size);
-        S += gen == 2 ? Crow2SizeTerm(n.released, f.size) : Crow3SizeTerm(f.cp932, f.size);
-        tableBytes += 2 + f.cp932.size() + 4;
+        length += Crow3SizeTerm(n.cp932, f.size);
+        S += gen == 2 ? Crow2SizeTerm(n.released, f.size) : Crow3SizeTerm(n.cp932, f.size);
+        tableBytes += 2 + n.cp932.size() + 4;
     }
     if (gen == 2) length -= 4;  // no key number
     if (S >= kLimit) {
@@ -178,9 +177,9 @@ int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& r
     head += gen == 2 ? "CRW2" : "CRW3";
     if (gen == 3) PutU32(head, static_cast<uint32_t>(keyNumber));
     PutU32(head, static_cast<uint32_t>(files.size() - 1));
-    for (const auto& f : files) {
-        PutU16(head, static_cast<uint16_t>(f.cp932.size()));
-        head += f.cp932;
+    for (const StoredName& n : plan) {
+        PutU16(head, static_cast<uint16_t>(n.cp932.size()));
+        head += n.cp932;
     }
     for (const auto& f : files) PutU32(head, static_cast<uint32_t>(f.size));
 

@@ -55,7 +55,8 @@ bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles, size_t
     }
     bool ok = true;
     size_t opened = 0;
-    out.reserve(std::min<size_t>(maxFiles + 1, 1024));
+    // Room for as many as are taken (memory is only touched as it fills): the entries never move.
+    out.reserve(std::min<size_t>(maxFiles + 1, 1 << 16));
     while (true) {
         errno = 0;
         const dirent* e = ::readdir(dir);

@@ -10,7 +10,6 @@ namespace wxh {
 
 struct ListedFile {
     std::string name;   // UTF-8, as on disk
-    std::string cp932;  // as stored in the name table (filled by the writer)
     int64_t size = 0;
     Fd fd;              // the file, opened while listing (not when too many are open already)
 };
