@@ -2,7 +2,9 @@
 
 #include <cwctype>
 #include <locale.h>
-#include <unordered_map>
+#include <algorithm>
+#include <string_view>
+#include <utility>
 
 #include "common/cp932.h"
 
@@ -105,23 +107,27 @@ NameProblem CheckStoredName(const std::string& cp932, std::string& released) {
 }
 
 std::vector<StoredName> PlanStoredNames(const std::vector<std::string>& diskNames) {
-    std::vector<StoredName> plan;
-    plan.reserve(diskNames.size());
-    std::unordered_map<std::string, size_t> byReleased;
+    std::vector<StoredName> plan(diskNames.size());
+    std::vector<std::pair<std::string_view, size_t>> byReleased;  // the names that can be released
     byReleased.reserve(diskNames.size());
-    for (const std::string& disk : diskNames) {
-        StoredName s;
-        s.disk = disk;
-        s.cp932 = NameToCp932(disk);
+    for (size_t i = 0; i < diskNames.size(); ++i) {
+        StoredName& s = plan[i];
+        s.disk = diskNames[i];
+        s.cp932 = NameToCp932(s.disk);
         s.problem = CheckStoredName(s.cp932, s.released);
-        if (s.problem == NameProblem::None) {
-            const auto [it, fresh] = byReleased.emplace(s.released, plan.size());
-            if (!fresh) {
-                s.problem = NameProblem::Collision;
-                s.collidesWith = it->second;
-            }
+        if (s.problem == NameProblem::None) byReleased.emplace_back(s.released, i);
+    }
+    // Equal released names side by side, the earliest first: every later one collides with it.
+    std::sort(byReleased.begin(), byReleased.end());
+    size_t first = 0;
+    for (size_t k = 1; k < byReleased.size(); ++k) {
+        if (byReleased[k].first != byReleased[first].first) {
+            first = k;
+            continue;
         }
-        plan.push_back(std::move(s));
+        StoredName& later = plan[byReleased[k].second];
+        later.problem = NameProblem::Collision;
+        later.collidesWith = byReleased[first].second;
     }
     return plan;
 }
