@@ -225,7 +225,8 @@ int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& r
         return status.Fail(CrowReason::Cancelled, 0, name);
     };
 
-    const std::vector<uint8_t> ext = gen == 3 ? ExpandKey(key, kBuffer) : std::vector<uint8_t>();
+    // (a piece transformed at once never exceeds one read)
+    const std::vector<uint8_t> ext = gen == 3 ? ExpandKey(key, kReadPiece) : std::vector<uint8_t>();
     const int64_t L = static_cast<int64_t>(key.size());
     const int64_t step = gen == 2 ? kWriterThreshold : ProgressStep(kWriterThreshold, L);
     const auto xform = [&](uint8_t* b, size_t n, int64_t done) {
