@@ -67,6 +67,25 @@ void RemovePendingTemporary() {
     if (dirfd >= 0) ::unlinkat(dirfd, g_pendingName, 0);
 }
 
+namespace {
+void RemoveAndEnd(int sig) {
+    RemovePendingTemporary();
+    ::raise(sig);  // the default action again (SA_RESETHAND), once this handler returns
+}
+}  // namespace
+
+void RemoveTemporaryOnFatalSignals() {
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM}) {
+        struct sigaction old {};
+        if (::sigaction(sig, nullptr, &old) != 0 || old.sa_handler != SIG_DFL) continue;
+        struct sigaction sa {};
+        sa.sa_handler = RemoveAndEnd;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = SA_RESETHAND;
+        ::sigaction(sig, &sa, nullptr);
+    }
+}
+
 void DestDir::ForceNamedTemporaries(bool on) { g_forceNamed = on; }
 
 DestDir::~DestDir() = default;

@@ -111,4 +111,10 @@ private:
 // file system has no unnamed files (async-signal-safe; nothing to do otherwise).
 void RemovePendingTemporary();
 
+// For a program that does not stop its operations on signals itself (the window program):
+// the signals that would end it (SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT, SIGUSR1, SIGUSR2,
+// SIGALRM) first remove that temporary name, then end it as before. A signal that is
+// ignored stays ignored.
+void RemoveTemporaryOnFatalSignals();
+
 }  // namespace wxh

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -190,6 +192,30 @@ TEST(DestDirNamed, SignalCleanupRemovesThePendingName) {
     RemovePendingTemporary();  // what a signal handler calls
     EXPECT_EQ(Count(t), 0u);
     DestDir::ForceNamedTemporaries(false);
+}
+
+// The window program's signals: a SIGTERM mid-write removes the temporary name and still ends
+// the process by that signal; an ignored signal stays ignored.
+TEST(DestDirNamed, FatalSignalsRemoveThePendingNameAndStillEndTheProcess) {
+    TempDir t;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGUSR2, SIG_IGN);
+        RemoveTemporaryOnFatalSignals();
+        ::raise(SIGUSR2);  // ignored before: nothing happens
+        DestDir::ForceNamedTemporaries(true);
+        DestDir d;
+        NewFile f;
+        if (!d.Open(t.str()) || !d.Create(f) || Count(t) != 1) std::_Exit(3);
+        ::raise(SIGTERM);
+        std::_Exit(4);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    EXPECT_EQ(Count(t), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Both, DestDirTest, ::testing::Values(false, true),

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/dest_dir.h"
 #include "ui/main/ProgramIcon.h"
 #include "ui/main/StartArguments.h"
 #include "ui/language/Language.h"
@@ -40,6 +41,8 @@ int main(int argc, char** argv) {
         open = info.absoluteFilePath();
     }
 
+    // A release or pack cut short by a signal leaves no temporary file behind.
+    wxh::RemoveTemporaryOnFatalSignals();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("wx-hollin"));
     QApplication::setOrganizationName(QStringLiteral("WXHollin"));
