@@ -155,7 +155,11 @@ std::string PrintableName(const std::string& name) {
             escape(static_cast<unsigned char>(name[i++]));
             continue;
         }
-        if (cp < 0x20 || cp == 0x7F || (cp >= 0x80 && cp <= 0x9F)) {  // C0 and C1 controls
+        // C0 and C1 controls, and the marks that reorder text around them (a name that ends
+        // "gpj.exe" shown after U+202E reads as "exe.jpg"), line and paragraph separators
+        const bool bidi = cp == 0x061C || cp == 0x200E || cp == 0x200F || (cp >= 0x202A && cp <= 0x202E) ||
+                          (cp >= 0x2066 && cp <= 0x2069) || cp == 0x2028 || cp == 0x2029;
+        if (cp < 0x20 || cp == 0x7F || (cp >= 0x80 && cp <= 0x9F) || bidi) {
             for (size_t k = 0; k < n; ++k) escape(static_cast<unsigned char>(name[i + k]));
         } else if (cp == U'\\') {
             out += "\\\\";

@@ -22,8 +22,10 @@ bool StderrIsTerminal();
 // True when the tool can talk to the user on the controlling terminal.
 bool HasTerminal();
 
-// Makes a name safe to print on one line of a terminal: C0 and C1 control characters and
-// bytes that are not UTF-8 become \xNN, a backslash "\\"; so a name can never drive the terminal.
+// Makes a name safe to print on one line of a terminal: C0 and C1 control characters, the
+// marks that reorder bidirectional text, the line and paragraph separators and bytes that are
+// not UTF-8 become \xNN (each byte), a backslash "\\"; so a name can never drive the terminal
+// or show itself as another.
 std::string PrintableName(const std::string& name);
 
 // The progress line without its leading erase: the name (cut to fit columns), the bytes done

@@ -49,6 +49,8 @@ TEST(PrintableName, NothingThatCanDriveATerminalGetsThrough) {
         {"over\xC0\xAF", "over\\xC0\\xAF"},            // an overlong "/"
         {"back\\slash", "back\\\\slash"},
         {"\xC2\xA0nbsp", "\xC2\xA0nbsp"},             // U+00A0 is printable
+        {"photo\xE2\x80\xAEgpj.exe", "photo\\xE2\\x80\\xAEgpj.exe"},  // U+202E would show "exe.jpg"
+        {"\xE2\x81\xA6x\xE2\x80\xA8", "\\xE2\\x81\\xA6x\\xE2\\x80\\xA8"},   // U+2066 isolate, U+2028
     };
     for (const Case& c : cases) EXPECT_EQ(PrintableName(c.raw), c.shown) << c.shown;
 }
