@@ -237,18 +237,20 @@ int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& r
     for (auto& f : files) {
         if (progress.StopRequested()) return cancelled(f.name);
         progress.Start(f.name, f.size, false);
-        Fd src(std::move(f.fd));
-        if (src.ok()) {  // open since the listing: removed from the folder meanwhile, or resized?
+        Fd opened;  // a file measured by name only, opened now; closed when it is done
+        int src = f.fd.get();
+        if (src >= 0) {  // open since the listing: removed from the folder meanwhile, or resized?
             struct stat st {};
-            if (::fstat(src.get(), &st) != 0 || st.st_nlink == 0 || st.st_size != f.size)
+            if (::fstat(src, &st) != 0 || st.st_nlink == 0 || st.st_size != f.size)
                 return failed(status.Fail(CrowReason::SourceChanged, 0, f.name));
-        } else {  // measured by name only: opened now
+        } else {
             struct stat st {};
-            src.Reset(OpenRegularAt(source.get(), f.name, st));
-            if (!src.ok() && st.st_mode == 0 && errno != ENOENT)  // there, but it cannot be opened
+            opened.Reset(OpenRegularAt(source.get(), f.name, st));
+            if (!opened.ok() && st.st_mode == 0 && errno != ENOENT)  // there, but it cannot be opened
                 return failed(status.Fail(CrowReason::SourceUnreadable, errno, f.name));
-            if (!src.ok() || st.st_size != f.size)  // gone, replaced or resized since the listing
+            if (!opened.ok() || st.st_size != f.size)  // gone, replaced or resized since the listing
                 return failed(status.Fail(CrowReason::SourceChanged, 0, f.name));
+            src = opened.get();
         }
         // The file's bytes go straight into the output buffer and are transformed there.
         int64_t done = 0;
@@ -261,9 +263,9 @@ int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& r
             const bool last = static_cast<int64_t>(n) == f.size - done && n < ob.Room();
             // A regular file's read comes back short only at its end, so one read that gets n
             // of n + 1 bytes has seen the end; a shorter one is read on until the end or n + 1.
-            ssize_t got = last ? RetryEintr([&] { return ::read(src.get(), ob.Free(), n + 1); }) : 0;
+            ssize_t got = last ? RetryEintr([&] { return ::read(src, ob.Free(), n + 1); }) : 0;
             if (got >= 0 && static_cast<size_t>(got) < n) {
-                const ssize_t more = ReadFull(src.get(), ob.Free() + got, (last ? n + 1 : n) - static_cast<size_t>(got));
+                const ssize_t more = ReadFull(src, ob.Free() + got, (last ? n + 1 : n) - static_cast<size_t>(got));
                 got = more < 0 ? -1 : got + more;
             }
             if (got != static_cast<ssize_t>(n))  // shrunk, or grew
@@ -279,9 +281,10 @@ int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& r
             if (done < f.size && progress.StopRequested()) return cancelled(f.name);
         }
         uint8_t extra;
-        if (!endSeen && ReadFull(src.get(), &extra, 1) != 0)  // grew while it was packed
+        if (!endSeen && ReadFull(src, &extra, 1) != 0)  // grew while it was packed
             return failed(status.Fail(CrowReason::SourceChanged, 0, f.name));
     }
+    CloseListed(files);  // all at once
     if (!ob.Flush()) return writeFailed();
 
     // Naming: a new name is only ever linked (never replacing what appeared meanwhile); an

@@ -45,6 +45,21 @@ OpenFilesAllowance::~OpenFilesAllowance() {
     ::setrlimit(RLIMIT_NOFILE, &rl);
 }
 
+void CloseListed(std::vector<ListedFile>& files) {
+    std::vector<int> fds;
+    fds.reserve(files.size());
+    for (ListedFile& f : files)
+        if (f.fd.ok()) fds.push_back(f.fd.Release());
+    std::sort(fds.begin(), fds.end());
+    for (size_t i = 0; i < fds.size();) {
+        size_t j = i;
+        while (j + 1 < fds.size() && fds[j + 1] == fds[j] + 1) ++j;
+        if (::close_range(static_cast<unsigned>(fds[i]), static_cast<unsigned>(fds[j]), 0) != 0)
+            for (size_t k = i; k <= j; ++k) ::close(fds[k]);
+        i = j + 1;
+    }
+}
+
 bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles, size_t keepOpen) {
     const int copy = ::openat(dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (copy < 0) return false;

@@ -23,6 +23,10 @@ struct ListedFile {
 // False when the folder cannot be read.
 bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles, size_t keepOpen = 0);
 
+// Closes the descriptors the listing kept, with one close_range for each run of consecutive
+// numbers (the listing takes them one after another) instead of one close for each file.
+void CloseListed(std::vector<ListedFile>& files);
+
 // Raises the soft limit of open files towards the hard one for its lifetime, so a listing can
 // keep a folder's files open; the old limit comes back at the end.
 class OpenFilesAllowance {

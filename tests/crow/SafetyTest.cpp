@@ -87,6 +87,21 @@ TEST(Listing, FilesBeyondTheOpenAllowanceAreReadByName) {
     EXPECT_EQ(held, 2);
     EXPECT_FALSE(files[5].fd.ok());  // a link is measured where it leads, by name
 
+    // Every file held from the listing is closed at the end, all at once, and nothing else is.
+    const auto openDescriptors = [] {
+        return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+    };
+    const int keep = ::open("/dev/null", O_RDONLY);  // sits below the pack's descriptors
+    const auto before = openDescriptors();
+    {
+        TempDir out;
+        WxhObject o;
+        ASSERT_EQ(o.Crow2(src.str(), out.file("c.bmp")), 0);
+    }
+    EXPECT_EQ(openDescriptors(), before);
+    EXPECT_EQ(::fcntl(keep, F_GETFD), 0);
+    ::close(keep);
+
     const auto packUnderALowLimit = [] {
         TempDir many, out, dst;
         for (int i = 0; i < 300; ++i) WriteFile(many.file("m" + std::to_string(i)), PatternBytes(100 + i));
