@@ -1,5 +1,7 @@
 #include "crow/CrowFormat.h"
 
+#include <algorithm>
+
 #include "common/cp932.h"
 #include "common/stored_names.h"
 
@@ -113,6 +115,19 @@ std::vector<uint8_t> ExpandKey(const std::string& key, size_t chunkLength) {
     std::vector<uint8_t> ext(L + chunkLength);
     for (size_t i = 0; i < ext.size(); ++i) ext[i] = static_cast<uint8_t>(key[i % L]);
     return ext;
+}
+
+KeyStream::KeyStream(const std::string& key) : ext_(ExpandKey(key, kWindow)), length_(static_cast<int64_t>(key.size())) {}
+
+void KeyStream::Add(uint8_t* data, size_t n, int64_t pos) const {
+    for (size_t at = 0; at < n; at += kWindow)
+        AddKey(data + at, std::min(kWindow, n - at), ext_.data() + static_cast<size_t>((pos + static_cast<int64_t>(at)) % length_));
+}
+
+void KeyStream::Subtract(uint8_t* data, size_t n, int64_t pos) const {
+    for (size_t at = 0; at < n; at += kWindow)
+        SubtractKey(data + at, std::min(kWindow, n - at),
+                    ext_.data() + static_cast<size_t>((pos + static_cast<int64_t>(at)) % length_));
 }
 
 bool IsPlainName(const std::string& cp932, std::string& utf8) {

@@ -64,6 +64,20 @@ void SubtractKey(uint8_t* data, size_t n, const uint8_t* key);          // data[
 // bytes [p mod L, p mod L + n) of the result are the key bytes for positions p .. p + n - 1.
 std::vector<uint8_t> ExpandKey(const std::string& key, size_t chunkLength);
 
+// A CRW3 key applied at any position of the data: the key is expanded over a window small
+// enough to stay in the fastest cache, and the bytes are transformed window by window.
+class KeyStream {
+public:
+    explicit KeyStream(const std::string& key);  // key: not empty
+    void Add(uint8_t* data, size_t n, int64_t pos) const;       // bytes of positions pos .. pos + n - 1
+    void Subtract(uint8_t* data, size_t n, int64_t pos) const;
+
+private:
+    static constexpr size_t kWindow = 4096;
+    std::vector<uint8_t> ext_;
+    int64_t length_;
+};
+
 // True when a CP932 name from a Crow file is a plain file name that can be released as is:
 // valid CP932, not empty, ".", "..", no "/", "\", NUL or other control character, no drive
 // prefix such as "C:", at most 255 bytes in UTF-8. utf8 receives the decoded name.

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <vector>
 
@@ -96,7 +97,7 @@ int32_t ReleaseCrow(ProgressDriver& progress, CrowStatus& status, OverwriteQuest
         else if (password.empty()) return fail(CrowReason::PasswordNeeded);
         else key = KeyFromPassword(password);
     }
-    const std::vector<uint8_t> ext = gen == 3 ? ExpandKey(key, kBuffer) : std::vector<uint8_t>();
+    const std::optional<KeyStream> keys = gen == 3 ? std::optional<KeyStream>(key) : std::nullopt;
     const int64_t L = static_cast<int64_t>(key.size());
     const int64_t step = gen == 3 ? ProgressStep(kWriterThreshold, L) : gen == 2 ? kUnCrow2Step : 0;
     IoBuffer buffer = NewIoBuffer();
@@ -133,9 +134,7 @@ int32_t ReleaseCrow(ProgressDriver& progress, CrowStatus& status, OverwriteQuest
         StreamResult res;
         if (gen == 3) {
             res = progress.Stream(buffer.get(), kBuffer, size, step, read,
-                                  [&](uint8_t* b, size_t n, int64_t done) {
-                                      AddKey(b, n, ext.data() + static_cast<size_t>(done % L));
-                                  },
+                                  [&](uint8_t* b, size_t n, int64_t done) { keys->Add(b, n, done); },
                                   write);
         } else if (gen == 2) {
             res = progress.Stream(buffer.get(), kBuffer, size, step, read,

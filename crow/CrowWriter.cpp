@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <set>
 #include <unistd.h>
 #include <vector>
@@ -225,21 +226,12 @@ int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& r
         return status.Fail(CrowReason::Cancelled, 0, name);
     };
 
-    // The key repeated over a window small enough to stay in the fastest cache; a piece is
-    // transformed window by window, each starting where the key stands at its position.
-    constexpr size_t kKeyWindow = 4096;
-    const std::vector<uint8_t> ext = gen == 3 ? ExpandKey(key, kKeyWindow) : std::vector<uint8_t>();
+    const std::optional<KeyStream> keys = gen == 3 ? std::optional<KeyStream>(key) : std::nullopt;
     const int64_t L = static_cast<int64_t>(key.size());
     const int64_t step = gen == 2 ? kWriterThreshold : ProgressStep(kWriterThreshold, L);
     const auto xform = [&](uint8_t* b, size_t n, int64_t done) {
-        if (gen == 2) {
-            AddByte(b, n, 1);
-            return;
-        }
-        for (size_t at = 0; at < n; at += kKeyWindow) {
-            const int64_t pos = done + static_cast<int64_t>(at);
-            SubtractKey(b + at, std::min(kKeyWindow, n - at), ext.data() + static_cast<size_t>(pos % L));
-        }
+        if (gen == 2) AddByte(b, n, 1);
+        else keys->Subtract(b, n, done);
     };
 
     for (auto& f : files) {

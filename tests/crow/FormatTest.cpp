@@ -72,6 +72,24 @@ TEST(Keys, ExpandedKeyGivesTheKeyAtAnyOffset) {
         for (size_t i = 0; i < 10; ++i) ASSERT_EQ(ext[off + i], static_cast<uint8_t>(key[(off + i) % 3]));
 }
 
+// Pieces of any length at any position, across the key's window, give the key byte of each
+// position: the same as applying the key byte by byte.
+TEST(Keys, KeyStreamAppliesTheKeyOfEachPosition) {
+    const std::string key = KeyFromPassword("パスワード7");  // 12 bytes: does not divide the window
+    const KeyStream keys(key);
+    std::vector<uint8_t> data(20000), expected(20000);
+    for (size_t i = 0; i < data.size(); ++i) expected[i] = static_cast<uint8_t>(i * 31 - key[i % key.size()]);
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 31);
+    for (size_t at = 0, n = 1; at < data.size(); at += n, n = n * 3 + 1) {  // 1, 4, 13, ... 9841 bytes
+        n = std::min(n, data.size() - at);
+        keys.Subtract(data.data() + at, n, static_cast<int64_t>(at));
+    }
+    EXPECT_EQ(data, expected);
+    keys.Add(data.data() + 5, data.size() - 5, 5);
+    keys.Add(data.data(), 5, 0);
+    for (size_t i = 0; i < data.size(); ++i) ASSERT_EQ(data[i], static_cast<uint8_t>(i * 31)) << i;
+}
+
 TEST(Transform, AddAndSubtractUndoEachOther) {
     std::vector<uint8_t> data(1000), key(1000);
     for (size_t i = 0; i < data.size(); ++i) {
