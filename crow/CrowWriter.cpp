@@ -26,7 +26,7 @@ namespace {
 constexpr size_t kBuffer = kIoBuffer;
 // Files are read into the output buffer in pieces small enough to stay in the processor's cache
 // while they are transformed; the buffer still goes out whole.
-constexpr size_t kReadPiece = size_t{128} << 10;
+constexpr size_t kReadPiece = size_t{256} << 10;
 
 // The Crow file's bytes on their way out: written in whole buffers, so the writes stay large
 // and aligned to the file's pages whatever the sizes of the packed files; the rest at the end.
