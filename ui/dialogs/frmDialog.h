@@ -60,8 +60,8 @@ public:
     void ShowDialog();
     void HideDialog();
     // Lets pending window events run: at most once a millisecond, and always at a painted
-    // frame and at a file's start. A frame (at most every 16 ms) first puts the stored progress
-    // on the widgets and paints the window.
+    // frame and at a file's start. A frame (at most every 33 ms) first puts the stored progress
+    // on the widgets, which the event pass then paints.
     void DoEvents();
     // Puts the stored progress on the widgets and, when the window is shown, paints it now
     // (before a question is shown over it).
