@@ -14,6 +14,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -150,8 +151,7 @@ struct MountedCrow {
     int fd = -1;
     PackedDirectory dir;
     struct stat crowStat {};         // the Crow file when it was mounted
-    std::vector<uint8_t> keyTable;   // the key repeated to cover kMaxRead bytes from any key position
-    size_t keyLength = 0;
+    std::optional<crowfmt::KeyStream> keys;  // CRW3's key
     std::unordered_map<std::string, size_t> byName;
     std::vector<uint8_t> buffer;     // one read at a time: the loop is single-threaded
     uid_t uid = 0;
@@ -197,13 +197,7 @@ struct MountedCrow {
         if (dir.generation == 2) {
             crowfmt::AddByte(data, n, 255);
         } else if (dir.generation == 3) {
-            while (n > 0) {
-                const size_t piece = std::min(n, kMaxRead);
-                crowfmt::AddKey(data, piece, keyTable.data() + static_cast<size_t>(pos % static_cast<int64_t>(keyLength)));
-                data += piece;
-                n -= piece;
-                pos += static_cast<int64_t>(piece);
-            }
+            keys->Add(data, n, pos);
         }
     }
 };
@@ -445,8 +439,7 @@ int RunMount(const MountRequest& rq, const PasswordGetter& getPassword) {
     const std::string source = ::realpath(file.c_str(), real) ? real : file;
 
     const std::string key = PackedKey(m.dir, password);
-    m.keyLength = key.size();
-    if (!key.empty()) m.keyTable = crowfmt::ExpandKey(key, kMaxRead);
+    if (!key.empty()) m.keys.emplace(key);
     m.byName.reserve(m.dir.entries.size());
     for (size_t i = 0; i < m.dir.entries.size(); ++i) m.byName.emplace(m.dir.entries[i].name, i);
     m.uid = ::getuid();

@@ -119,16 +119,15 @@ std::vector<uint8_t> ExpandKey(const std::string& key, size_t chunkLength) {
 
 KeyStream::KeyStream(const std::string& key) : ext_(ExpandKey(key, kWindow)), length_(static_cast<int64_t>(key.size())) {}
 
-void KeyStream::Add(uint8_t* data, size_t n, int64_t pos) const {
+template <class ByteLoop>
+void KeyStream::Apply(ByteLoop loop, uint8_t* data, size_t n, int64_t pos) const {
     for (size_t at = 0; at < n; at += kWindow)
-        AddKey(data + at, std::min(kWindow, n - at), ext_.data() + static_cast<size_t>((pos + static_cast<int64_t>(at)) % length_));
+        loop(data + at, std::min(kWindow, n - at), ext_.data() + static_cast<size_t>((pos + static_cast<int64_t>(at)) % length_));
 }
 
-void KeyStream::Subtract(uint8_t* data, size_t n, int64_t pos) const {
-    for (size_t at = 0; at < n; at += kWindow)
-        SubtractKey(data + at, std::min(kWindow, n - at),
-                    ext_.data() + static_cast<size_t>((pos + static_cast<int64_t>(at)) % length_));
-}
+void KeyStream::Add(uint8_t* data, size_t n, int64_t pos) const { Apply(AddKey, data, n, pos); }
+
+void KeyStream::Subtract(uint8_t* data, size_t n, int64_t pos) const { Apply(SubtractKey, data, n, pos); }
 
 bool IsPlainName(const std::string& cp932, std::string& utf8) {
     return CheckStoredName(cp932, utf8) == NameProblem::None;

@@ -74,6 +74,8 @@ public:
 
 private:
     static constexpr size_t kWindow = 4096;
+    template <class ByteLoop>
+    void Apply(ByteLoop loop, uint8_t* data, size_t n, int64_t pos) const;
     std::vector<uint8_t> ext_;
     int64_t length_;
 };
