@@ -32,6 +32,7 @@ frmAbout::frmAbout(const QPixmap& image1Picture, QWidget* parent)
     picIcon->setObjectName(QStringLiteral("picIcon"));
     picIcon->setGeometry(TwRect(240, 240, 1605, 1905));
     picIcon->setAlignment(Qt::AlignCenter);
+    picIcon->setAccessibleName(tr("W.X.Hollinの絵"));
 
     lblTitle = new QLabel(QStringLiteral("W.X.Hollin"), this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
@@ -56,6 +57,7 @@ frmAbout::frmAbout(const QPixmap& image1Picture, QWidget* parent)
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(TwRect(2040, 1800, 3480, 285));
     Text1->setReadOnly(true);   // there to be copied, not edited
+    Text1->setAccessibleName(tr("ホームページ"));
 
     CmdOK = new QPushButton(QStringLiteral("OK"), this);
     CmdOK->setObjectName(QStringLiteral("CmdOK"));

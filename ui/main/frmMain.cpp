@@ -76,16 +76,19 @@ void frmMain::buildControls() {
     DriveList->setObjectName(QStringLiteral("DriveList"));
     DriveList->setGeometry(TwRect(0, 0, 2415, 300));
     DriveList->setToolTip(tr("ドライブを選択してね"));
+    DriveList->setAccessibleName(tr("ドライブ"));
 
     DirList = new wxh::DirListBox(client);
     DirList->setObjectName(QStringLiteral("DirList"));
     DirList->setGeometry(TwRect(0, 360, 2415, 3240));
     DirList->setToolTip(tr("ディレクトリを選択して、右クリックでCrowファイルが作れるよ"));
+    DirList->setAccessibleName(tr("フォルダ"));
 
     FileList = new wxh::FileListBox(client);
     FileList->setObjectName(QStringLiteral("FileList"));
     FileList->setGeometry(TwRect(2520, 0, 2295, 1890));
     FileList->setToolTip(tr("ファイルを選択してねぇ"));
+    FileList->setAccessibleName(tr("ファイル"));
     FileList->SetPattern(kPatternBmp);
 
     FileView = new wxh::PictureBox(client);
@@ -93,6 +96,7 @@ void frmMain::buildControls() {
     FileView->setGeometry(TwRect(2520, 1920, 3855, 1695));
     FileView->setToolTip(tr("ダブルクリックでレリ－ズ！！"));
     FileView->setFocusPolicy(Qt::StrongFocus);
+    FileView->setAccessibleName(tr("プレビュー"));
     QFont viewFont(QStringLiteral("IPAPGothic"));
     for (int px = 12; px >= 8; --px) {   // the largest size at which nine rows fit the panel
         viewFont.setPixelSize(px);
@@ -108,12 +112,14 @@ void frmMain::buildControls() {
     PicImage->setObjectName(QStringLiteral("PicImage"));
     PicImage->setGeometry(TwRect(0, 0, 1695, 1650));
     PicImage->installEventFilter(this);   // the shown picture takes no clicks
+    PicImage->setAccessibleName(tr("画像"));
     PicImage->hide();
 
     Image1 = new wxh::ImageBox(client);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(TwRect(4800, 0, 1605, 1905));
     Image1->setToolTip(tr("何でもドロップＯＫ！！"));
+    Image1->setAccessibleName(tr("ここにファイルをドロップ"));
     Image1->SetPicture(DropPicture());
     Image1->SetAcceptFileDrops(true);
 
@@ -451,6 +457,7 @@ void frmMain::ShowFileInfo(const QString& path) {
         PicImage->SetPicture(picture);
         PicImage->show();
         PicImage->setToolTip(path);
+        PicImage->setAccessibleDescription(path);
         SetCurrentCrowFile(kNoFile);
         return;
     }

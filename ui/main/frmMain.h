@@ -88,6 +88,13 @@ public:
     // --- release command (frmMain_release.cpp) ---------------------------------------
     void mnu_View_Relese_Click();
     bool AskPassword();
+    // The release command's work for one Crow file, once it is known which: inspects it,
+    // releases it below extractFolder with the progress window and the questions (password,
+    // overwrite), then opens the folder or shows the message. owner is the window the boxes
+    // belong to; nullptr when there is no main window (wx-hollin --release). True when the
+    // file was released.
+    static bool ReleaseCrowFile(QWidget* owner, const QString& crowFile, const QString& extractFolder,
+                                int32_t oneFileNoFolder);
 
     // --- drop and other commands (frmMain_commands.cpp) ------------------------------
     void Image1_OLEDragDrop(const QStringList& files);

@@ -23,28 +23,40 @@ private:
     QWidget* w_;
 };
 
-}  // namespace
-
-bool frmMain::AskPassword() {
+// True when the user cancelled (Cancel, the close box, or OK on an empty field).
+bool askPassword(QWidget* owner) {
     wxh::CrowPassword.clear();
-    frmPassword dlg(this);
+    frmPassword dlg(owner);
     wxh::ExecModal(&dlg);
     return wxh::CrowPassword.empty();
 }
 
+}  // namespace
+
+bool frmMain::AskPassword() { return askPassword(this); }
+
+bool frmMain::ReleaseCrowFile(QWidget* owner, const QString& crowFile, const QString& extractFolder,
+                              int32_t oneFileNoFolder) {
+    // Made after the caller disabled its window, so that the progress window stays usable;
+    // released (with the progress window) after the message.
+    std::unique_ptr<wxh::WxhObject> crow = NewGuiWxhObject(owner);
+    const wxh::ReleaseOutcome outcome =
+        wxh::Release(*crow, crowFile, extractFolder, oneFileNoFolder,
+                     [owner] { return askPassword(owner) ? QString() : QString::fromStdString(wxh::CrowPassword); });
+    if (!outcome.openFolder.isEmpty()) {
+        wxh::OpenFolder(owner, outcome.openFolder);
+        return true;
+    }
+    if (!outcome.message.isEmpty()) wxh::MsgBox(owner, outcome.message);
+    return false;
+}
+
 void frmMain::mnu_View_Relese_Click() {
     DisabledWhile disabled(this);
-    // Created after the window is disabled, so that its progress window stays usable.
-    std::unique_ptr<wxh::WxhObject> crow = NewGuiWxhObject(this);
-
     const QString current = CurrentCrowFile();
     if (current == kNoFile) {
         wxh::MsgBox(this, wxh::text::NoCrowFileSelected());
         return;
     }
-    const wxh::ReleaseOutcome outcome =
-        wxh::Release(*crow, current, QString::fromStdString(wxh::ExtractFolder), wxh::OneFileNoFolder,
-                     [this] { return AskPassword() ? QString() : QString::fromStdString(wxh::CrowPassword); });
-    if (!outcome.openFolder.isEmpty()) wxh::OpenFolder(this, outcome.openFolder);
-    else if (!outcome.message.isEmpty()) wxh::MsgBox(this, outcome.message);
+    ReleaseCrowFile(this, current, QString::fromStdString(wxh::ExtractFolder), wxh::OneFileNoFolder);
 }

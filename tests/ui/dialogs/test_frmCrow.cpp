@@ -149,9 +149,10 @@ TEST_F(CrowDialog, LayoutCaptionsAndInitialStates) {
     EXPECT_FALSE(d->ChkPass->isChecked());
     EXPECT_TRUE(d->CreateCrowFile->isEnabled());
 
-    // Tab order of the controls that take the focus.
-    const QList<QWidget*> order{d->FolderPath, d->OptCrow3, d->OptCrow2, d->PassBox,
-                                d->CreateCrowFile, d->ChkPass, d->FolderFile};
+    // Tab order of the controls that take the focus: the password field right after the box
+    // that shows it.
+    const QList<QWidget*> order{d->FolderPath, d->OptCrow3, d->OptCrow2, d->ChkPass,
+                                d->PassBox, d->CreateCrowFile, d->FolderFile};
     QList<QWidget*> chain;
     QWidget* w = d->FolderPath;
     do {
