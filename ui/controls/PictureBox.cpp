@@ -47,6 +47,7 @@ void PictureBox::textChanged() {
             announcePending_ = false;
             QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
             QAccessible::updateAccessibility(&changed);
+            emit AccessibleTextChanged();
         },
         Qt::QueuedConnection);
 }

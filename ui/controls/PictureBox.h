@@ -45,6 +45,8 @@ public:
 signals:
     void MouseDown(Qt::MouseButton button, const QPoint& globalPos);
     void DblClick();
+    // Sent with the accessibility event that announces new rows (once per event-loop pass).
+    void AccessibleTextChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
