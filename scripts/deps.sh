@@ -38,6 +38,8 @@ TEST_PACKAGES=(
   # packaging: cpack's dependency reading, validators, Debian's checker, manual page check,
   # X client library of the smoke test, crow's completion as bash loads it
   dpkg-dev file appstream desktop-file-utils lintian groff-base libx11-dev bash-completion
+  # the window program read through AT-SPI as a screen reader reads it
+  at-spi2-core python3-pyatspi dbus
 )
 
 case "${1:-}" in
