@@ -14,6 +14,7 @@
 #include "common/cp932.h"
 #include "common/paths.h"
 #include "common/stored_names.h"
+#include "common/version.h"
 #include "crow/WxhObject.h"
 
 namespace wxh::cli {
@@ -470,7 +471,7 @@ int Run(int argc, char** argv) {
                          : kToolHelp;
         return PrintToStdout(text);
     }
-    if (cl.version) return PrintToStdout(std::string("crow ") + WXH_VERSION + "\n");
+    if (cl.version) return PrintToStdout(std::string("crow ") + kVersionText + "\n");
     if (cl.command.empty()) {
         std::fputs(kToolHelp, stderr);
         return kUsage;

@@ -248,7 +248,7 @@ std::string ProgressLine(const std::string& name, int64_t done, int64_t size, in
 
 void TerminalProgress::Draw(bool force) {
     if (!draw_) return;
-    auto now = std::chrono::steady_clock::now();
+    const auto now = clock_ ? clock_() : std::chrono::steady_clock::now();
     if (!force && drawn_ && now - lastDraw_ < std::chrono::milliseconds(200)) return;
     lastDraw_ = now;
     WriteAll(fd_, "\r\033[K" + ProgressLine(name_, done_, size_, doneBefore_ + done_, total_, TerminalColumns()));

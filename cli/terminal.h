@@ -68,6 +68,9 @@ public:
     void Clear();
     // The overall total when the caller knows it before the container does.
     void SetTotal(int64_t totalBytes) { total_ = totalBytes; }
+    // The clock that spaces the redraws (the steady clock unless a test gives its own).
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    void SetClock(Clock clock) { clock_ = std::move(clock); }
 
 private:
     void Draw(bool force);
@@ -84,6 +87,7 @@ private:
     int64_t done_ = 0;
     bool started_ = false;
     std::chrono::steady_clock::time_point lastDraw_{};
+    Clock clock_;
 };
 
 // The container's overwrite question: always yes, always no, or asked on the terminal, where

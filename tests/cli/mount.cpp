@@ -26,9 +26,13 @@ bool IsMounted(const std::string& path) {
     return false;
 }
 
-// Skips the test, saying why, where this machine cannot mount.
+// Set by the build when crow is built without FUSE 3.
+bool BuiltWithoutFuse() { return std::getenv("WXH_NO_FUSE") != nullptr; }
+
+// Skips the test, saying why, where this machine (or this crow) cannot mount.
 #define REQUIRE_FUSE()                                                                          \
     do {                                                                                        \
+        if (BuiltWithoutFuse()) GTEST_SKIP() << "crow is built without FUSE 3";                 \
         int fd_ = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);                                      \
         if (fd_ < 0) GTEST_SKIP() << "no usable /dev/fuse here: crow mount cannot be tested";   \
         ::close(fd_);                                                                           \
@@ -306,6 +310,23 @@ TEST(CrowMount, SignalsUnmountCleanlyAndOtherUsersStayOut) {
         EXPECT_EQ(s.Finish(30), 0) << s.output();
         EXPECT_FALSE(IsMounted(mnt.str()));
     }
+}
+
+// Built without FUSE 3, the command is still known and says that it is not available,
+// before it asks for a password or looks at its arguments; built with it, nothing says so.
+TEST(CrowMount, ABuildWithoutFuseSaysMountIsNotAvailable) {
+    TempDir tmp;
+    const std::string crow = tmp.file("c.bmp");
+    WriteFile(crow, BuildCrow(2, {{"a.txt", "hello"}}));
+    fs::create_directories(tmp.file("mnt"));
+    const RunResult help = RunCrow({"mount", "--help"});
+    EXPECT_EQ(help.status, 0) << help.err;
+    EXPECT_NE(help.out.find("Usage: crow mount"), std::string::npos) << help.out;
+    EXPECT_EQ(help.out.find("Not available") != std::string::npos, BuiltWithoutFuse()) << help.out;
+    if (!BuiltWithoutFuse()) return;
+    const RunResult r = RunCrow({"mount", "--password-stdin", crow, tmp.file("mnt")}, "secret\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "crow: mount is not available: this crow was built without FUSE 3 (libfuse3)\n");
 }
 
 TEST(CrowMount, SaysWhatIsMissingWithoutFuse) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/dest_dir.h"
+#include "common/version.h"
 #include "ui/main/ProgramIcon.h"
 #include "ui/main/StartArguments.h"
 #include "ui/language/Language.h"
@@ -21,7 +22,7 @@ int main(int argc, char** argv) {
         std::fputs(wxh::StartHelp(), stdout);
         return 0;
     case wxh::StartArguments::Action::Version:
-        std::printf("wx-hollin %s\n", WXH_VERSION);
+        std::printf("wx-hollin %s\n", wxh::kVersionText);
         return 0;
     case wxh::StartArguments::Action::UsageError:
         std::fprintf(stderr, "wx-hollin: %s\nTry 'wx-hollin --help'.\n", start.problem.c_str());
