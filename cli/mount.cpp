@@ -178,7 +178,7 @@ struct MountedCrow {
         st.st_atim = crowStat.st_atim;
         st.st_mtim = crowStat.st_mtim;
         st.st_ctim = crowStat.st_ctim;
-        st.st_blksize = 128 * 1024;
+        st.st_blksize = blksize_t{128} * 1024;
         if (ino == kRootIno) {
             st.st_mode = S_IFDIR | 0500;
             st.st_nlink = 2;
@@ -462,6 +462,7 @@ int RunMount(const MountRequest& rq, const PasswordGetter& getPassword) {
                                 ",max_read=" + std::to_string(kMaxRead);
     std::vector<std::string> argStrings = {"crow", "-o", options};
     std::vector<char*> argv;
+    argv.reserve(argStrings.size());
     for (std::string& a : argStrings) argv.push_back(a.data());
     fuse_args args = FUSE_ARGS_INIT(static_cast<int>(argv.size()), argv.data());
     // The library copies the arguments it rewrites; those copies go on every way out.
