@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/dest_dir.h"
+#include "common/standard_streams.h"
 #include "common/version.h"
 #include "ui/main/ProgramIcon.h"
 #include "ui/main/StartArguments.h"
@@ -15,6 +16,8 @@
 #include "ui/main/frmMain.h"
 
 int main(int argc, char** argv) {
+    // Before anything opens a file: a closed 0, 1 or 2 would otherwise be taken by it.
+    if (!wxh::EnsureStandardStreams()) return 1;
     // The command line first, so that help, version and usage errors never need a display.
     const wxh::StartArguments start = wxh::ParseStartArguments(std::vector<std::string>(argv + 1, argv + argc));
     switch (start.action) {
