@@ -1,19 +1,25 @@
 // crow: packs a folder into a Crow file, releases one into a folder, shows what one holds.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "cli/diagnose.h"
 #include "cli/mount.h"
 #include "cli/options.h"
+#include "cli/summary.h"
 #include "cli/terminal.h"
 #include "common/cp932.h"
 #include "common/paths.h"
+#include "common/standard_streams.h"
 #include "common/stored_names.h"
+#include "common/version.h"
 #include "crow/WxhObject.h"
 
 namespace wxh::cli {
@@ -54,7 +60,8 @@ const char* const kPackHelp =
     "  --format 2|3       generation to write (default 2); format 3 without a password\n"
     "                     uses a random key stored in the file\n"
     "  --password         ask for a password on the terminal (twice); format 3 only\n"
-    "  --password-stdin   read the password from one line of standard input; format 3 only\n"
+    "  --password-stdin   read the password from one line of standard input (4096 bytes\n"
+    "                     at most); format 3 only\n"
     "  -q, --quiet        draw no progress line, print no notes\n"
     "  -h, --help         show this help\n"
     "\n"
@@ -69,20 +76,26 @@ const char* const kPackHelp =
 
 const char* const kReleaseHelp =
     "Usage: crow release [--password | --password-stdin] [--overwrite ask|yes|no]\n"
-    "                    CROWFILE DESTFOLDER\n"
+    "                    CROWFILE [DESTFOLDER]\n"
     "\n"
     "Releases every file of CROWFILE into DESTFOLDER, which is created when missing.\n"
+    "Without DESTFOLDER the files go into a folder of the working folder named after\n"
+    "CROWFILE without its extension (/data/photos.bmp into ./photos).\n"
     "\n"
     "Options:\n"
     "  --password         ask for the password on the terminal (protected files)\n"
-    "  --password-stdin   read the password from one line of standard input\n"
+    "  --password-stdin   read the password from one line of standard input (4096\n"
+    "                     bytes at most)\n"
     "  --overwrite MODE   what to do with an existing non-empty file: ask (the default\n"
     "                     on a terminal), yes, or no (the default otherwise: keep it)\n"
-    "  -q, --quiet        draw no progress line, say nothing about kept files\n"
+    "  -q, --quiet        draw no progress line, no closing line, say nothing about\n"
+    "                     kept files\n"
     "  -h, --help         show this help\n"
     "\n"
     "On a terminal the question for an existing file takes y (yes), n (no), a (all: yes\n"
-    "to every later one) or N (None: no to every later one).\n"
+    "to every later one) or N (None: no to every later one). The first five files kept\n"
+    "without a question are named, one line counts the rest; on a terminal a closing\n"
+    "line says what was released.\n"
     "\n"
     "The password only scrambles the bytes, so that a casual look shows nothing: it is not\n"
     "encryption. A wrong password is not detected: the files come out with wrong contents.\n"
@@ -145,44 +158,43 @@ bool PasswordOption(const CommandLine& cl, PasswordSource& source, std::string& 
 // Gets the password; on failure returns the exit status through status. When the file needs
 // no password (needed false), an empty line or none on standard input is no error.
 bool ObtainPassword(PasswordSource source, bool twice, bool needed, std::string& password, int& status) {
+    const auto refuse = [&status](const std::string& why) {
+        Say(why);
+        status = PendingSignal() != 0 ? Interrupted() : kFailure;
+        return false;
+    };
+    const std::string tooLong =
+        "the password line is longer than " + std::to_string(kMaxLine) + " bytes; nothing was done";
     if (source == PasswordSource::Stdin) {
-        if (!ReadLineFromStdin(password)) {
-            if (PendingSignal() != 0) {
-                status = Interrupted();
-                return false;
-            }
-            if (!needed) return true;
-            Say("no password on standard input");
-            status = kFailure;
-            return false;
+        switch (ReadLineFromStdin(password)) {
+            case LineRead::Line: break;
+            case LineRead::TooLong: return refuse(tooLong);
+            case LineRead::End:
+                if (!needed) return true;
+                return refuse("no password on standard input");
+            case LineRead::Failed:
+                if (PendingSignal() != 0) {
+                    status = Interrupted();
+                    return false;
+                }
+                return refuse(std::string("cannot read the password from standard input: ") + std::strerror(errno));
         }
     } else {
-        if (!HasTerminal()) {
-            Say("no terminal to ask for the password on; use --password-stdin");
-            status = kFailure;
-            return false;
-        }
+        if (!HasTerminal()) return refuse("no terminal to ask for the password on; use --password-stdin");
         std::string again;
-        if (!PromptPassword("Password: ", password) || (twice && !PromptPassword("Repeat the password: ", again))) {
+        LineRead got = PromptPassword("Password: ", password);
+        if (got == LineRead::Line && twice) got = PromptPassword("Repeat the password: ", again);
+        if (got == LineRead::TooLong) return refuse(tooLong);
+        if (got != LineRead::Line) {
             if (PendingSignal() != 0) {
                 status = Interrupted();
                 return false;
             }
-            Say("no password was given");
-            status = kFailure;
-            return false;
+            return refuse("no password was given");
         }
-        if (twice && again != password) {
-            Say("the two passwords differ");
-            status = kFailure;
-            return false;
-        }
+        if (twice && again != password) return refuse("the two passwords differ");
     }
-    if (password.empty() && needed) {
-        Say("the password is empty");
-        status = kFailure;
-        return false;
-    }
+    if (password.empty() && needed) return refuse("the password is empty");
     return true;
 }
 
@@ -267,8 +279,28 @@ bool Inspect(WxhObject& obj, const std::string& file, Facts& f) {
     return false;
 }
 
+// "released 200 files, 318 MiB, into 'dir'": the files written, not those kept.
+std::string ReleaseSummary(const Facts& f, const std::string& dest, const std::vector<std::string>& keptPaths) {
+    std::unordered_map<std::string, int64_t> sizeAt;
+    const std::string prefix = AddPathSep(dest);
+    for (size_t i = 0; i < f.names.size() && i < f.sizes.size(); ++i) sizeAt.emplace(prefix + f.names[i], f.sizes[i]);
+    int64_t files = static_cast<int64_t>(std::min(f.names.size(), f.sizes.size())), bytes = 0;
+    for (int32_t s : f.sizes) bytes += s > 0 ? s : 0;
+    std::unordered_set<std::string> counted;  // a name asked about twice is kept once
+    for (const std::string& p : keptPaths) {
+        auto it = sizeAt.find(p);
+        if (it == sizeAt.end() || !counted.insert(p).second) continue;
+        --files;
+        bytes -= it->second;
+    }
+    std::string line = Summary("released", files, bytes, "into", dest);
+    if (!counted.empty()) line += "; " + Counted(static_cast<int64_t>(counted.size()), "existing file") + " kept";
+    return line;
+}
+
 int Release(const CommandLine& cl) {
-    if (cl.arguments.size() != 2) return Usage("release", "release needs CROWFILE and DESTFOLDER");
+    if (cl.arguments.empty() || cl.arguments.size() > 2)
+        return Usage("release", "release needs CROWFILE and, if you like, DESTFOLDER");
     PasswordSource source;
     std::string problem;
     if (!PasswordOption(cl, source, problem)) return Usage("release", problem);
@@ -281,7 +313,9 @@ int Release(const CommandLine& cl) {
         else return Usage("release", "--overwrite must be ask, yes or no, not " + Q(it->second));
     }
     const std::string& file = cl.arguments[0];
-    const std::string& dest = cl.arguments[1];
+    // Without a folder: beside the user, in a folder named as the window names it.
+    const bool destGiven = cl.arguments.size() == 2;
+    const std::string dest = destGiven ? cl.arguments[1] : ReleaseFolderName(file);
 
     // One object inspects and releases, reading the file it opened once.
     TerminalQuestion question(mode, cl.quiet);
@@ -305,9 +339,15 @@ int Release(const CommandLine& cl) {
     // empty) if the release is refused, so that a refused release leaves no new folder.
     std::vector<std::filesystem::path> made;
     std::error_code ec;
+    if (!destGiven && std::filesystem::is_symlink(std::filesystem::symlink_status(dest, ec))) {
+        // The folder of its own is never reached through a link, as in the window.
+        Say("cannot release into " + Q(dest) + ": it is a link; name the folder to release into after " + Q(file));
+        return kFailure;
+    }
     if (!std::filesystem::is_directory(dest, ec)) {
         if (std::filesystem::exists(std::filesystem::symlink_status(dest, ec))) {
-            Say("cannot release into " + Q(dest) + ": it is not a folder");
+            Say("cannot release into " + Q(dest) + ": it is not a folder" +
+                (destGiven ? "" : "; name the folder to release into after " + Q(file)));
             return kFailure;
         }
         for (std::filesystem::path p = std::filesystem::absolute(dest, ec).lexically_normal();
@@ -341,11 +381,21 @@ int Release(const CommandLine& cl) {
     else result = c.object->UnCrow1(file, dest);
     if (c.progress) c.progress->Clear();
     if (result != 0) removeMadeFolders();
+    question.Finish();
+    // A signal that ended an overwrite question is seen by the container only at the next
+    // file: the words name the file that was asked about.
+    const std::string& askedAt = question.InterruptedAt();
 
     switch (result) {
         case 0:
-            if (PendingSignal() == 0) return kOk;
-            if (question.Kept() == 0)
+            if (PendingSignal() == 0) {
+                if (StderrIsTerminal() && !cl.quiet) Say(ReleaseSummary(f, dest, question.KeptPaths()));
+                return kOk;
+            }
+            if (!askedAt.empty())
+                Say("interrupted at the question about " + Q(askedAt) + ", which stays as it was; every other file "
+                    "had already been released or kept");
+            else if (question.Kept() == 0)
                 Say("interrupted, but every file had already been released");
             else
                 Say("interrupted at the end; every file was released but the " + std::to_string(question.Kept()) +
@@ -353,7 +403,11 @@ int Release(const CommandLine& cl) {
             return Interrupted();
         case -1: {
             const CrowStatus& st = c.object->Status();
-            if (st.name.empty()) {
+            if (!askedAt.empty()) {
+                Say("cancelled at the question about " + Q(askedAt) + ", which stays as it was" +
+                    (st.amount > 1 ? "; the files before it stay in " + Q(dest) : "") + "; the files after it were not "
+                    "released");
+            } else if (st.name.empty()) {
                 Say("cancelled before any file was released");
             } else {
                 const std::string target = AddPathSep(dest) + st.name;
@@ -470,7 +524,7 @@ int Run(int argc, char** argv) {
                          : kToolHelp;
         return PrintToStdout(text);
     }
-    if (cl.version) return PrintToStdout(std::string("crow ") + WXH_VERSION + "\n");
+    if (cl.version) return PrintToStdout(std::string("crow ") + kVersionText + "\n");
     if (cl.command.empty()) {
         std::fputs(kToolHelp, stderr);
         return kUsage;
@@ -486,4 +540,8 @@ int Run(int argc, char** argv) {
 }  // namespace
 }  // namespace wxh::cli
 
-int main(int argc, char** argv) { return wxh::cli::Run(argc, argv); }
+int main(int argc, char** argv) {
+    // Nothing to say it on when this fails: standard error may be the closed one.
+    if (!wxh::EnsureStandardStreams()) return 1;
+    return wxh::cli::Run(argc, argv);
+}

@@ -14,8 +14,10 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <optional>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -34,7 +36,8 @@ const char* const kMountHelp =
     "\n"
     "Shows the files of CROWFILE as a read-only folder at MOUNTPOINT (an existing, empty\n"
     "folder) without releasing them: every program can open them there, and their bytes are\n"
-    "decoded as they are read, never written to the disk. Only you can read the folder.\n"
+    "decoded as they are read, never written to the disk. They have the modes a release\n"
+    "would give them (from the umask), on a read-only mount only you can enter.\n"
     "A file that 'crow release' would refuse is refused here too, before mounting.\n"
     "\n"
     "crow mount stays in the foreground until the folder is unmounted ('fusermount3 -u\n"
@@ -42,7 +45,8 @@ const char* const kMountHelp =
     "\n"
     "Options:\n"
     "  --password         ask for the password on the terminal (protected files)\n"
-    "  --password-stdin   read the password from one line of standard input\n"
+    "  --password-stdin   read the password from one line of standard input (4096\n"
+    "                     bytes at most)\n"
     "  --background       return once the folder is mounted; the mount serves on by itself\n"
     "  -q, --quiet        say nothing while mounted\n"
     "  -h, --help         show this help\n"
@@ -108,7 +112,7 @@ std::string MountPointProblem(const std::string& path) {
     return std::string();
 }
 
-// The set-uid helper through which an ordinary user mounts when /dev/fuse is closed to them.
+// The set-uid helper through which an ordinary user mounts.
 bool HaveMountHelper() {
     for (const char* p : {"/usr/bin/fusermount3", "/bin/fusermount3"}) {
         struct stat st {};
@@ -117,7 +121,20 @@ bool HaveMountHelper() {
     return false;
 }
 
+// "crw------- owner root, group root", for saying why a device is closed to this user.
+std::string DescribeDevice(const struct stat& st) {
+    std::string modes = "c";
+    const char* const letters = "rwxrwxrwx";
+    for (int bit = 8; bit >= 0; --bit) modes.push_back((st.st_mode >> bit) & 1 ? letters[8 - bit] : '-');
+    const passwd* pw = ::getpwuid(st.st_uid);
+    const group* gr = ::getgrgid(st.st_gid);
+    return modes + " owner " + (pw ? PrintableName(pw->pw_name) : std::to_string(st.st_uid)) + ", group " +
+           (gr ? PrintableName(gr->gr_name) : std::to_string(st.st_gid));
+}
+
 // Empty when a mount can be tried; else what stands in the way and how to mend it.
+// fusermount3 opens the device as the calling user, so a device this user may not open
+// cannot be mounted through it either.
 std::string FuseProblem() {
     const int fd = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
     if (fd >= 0) {
@@ -128,11 +145,24 @@ std::string FuseProblem() {
     if (e == ENOENT || e == ENODEV || e == ENXIO)
         return "there is no /dev/fuse on this machine (load the kernel module with 'modprobe fuse'; "
                "in a container, pass the device /dev/fuse in)";
-    if ((e == EACCES || e == EPERM) && !HaveMountHelper())
-        return "no permission to use /dev/fuse, and no set-uid fusermount3 to mount through (install "
-               "the package fuse3, or let this user open /dev/fuse)";
-    if (e == EACCES || e == EPERM) return std::string();  // fusermount3 mounts for us
+    if (e == EACCES || e == EPERM) {
+        struct stat st {};
+        const std::string modes = ::stat("/dev/fuse", &st) == 0 ? " (" + DescribeDevice(st) + ")" : std::string();
+        return "no permission to use /dev/fuse" + modes +
+               ": this user may not open it (Debian makes it crw-rw-rw-; ask for 'chmod 0666 /dev/fuse', "
+               "or to be let into its group)";
+    }
     return "cannot open /dev/fuse: " + std::string(std::strerror(e));
+}
+
+// Why the mount failed although /dev/fuse opens: an ordinary user mounts only through the
+// set-uid fusermount3; otherwise the kernel said no (libfuse printed its words above).
+std::string MountFailure() {
+    if (std::string why = FuseProblem(); !why.empty()) return why;
+    if (::geteuid() != 0 && !HaveMountHelper())
+        return "an ordinary user mounts through the set-uid fusermount3, which is missing (install the "
+               "package fuse3)";
+    return "the kernel refused the mount (see the message above)";
 }
 
 // libfuse reads its options split at commas; a backslash keeps one in a value.
@@ -156,6 +186,8 @@ struct MountedCrow {
     std::vector<uint8_t> buffer;     // one read at a time: the loop is single-threaded
     uid_t uid = 0;
     gid_t gid = 0;
+    mode_t fileMode = 0400;  // as a release would make them: see ReleaseModes
+    mode_t dirMode = 0500;
 
     const PackedEntry* Entry(fuse_ino_t ino) const {
         if (ino < 2 || ino - 2 >= dir.entries.size()) return nullptr;
@@ -178,13 +210,13 @@ struct MountedCrow {
         st.st_atim = crowStat.st_atim;
         st.st_mtim = crowStat.st_mtim;
         st.st_ctim = crowStat.st_ctim;
-        st.st_blksize = 128 * 1024;
+        st.st_blksize = blksize_t{128} * 1024;
         if (ino == kRootIno) {
-            st.st_mode = S_IFDIR | 0500;
+            st.st_mode = S_IFDIR | dirMode;
             st.st_nlink = 2;
         } else {
             const PackedEntry* e = Entry(ino);
-            st.st_mode = S_IFREG | 0400;
+            st.st_mode = S_IFREG | fileMode;
             st.st_nlink = 1;
             st.st_size = e->size;
             st.st_blocks = (e->size + 511) / 512;
@@ -201,6 +233,18 @@ struct MountedCrow {
         }
     }
 };
+
+// The modes a release under the current umask gives a file (0666 before the umask) and its
+// folder (0777), so that a copy out of the mount comes out as a released file would. The
+// mount is read-only whatever the modes say, and without allow_other no one but the mounting
+// user gets in; the owner's read (and the folder's search) bits stay, since a view its own
+// user cannot read serves nobody.
+void ReleaseModes(mode_t& fileMode, mode_t& dirMode) {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    fileMode = (0666 & ~mask) | 0400;
+    dirMode = (0777 & ~mask) | 0500;
+}
 
 MountedCrow& State(fuse_req_t req) { return *static_cast<MountedCrow*>(fuse_req_userdata(req)); }
 
@@ -444,6 +488,7 @@ int RunMount(const MountRequest& rq, const PasswordGetter& getPassword) {
     for (size_t i = 0; i < m.dir.entries.size(); ++i) m.byName.emplace(m.dir.entries[i].name, i);
     m.uid = ::getuid();
     m.gid = ::getgid();
+    ReleaseModes(m.fileMode, m.dirMode);
 
     // From here a stop signal waits for the loop, which unmounts cleanly.
     const sigset_t stops = StopSignals();
@@ -462,6 +507,7 @@ int RunMount(const MountRequest& rq, const PasswordGetter& getPassword) {
                                 ",max_read=" + std::to_string(kMaxRead);
     std::vector<std::string> argStrings = {"crow", "-o", options};
     std::vector<char*> argv;
+    argv.reserve(argStrings.size());
     for (std::string& a : argStrings) argv.push_back(a.data());
     fuse_args args = FUSE_ARGS_INIT(static_cast<int>(argv.size()), argv.data());
     // The library copies the arguments it rewrites; those copies go on every way out.
@@ -488,9 +534,7 @@ int RunMount(const MountRequest& rq, const PasswordGetter& getPassword) {
     }
     if (fuse_session_mount(se, mountPoint.c_str()) != 0) {
         fuse_session_destroy(se);
-        std::string why = FuseProblem();
-        Say("cannot mount " + Q(file) + " on " + Q(rq.mountPoint) + ": " +
-            (why.empty() ? "the kernel refused the mount (see the message above)" : why));
+        Say("cannot mount " + Q(file) + " on " + Q(rq.mountPoint) + ": " + MountFailure());
         return kFailure;
     }
     if (rq.background) {

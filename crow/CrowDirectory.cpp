@@ -12,7 +12,7 @@ namespace wxh {
 
 using namespace crowfmt;
 
-FdSource::FdSource(int fd, int64_t length) : fd_(fd), length_(length), buf_(64 * 1024) {}
+FdSource::FdSource(int fd, int64_t length) : fd_(fd), length_(length), buf_(size_t{64} * 1024) {}
 
 ssize_t FdSource::ReadSome(void* dst, size_t n) {
     char* out = static_cast<char*>(dst);

@@ -53,7 +53,7 @@ struct WxhObject::Impl {
                     const std::string& password);
 };
 
-WxhObject::WxhObject(ProgressDialogFactory factory, OverwriteQuestion* question) : impl_(std::make_unique<Impl>()) {
+WxhObject::WxhObject(const ProgressDialogFactory& factory, OverwriteQuestion* question) : impl_(std::make_unique<Impl>()) {
     impl_->rng.seed(static_cast<uint32_t>(std::chrono::system_clock::now().time_since_epoch().count() ^
                                           std::chrono::steady_clock::now().time_since_epoch().count()));
     impl_->question = question;

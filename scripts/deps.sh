@@ -31,8 +31,8 @@ TEST_PACKAGES=(
   fonts-dejavu-extra
   # real X server for looking at the window and the desktop smoke test
   xvfb xauth x11-utils imagemagick
-  # fuzzing and sanitizers
-  clang libclang-rt-14-dev
+  # fuzzing and sanitizers; clang-tidy over the core (scripts/clang-tidy.sh)
+  clang libclang-rt-14-dev clang-tidy
   # benchmark (bench/run: peak memory)
   time
   # packaging: cpack's dependency reading, validators, Debian's checker, manual page check,

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "common/version.h"
 #include "ui/controls/seams.h"
 #include "ui/controls/twips.h"
 
@@ -75,8 +76,7 @@ void frmAbout::Form_Load() {
     if (!picture_.isNull())
         picIcon->setPixmap(picture_.scaled(picIcon->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
     setWindowTitle(tr("%1のﾊﾞｰｼﾞｮﾝ情報").arg(wxh::kAppTitle));
-    lblVersion->setText(tr("ﾊﾞｰｼﾞｮﾝ %1").arg(QString::number(kMajor) + QLatin1Char('.') + QString::number(kMinor) +
-                                            QLatin1Char('.') + QString::number(kRevision)));
+    lblVersion->setText(tr("ﾊﾞｰｼﾞｮﾝ %1").arg(QString::fromLatin1(wxh::kVersionText)));
 }
 
 void frmAbout::CmdOK_Click() {

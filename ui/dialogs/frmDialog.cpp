@@ -22,6 +22,11 @@ frmDialog*& currentInstance() {
     return instance;
 }
 
+frmDialog::Clock& injectedClock() {
+    static frmDialog::Clock clock;
+    return clock;
+}
+
 constexpr qint64 kFrameNs = 33'000'000;    // at most about 30 painted frames a second
 constexpr qint64 kEventsNs = 1'000'000;    // pending events run at most once a millisecond
 constexpr int kExposeWaitMs = 200;         // how long a new window may take to appear
@@ -108,6 +113,13 @@ frmDialog::~frmDialog() {
 }
 
 frmDialog* frmDialog::Instance() { return currentInstance(); }
+
+void frmDialog::SetClock(Clock clock) { injectedClock() = std::move(clock); }
+
+qint64 frmDialog::nowNs() const {
+    const Clock& clock = injectedClock();
+    return clock ? clock() : clock_.nsecsElapsed();
+}
 
 void frmDialog::Form_Load() { bringToTop(this); }
 
@@ -214,7 +226,7 @@ void frmDialog::PaintNow() {
 }
 
 void frmDialog::DoEvents() {
-    const qint64 now = clock_.nsecsElapsed();
+    const qint64 now = nowNs();
     const bool frame = !framed_ || now - lastFrameNs_ >= kFrameNs;
     if (frame) {
         framed_ = true;

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "common/dest_dir.h"
+#include "common/standard_streams.h"
+#include "common/version.h"
 #include "ui/main/ProgramIcon.h"
 #include "ui/main/StartArguments.h"
 #include "ui/main/StartCommands.h"
@@ -16,6 +18,8 @@
 #include "ui/main/frmMain.h"
 
 int main(int argc, char** argv) {
+    // Before anything opens a file: a closed 0, 1 or 2 would otherwise be taken by it.
+    if (!wxh::EnsureStandardStreams()) return 1;
     // The command line first, so that help, version and usage errors never need a display.
     const std::vector<std::string> args(argv + 1, argv + argc);
     const wxh::StartArguments start = wxh::ParseStartArguments(args);
@@ -29,7 +33,7 @@ int main(int argc, char** argv) {
         std::fputs(wxh::StartHelp(), stdout);
         return 0;
     case wxh::StartArguments::Action::Version:
-        std::printf("wx-hollin %s\n", WXH_VERSION);
+        std::printf("wx-hollin %s\n", wxh::kVersionText);
         return 0;
     case wxh::StartArguments::Action::UsageError:
         if (inBox) break;

@@ -2,7 +2,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QThread>
 #include <QTimer>
 
 #include "ui/dialogs/GuiWxhObject.h"
@@ -374,12 +373,14 @@ TEST_F(Release, CancelInTheThirdOfFiveFilesThroughTheProgressWindow) {
     Select(crow);
 
     bool pressed = false, sawDialog = false, mainWasEnabled = true, dialogWasEnabled = false;
+    qint64 now = 0;   // the progress window's clock, moved by a slow disk's 17 ms a point
+    frmDialog::SetClock([&now] { return now; });
     QTimer presser;
     presser.setInterval(0);
     QObject::connect(&presser, &QTimer::timeout, [&] {
         frmDialog* d = frmDialog::Instance();
         if (!d || !d->isVisible() || pressed) return;
-        QThread::usleep(17000);   // a slow disk: the window paints a frame at every point
+        now += 17'000'000;   // a slow disk: 17 ms between two passes of the event loop
         sawDialog = true;
         mainWasEnabled = win->isEnabled();
         dialogWasEnabled = d->CmdCancel->isEnabled() && d->isEnabled();
@@ -392,6 +393,7 @@ TEST_F(Release, CancelInTheThirdOfFiveFilesThroughTheProgressWindow) {
     presser.start();
     win->FileView_DblClick();
     presser.stop();
+    frmDialog::SetClock(nullptr);
 
     EXPECT_TRUE(sawDialog);
     EXPECT_TRUE(pressed);
