@@ -10,10 +10,12 @@
 #include "cli/diagnose.h"
 #include "cli/mount.h"
 #include "cli/options.h"
+#include "cli/password_check.h"
 #include "cli/terminal.h"
 #include "common/cp932.h"
 #include "common/paths.h"
 #include "common/stored_names.h"
+#include "crow/PasswordCheck.h"
 #include "crow/WxhObject.h"
 
 namespace wxh::cli {
@@ -69,7 +71,7 @@ const char* const kPackHelp =
 
 const char* const kReleaseHelp =
     "Usage: crow release [--password | --password-stdin] [--overwrite ask|yes|no]\n"
-    "                    CROWFILE DESTFOLDER\n"
+    "                    [--no-password-check] CROWFILE DESTFOLDER\n"
     "\n"
     "Releases every file of CROWFILE into DESTFOLDER, which is created when missing.\n"
     "\n"
@@ -78,6 +80,7 @@ const char* const kReleaseHelp =
     "  --password-stdin   read the password from one line of standard input\n"
     "  --overwrite MODE   what to do with an existing non-empty file: ask (the default\n"
     "                     on a terminal), yes, or no (the default otherwise: keep it)\n"
+    "  --no-password-check  release even when the password looks wrong\n"
     "  -q, --quiet        draw no progress line, say nothing about kept files\n"
     "  -h, --help         show this help\n"
     "\n"
@@ -85,9 +88,12 @@ const char* const kReleaseHelp =
     "to every later one) or N (None: no to every later one).\n"
     "\n"
     "The password only scrambles the bytes, so that a casual look shows nothing: it is not\n"
-    "encryption. A wrong password is not detected: the files come out with wrong contents.\n"
-    "A known file header can reveal the password, and a changed byte of the Crow file is not\n"
-    "noticed either (no integrity check).\n";
+    "encryption, and the file holds no check of it. Before anything is written, the first\n"
+    "bytes of the files are decoded with it and compared with what their names promise\n"
+    "(libmagic, /etc/mime.types); when they clearly do not match, nothing is released and the\n"
+    "status is 1. With too few files of recognisable kinds the check cannot tell, and a wrong\n"
+    "password then gives files with wrong contents. A known file header can reveal the\n"
+    "password, and a changed byte of the Crow file is not noticed (no integrity check).\n";
 
 const char* const kInfoHelp =
     "Usage: crow info [--json] CROWFILE\n"
@@ -300,6 +306,9 @@ int Release(const CommandLine& cl) {
     if (source == PasswordSource::Stdin || (needsPassword && source == PasswordSource::Terminal)) {
         if (!ObtainPassword(source, false, needsPassword, password, status)) return status;
     }
+    if (needsPassword && !cl.flags.count(kNoPasswordCheck) &&
+        RefuseWrongPassword(JudgeCrowPassword(file, password), file, "released"))
+        return kFailure;
 
     // DESTFOLDER and the parents it lacks are made now and taken away again (when still
     // empty) if the release is refused, so that a refused release leaves no new folder.
@@ -456,6 +465,7 @@ int Mount(const CommandLine& cl) {
     rq.quiet = cl.quiet;
     rq.passwordOffered = source != PasswordSource::None;
     rq.passwordFromStdin = source == PasswordSource::Stdin;
+    rq.passwordCheck = cl.flags.count(kNoPasswordCheck) == 0;
     return RunMount(rq, [source](std::string& password, int& status) {
         return ObtainPassword(source, false, true, password, status);
     });
