@@ -1,6 +1,7 @@
 #include "ui/main/frmMain.h"
 
 #include "common/globals.h"
+#include "crow/PasswordCheck.h"
 #include "crow/WxhObject.h"
 #include "ui/commands/Commands.h"
 #include "ui/commands/Messages.h"
@@ -42,9 +43,21 @@ void frmMain::mnu_View_Relese_Click() {
         wxh::MsgBox(this, wxh::text::NoCrowFileSelected());
         return;
     }
+    // The password, once its decoded files look right or the user wants to go ahead anyway;
+    // empty for a cancel.
+    const auto password = [this, &current]() -> QString {
+        if (AskPassword()) return QString();
+        const wxh::PasswordJudgement j = wxh::JudgeCrowPassword(current.toStdString(), wxh::CrowPassword);
+        if (j.verdict == wxh::PasswordJudgement::Verdict::LooksWrong) {
+            QStringList names;
+            for (const std::string& n : j.unlikeNames) names << QString::fromStdString(n);
+            if (wxh::MsgBox(this, wxh::text::PasswordLooksWrong(names), wxh::kAppTitle, true) != wxh::kMsgYes)
+                return QString();
+        }
+        return QString::fromStdString(wxh::CrowPassword);
+    };
     const wxh::ReleaseOutcome outcome =
-        wxh::Release(*crow, current, QString::fromStdString(wxh::ExtractFolder), wxh::OneFileNoFolder,
-                     [this] { return AskPassword() ? QString() : QString::fromStdString(wxh::CrowPassword); });
+        wxh::Release(*crow, current, QString::fromStdString(wxh::ExtractFolder), wxh::OneFileNoFolder, password);
     if (!outcome.openFolder.isEmpty()) wxh::OpenFolder(this, outcome.openFolder);
     else if (!outcome.message.isEmpty()) wxh::MsgBox(this, outcome.message);
 }
