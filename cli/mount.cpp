@@ -433,16 +433,6 @@ int RunMount(const MountRequest& rq, const PasswordGetter& getPassword) {
     if (rq.passwordFromStdin || (rq.passwordOffered && m.dir.NeedsPassword())) {
         if (!getPassword(password, status)) return status;
     }
-    if (std::string why = FuseProblem(); !why.empty()) {
-        Say("cannot mount " + Q(file) + " on " + Q(rq.mountPoint) + ": " + why);
-        return kFailure;
-    }
-
-    // Paths that still hold once a background mount has left the working folder.
-    char real[PATH_MAX];
-    const std::string mountPoint = ::realpath(rq.mountPoint.c_str(), real) ? real : rq.mountPoint;
-    const std::string source = ::realpath(file.c_str(), real) ? real : file;
-
     const std::string key = PackedKey(m.dir, password);
     if (!key.empty()) m.keys.emplace(key);
     if (m.dir.NeedsPassword() && rq.passwordCheck) {
@@ -457,6 +447,16 @@ int RunMount(const MountRequest& rq, const PasswordGetter& getPassword) {
         };
         if (RefuseWrongPassword(JudgePassword(names, head, key.size()), file, "mounted")) return kFailure;
     }
+    if (std::string why = FuseProblem(); !why.empty()) {
+        Say("cannot mount " + Q(file) + " on " + Q(rq.mountPoint) + ": " + why);
+        return kFailure;
+    }
+
+    // Paths that still hold once a background mount has left the working folder.
+    char real[PATH_MAX];
+    const std::string mountPoint = ::realpath(rq.mountPoint.c_str(), real) ? real : rq.mountPoint;
+    const std::string source = ::realpath(file.c_str(), real) ? real : file;
+
     m.byName.reserve(m.dir.entries.size());
     for (size_t i = 0; i < m.dir.entries.size(); ++i) m.byName.emplace(m.dir.entries[i].name, i);
     m.uid = ::getuid();

@@ -12,6 +12,8 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <string_view>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -74,6 +76,22 @@ bool ReadRegularFile(const std::string& path, size_t cap, std::string& out) {
     return ok;
 }
 
+// Shows a regular file of at most cap bytes to use, mapped for the call only.
+void MapRegularFile(const std::string& path, size_t cap, const std::function<void(std::string_view)>& use) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 && static_cast<uint64_t>(st.st_size) <= cap) {
+        const size_t n = static_cast<size_t>(st.st_size);
+        void* map = ::mmap(nullptr, n, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        if (map != MAP_FAILED) {
+            use(std::string_view(static_cast<const char*>(map), n));
+            ::munmap(map, n);
+        }
+    }
+    ::close(fd);
+}
+
 }  // namespace
 
 std::map<std::string, std::string> ParseMimeTypes(const std::string& text) {
@@ -124,19 +142,22 @@ std::string PromisedType(const std::map<std::string, std::string>& table, const 
     return it == table.end() ? std::string() : it->second;
 }
 
-std::vector<std::string> MagicDatabaseTypes(const std::string& mgc) {
-    // Each entry of the compiled database keeps its MIME type as a NUL-terminated text.
+std::vector<std::string> MagicDatabaseTypes(std::string_view mgc) {
+    // Each entry of the compiled database keeps its MIME type as a NUL-terminated text; the
+    // slashes are few, so the search goes from one to the next.
     std::set<std::string> types;
-    size_t start = 0;
-    for (size_t i = 0; i < mgc.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(mgc[i]);
-        if (c > 0x20 && c < 0x7F) continue;
-        const size_t len = i - start;
-        if (c == 0 && len >= 3 && len <= kMaxTypeLength && std::memchr(mgc.data() + start, '/', len)) {
-            std::string s(mgc, start, len);
-            if (IsMimeType(s)) types.insert(std::move(s));
-        }
-        start = i + 1;
+    const char* const begin = mgc.data();
+    const char* const end = begin + mgc.size();
+    for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '/', static_cast<size_t>(end - p)))); ++p) {
+        const char* a = p;
+        while (a > begin && p - a < static_cast<ptrdiff_t>(kMaxTypeLength) && a[-1] >= 'a' && a[-1] <= 'z') --a;
+        if (a == p || (a > begin && a[-1] != '\0')) continue;
+        const char* z = p + 1;
+        while (z < end && z - a < static_cast<ptrdiff_t>(kMaxTypeLength) && IsTokenChar(static_cast<unsigned char>(*z))) ++z;
+        if (z == end || *z != '\0') continue;
+        std::string type(a, z);
+        if (IsMimeType(type)) types.insert(std::move(type));
+        p = z;
     }
     return {types.begin(), types.end()};
 }
@@ -159,9 +180,11 @@ public:
         if (type.empty() || type == "application/octet-stream") return false;
         return type.rfind("text/", 0) == 0 || known_.count(type) > 0;
     }
-    std::string TypeOf(const uint8_t* data, size_t n) {
+    // plain: only text or not (libmagic's text tests without its database, a hundred times
+    // cheaper than its source-code patterns), for names that promise text.
+    std::string TypeOf(const uint8_t* data, size_t n, bool plain) {
         std::lock_guard<std::mutex> lock(mutex_);
-        const char* t = magic_buffer(cookie_, data, n);
+        const char* t = magic_buffer(plain ? plainCookie_ : cookie_, data, n);
         std::string type = t ? t : "";
         const size_t semi = type.find(';');
         if (semi != std::string::npos) type.resize(semi);
@@ -173,49 +196,43 @@ private:
         const auto t0 = std::chrono::steady_clock::now();
         table_ = LoadMimeTypes(kMimeTypesPath);
         cookie_ = magic_open(MAGIC_MIME_TYPE | MAGIC_NO_CHECK_COMPRESS | MAGIC_NO_CHECK_ELF | MAGIC_ERROR);
-        // The database is read here once and handed to libmagic, which also answers which
-        // types it can give at all.
+        // libmagic maps its compiled database; the types it can give are read from the same
+        // file, mapped too, without copying it.
+        plainCookie_ = magic_open(MAGIC_MIME_TYPE | MAGIC_NO_CHECK_SOFT | MAGIC_NO_CHECK_COMPRESS | MAGIC_ERROR);
+        if (!cookie_ || !plainCookie_ || magic_load(cookie_, nullptr) != 0 || magic_load(plainCookie_, nullptr) != 0) {
+            if (cookie_) magic_close(cookie_);
+            if (plainCookie_) magic_close(plainCookie_);
+            cookie_ = plainCookie_ = nullptr;
+        }
         const char* path = cookie_ ? magic_getpath(nullptr, 0) : nullptr;
-        bool loaded = false;
         // The path is a list ("/etc/magic:/usr/share/misc/magic"); the compiled files count.
-        std::vector<std::string> candidates;
         for (std::string rest = path ? path : ""; !rest.empty();) {
             const size_t colon = rest.find(':');
-            const std::string one = rest.substr(0, colon);
-            if (!one.empty()) candidates.push_back(one.size() > 4 && one.compare(one.size() - 4, 4, ".mgc") == 0 ? one : one + ".mgc");
+            std::string one = rest.substr(0, colon);
             rest = colon == std::string::npos ? std::string() : rest.substr(colon + 1);
-        }
-        {
-            for (const std::string& p : candidates) {
-                if (!ReadRegularFile(p, kMaxDatabaseBytes, database_) || database_.empty()) continue;
-                void* buffers[1] = {database_.data()};
-                size_t sizes[1] = {database_.size()};
-                if (magic_load_buffers(cookie_, buffers, sizes, 1) == 0) {
-                    loaded = true;
-                    for (std::string& t : MagicDatabaseTypes(database_)) known_.insert(std::move(t));
-                    break;
-                }
-            }
-        }
-        if (cookie_ && !loaded) {
-            magic_close(cookie_);
-            cookie_ = nullptr;
+            if (one.empty()) continue;
+            if (one.size() < 4 || one.compare(one.size() - 4, 4, ".mgc") != 0) one += ".mgc";
+            MapRegularFile(one, kMaxDatabaseBytes, [this](std::string_view bytes) {
+                for (std::string& t : MagicDatabaseTypes(bytes)) known_.insert(std::move(t));
+            });
         }
         if (cookie_) {
             size_t bytesMax = kPasswordCheckHead;
             magic_setparam(cookie_, MAGIC_PARAM_BYTES_MAX, &bytesMax);
+            magic_setparam(plainCookie_, MAGIC_PARAM_BYTES_MAX, &bytesMax);
         }
         const auto us = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0);
         gLoadMicroseconds = std::max<int64_t>(1, us.count());
     }
     ~Judge() {
         if (cookie_) magic_close(cookie_);
+        if (plainCookie_) magic_close(plainCookie_);
     }
 
     std::map<std::string, std::string> table_;
     std::set<std::string> known_;
-    std::string database_;  // libmagic reads its entries from here for the whole run
     magic_t cookie_ = nullptr;
+    magic_t plainCookie_ = nullptr;
     std::mutex mutex_;
 };
 
@@ -247,11 +264,35 @@ PhaseShift FindPhaseShift(const uint8_t* data, size_t n, size_t period) {
                 seen.push_back(b);
                 atZero += here[b] * logP[b];
             }
-        for (int d = 1; d < 256; ++d) {
-            double score = 0;
-            for (int b : seen) score += here[b] * logP[(b - d) & 0xFF];
-            if (score - atZero > best.gain) best = {k, d, score - atZero};
-        }
+        // A shifted phase moves its commonest bytes onto the others' commonest: the shifts
+        // between the four commonest of each are the ones worth scoring.
+        const auto top4 = [](const auto& counts) {
+            std::array<int, 4> top{};
+            for (int b = 0; b < 256; ++b)
+                for (int t = 0; t < 4; ++t)
+                    if (counts[b] > counts[top[t]] || (counts[b] == counts[top[t]] && b == top[t])) {
+                        if (b != top[t]) {
+                            for (int u = 3; u > t; --u) top[u] = top[u - 1];
+                            top[t] = b;
+                        }
+                        break;
+                    }
+            return top;
+        };
+        std::array<uint32_t, 256> rest{};
+        for (int b = 0; b < 256; ++b) rest[b] = total[b] - here[b];
+        const std::array<int, 4> mine = top4(here), theirs = top4(rest);
+        std::array<bool, 256> tried{};
+        tried[0] = true;
+        for (int a : mine)
+            for (int c : theirs) {
+                const int d = (a - c) & 0xFF;
+                if (tried[d]) continue;
+                tried[d] = true;
+                double score = 0;
+                for (int b : seen) score += here[b] * logP[(b - d) & 0xFF];
+                if (score - atZero > best.gain) best = {k, d, score - atZero};
+            }
     }
     return best;
 }
@@ -264,33 +305,34 @@ PasswordJudgement JudgePassword(const std::vector<std::string>& utf8Names, const
     Judge& judge = Judge::Get();
     if (!judge.Ready()) return j;
 
-    // The entries to look at: a few of each promised type first, so that one kind of file
-    // does not take every place, then the rest in order.
-    std::vector<std::pair<size_t, std::string>> picked;
-    std::map<std::string, int> perType;
-    std::vector<std::pair<size_t, std::string>> later;
+    // The entries to look at: one of each promised type in turn, so that one kind of file
+    // does not take every place. No more names are kept per type than can be looked at.
+    std::map<std::string, std::vector<size_t>> byType;
     for (size_t i = 0; i < utf8Names.size(); ++i) {
         std::string type = passwordcheck::PromisedType(judge.Table(), utf8Names[i]);
         if (!judge.Recognisable(type)) continue;
-        if (perType[type]++ < 4 && picked.size() < static_cast<size_t>(kPasswordCheckEntries))
-            picked.emplace_back(i, std::move(type));
-        else if (later.size() < static_cast<size_t>(kPasswordCheckEntries))
-            later.emplace_back(i, std::move(type));
+        std::vector<size_t>& list = byType[std::move(type)];
+        if (list.size() < static_cast<size_t>(kPasswordCheckEntries)) list.push_back(i);
     }
-    for (auto& p : later) {
-        if (picked.size() >= static_cast<size_t>(kPasswordCheckEntries)) break;
-        picked.push_back(std::move(p));
+    std::vector<std::pair<size_t, std::string>> picked;
+    for (size_t round = 0; picked.size() < static_cast<size_t>(kPasswordCheckEntries); ++round) {
+        const size_t before = picked.size();
+        for (const auto& [type, list] : byType)
+            if (round < list.size() && picked.size() < static_cast<size_t>(kPasswordCheckEntries))
+                picked.emplace_back(list[round], type);
+        if (picked.size() == before) break;
     }
+    std::sort(picked.begin(), picked.end());  // read in the file's order
 
     std::vector<uint8_t> buf(kPasswordCheckHead);
     std::map<std::pair<size_t, int>, std::vector<size_t>> shifted;  // (phase, shift) -> entries
     for (const auto& [index, promised] : picked) {
         const size_t n = head(index, buf.data(), buf.size());
         if (n == 0) continue;
-        const std::string shown = judge.TypeOf(buf.data(), n);
+        const bool promisedText = promised.rfind("text/", 0) == 0;
+        const std::string shown = judge.TypeOf(buf.data(), n, promisedText);
         if (shown.empty()) continue;
         ++j.examined;
-        const bool promisedText = promised.rfind("text/", 0) == 0;
         // Text has no period of its own: one position of the key's period whose bytes all
         // read as shifted by the same amount is a wrong character of the password there.
         if (promisedText) {
@@ -312,9 +354,11 @@ PasswordJudgement JudgePassword(const std::vector<std::string>& utf8Names, const
         // Text where binary data was promised, or binary data seen as a type of its own where
         // text was promised, says nothing either way.
     }
-    // Texts that agree on the same shift at the same position.
+    // Texts that agree on the same shift at the same position: a right password leaves no
+    // position of a text shifted at all, let alone two texts alike.
     for (const auto& [where, entries] : shifted) {
-        if (entries.size() < static_cast<size_t>(kPasswordCheckMinUnlike)) continue;
+        if (entries.size() < static_cast<size_t>(kPasswordCheckMinShifted) || j.examined < kPasswordCheckMinUnlike)
+            continue;
         j.verdict = PasswordJudgement::Verdict::LooksWrong;
         for (size_t index : entries)
             if (j.unlikeNames.size() < 3 &&

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace wxh {
@@ -35,9 +36,10 @@ struct PasswordJudgement {
 // How many decoded bytes of an entry are looked at, and at most how many entries: the cost
 // does not grow with the number of files.
 inline constexpr size_t kPasswordCheckHead = 4096;
-inline constexpr int kPasswordCheckEntries = 24;
+inline constexpr int kPasswordCheckEntries = 12;
 // Evidence needed for a verdict of LooksWrong.
-inline constexpr int kPasswordCheckMinUnlike = 3;
+inline constexpr int kPasswordCheckMinUnlike = 3;   // entries libmagic cannot place, and entries looked at
+inline constexpr int kPasswordCheckMinShifted = 2;  // texts shifted alike
 
 // Judges the decoded heads of the entries named utf8Names (read through head). Entries whose
 // names promise no type libmagic knows are not read. Thread-safe; the first call loads the
@@ -71,7 +73,7 @@ std::map<std::string, std::string> LoadMimeTypes(const std::string& path);
 std::string PromisedType(const std::map<std::string, std::string>& table, const std::string& utf8Name);
 
 // The MIME types a compiled libmagic database can give, read from its bytes.
-std::vector<std::string> MagicDatabaseTypes(const std::string& mgcBytes);
+std::vector<std::string> MagicDatabaseTypes(std::string_view mgcBytes);
 
 // The position of a period (phase) whose bytes read best as the others' shifted by delta,
 // and how much better than unshifted (gain, in nats); gain 0 when nothing reads better.

@@ -39,13 +39,17 @@ TEST(PasswordCheck, CorpusRightNeverRefusedWrongCaught) {
         for (const std::string& right : rights) {
             const PasswordJudgement ok = JudgeWith(f, right, right);
             EXPECT_NE(ok.verdict, Verdict::LooksWrong) << f.label << " with the right password " << right;
-            if (f.recognisable >= 3) EXPECT_EQ(ok.verdict, Verdict::Plausible) << f.label << " " << right;
+            if (f.recognisable >= 3) {
+                EXPECT_EQ(ok.verdict, Verdict::Plausible) << f.label << " " << right;
+            }
             for (const std::string& wrong : test::NearPasswords(right)) {
                 const PasswordJudgement bad = JudgeWith(f, right, wrong);
                 auto& [caught, tried] = table[f.label];
                 ++tried;
                 if (bad.verdict == Verdict::LooksWrong) ++caught;
-                if (f.recognisable < 3) EXPECT_NE(bad.verdict, Verdict::Plausible) << f.label << ": undecidable, yet judged";
+                if (f.recognisable < 3) {
+                    EXPECT_NE(bad.verdict, Verdict::Plausible) << f.label << ": undecidable, yet judged";
+                }
             }
         }
     }
@@ -58,7 +62,9 @@ TEST(PasswordCheck, CorpusRightNeverRefusedWrongCaught) {
         {"ZIP", 49}, {"mixed", 82}, {"3 pictures among binaries", 35}};
     for (const auto& [label, ct] : table) {
         std::printf("| %s | %d of %d |\n", label.c_str(), ct.first, ct.second);
-        if (least.count(label)) EXPECT_GE(ct.first, least.at(label)) << label;
+        if (least.count(label)) {
+            EXPECT_GE(ct.first, least.at(label)) << label;
+        }
     }
 }
 
@@ -112,7 +118,7 @@ TEST(PasswordCheck, ExtensionTableDistrusted) {
 
 TEST(PasswordCheck, DatabaseTypesReadFromEntries) {
     using namespace std::string_literals;
-    const std::string mgc = "\x01\x02image/jpeg\0\0\0JPEG image data\0audio/mpeg\0x/y\0text/\0"s +
+    const std::string mgc = "\x01\0image/jpeg\0\0\0JPEG image data\0audio/mpeg\0x/y\0text/\0\x02video/mp4\0"s +
                             "application/pdf";  // unterminated at the end: not an entry
     EXPECT_EQ(passwordcheck::MagicDatabaseTypes(mgc), (std::vector<std::string>{"audio/mpeg", "image/jpeg"}));
 }
