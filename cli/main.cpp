@@ -65,9 +65,11 @@ const char* const kPackHelp =
     "cannot be stored, or that would be stored alike, are refused before anything is written.\n"
     "\n"
     "The password only scrambles the bytes, so that a casual look shows nothing: it is not\n"
-    "encryption. A wrong password is not detected (the files come out wrong), and a known\n"
-    "file header can reveal the password. Nor is a Crow file an integrity check: a changed\n"
-    "byte is not noticed. The password must consist of characters Shift-JIS can hold.\n";
+    "encryption, and a known file header can reveal it. 'crow release' refuses a password\n"
+    "whose decoded files clearly do not look like what their names promise, but with too few\n"
+    "files of recognisable kinds a wrong one goes unnoticed. Nor is a Crow file an integrity\n"
+    "check: a changed byte is not noticed. The password must consist of characters\n"
+    "Shift-JIS can hold.\n";
 
 const char* const kReleaseHelp =
     "Usage: crow release [--password | --password-stdin] [--overwrite ask|yes|no]\n"
