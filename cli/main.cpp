@@ -13,6 +13,7 @@
 #include "cli/diagnose.h"
 #include "cli/mount.h"
 #include "cli/options.h"
+#include "cli/password_check.h"
 #include "cli/summary.h"
 #include "cli/terminal.h"
 #include "common/cp932.h"
@@ -20,6 +21,7 @@
 #include "common/standard_streams.h"
 #include "common/stored_names.h"
 #include "common/version.h"
+#include "crow/PasswordCheck.h"
 #include "crow/WxhObject.h"
 
 namespace wxh::cli {
@@ -70,13 +72,15 @@ const char* const kPackHelp =
     "cannot be stored, or that would be stored alike, are refused before anything is written.\n"
     "\n"
     "The password only scrambles the bytes, so that a casual look shows nothing: it is not\n"
-    "encryption. A wrong password is not detected (the files come out wrong), and a known\n"
-    "file header can reveal the password. Nor is a Crow file an integrity check: a changed\n"
-    "byte is not noticed. The password must consist of characters Shift-JIS can hold.\n";
+    "encryption, and a known file header can reveal it. 'crow release' refuses a password\n"
+    "whose decoded files clearly do not look like what their names promise, but with too few\n"
+    "files of recognisable kinds a wrong one goes unnoticed. Nor is a Crow file an integrity\n"
+    "check: a changed byte is not noticed. The password must consist of characters\n"
+    "Shift-JIS can hold.\n";
 
 const char* const kReleaseHelp =
     "Usage: crow release [--password | --password-stdin] [--overwrite ask|yes|no]\n"
-    "                    CROWFILE [DESTFOLDER]\n"
+    "                    [--no-password-check] CROWFILE [DESTFOLDER]\n"
     "\n"
     "Releases every file of CROWFILE into DESTFOLDER, which is created when missing.\n"
     "Without DESTFOLDER the files go into a folder of the working folder named after\n"
@@ -88,6 +92,7 @@ const char* const kReleaseHelp =
     "                     bytes at most)\n"
     "  --overwrite MODE   what to do with an existing non-empty file: ask (the default\n"
     "                     on a terminal), yes, or no (the default otherwise: keep it)\n"
+    "  --no-password-check  release even when the password looks wrong\n"
     "  -q, --quiet        draw no progress line, no closing line, say nothing about\n"
     "                     kept files\n"
     "  -h, --help         show this help\n"
@@ -98,9 +103,12 @@ const char* const kReleaseHelp =
     "line says what was released.\n"
     "\n"
     "The password only scrambles the bytes, so that a casual look shows nothing: it is not\n"
-    "encryption. A wrong password is not detected: the files come out with wrong contents.\n"
-    "A known file header can reveal the password, and a changed byte of the Crow file is not\n"
-    "noticed either (no integrity check).\n";
+    "encryption, and the file holds no check of it. Before anything is written, the first\n"
+    "bytes of the files are decoded with it and compared with what their names promise\n"
+    "(libmagic, /etc/mime.types); when they clearly do not match, nothing is released and the\n"
+    "status is 1. With too few files of recognisable kinds the check cannot tell, and a wrong\n"
+    "password then gives files with wrong contents. A known file header can reveal the\n"
+    "password, and a changed byte of the Crow file is not noticed (no integrity check).\n";
 
 const char* const kInfoHelp =
     "Usage: crow info [--json] CROWFILE\n"
@@ -334,6 +342,9 @@ int Release(const CommandLine& cl) {
     if (source == PasswordSource::Stdin || (needsPassword && source == PasswordSource::Terminal)) {
         if (!ObtainPassword(source, false, needsPassword, password, status)) return status;
     }
+    if (needsPassword && !cl.flags.count(kNoPasswordCheck) &&
+        RefuseWrongPassword(JudgeCrowPassword(file, password), file, "released"))
+        return kFailure;
 
     // DESTFOLDER and the parents it lacks are made now and taken away again (when still
     // empty) if the release is refused, so that a refused release leaves no new folder.
@@ -510,6 +521,7 @@ int Mount(const CommandLine& cl) {
     rq.quiet = cl.quiet;
     rq.passwordOffered = source != PasswordSource::None;
     rq.passwordFromStdin = source == PasswordSource::Stdin;
+    rq.passwordCheck = cl.flags.count(kNoPasswordCheck) == 0;
     return RunMount(rq, [source](std::string& password, int& status) {
         return ObtainPassword(source, false, true, password, status);
     });

@@ -26,13 +26,15 @@
 
 #include "cli/diagnose.h"
 #include "cli/packed_directory.h"
+#include "cli/password_check.h"
 #include "cli/terminal.h"
 #include "crow/CrowFormat.h"
 
 namespace wxh::cli {
 
 const char* const kMountHelp =
-    "Usage: crow mount [--password | --password-stdin] [--background] CROWFILE MOUNTPOINT\n"
+    "Usage: crow mount [--password | --password-stdin] [--background] [--no-password-check]\n"
+    "                  CROWFILE MOUNTPOINT\n"
     "\n"
     "Shows the files of CROWFILE as a read-only folder at MOUNTPOINT (an existing, empty\n"
     "folder) without releasing them: every program can open them there, and their bytes are\n"
@@ -48,12 +50,15 @@ const char* const kMountHelp =
     "  --password-stdin   read the password from one line of standard input (4096\n"
     "                     bytes at most)\n"
     "  --background       return once the folder is mounted; the mount serves on by itself\n"
+    "  --no-password-check  mount even when the password looks wrong\n"
     "  -q, --quiet        say nothing while mounted\n"
     "  -h, --help         show this help\n"
     "\n"
     "If CROWFILE changes or is removed while mounted, reads fail with an input/output\n"
     "error (bytes read before may still come from memory, as they were); wrong bytes are\n"
-    "never returned. A wrong password is not detected: the files read wrong.\n";
+    "never returned. A password whose decoded files clearly do not look like what their\n"
+    "names promise is refused (status 1), as 'crow release' refuses it; where too few files\n"
+    "are of recognisable kinds, a wrong password is not detected and the files read wrong.\n";
 
 namespace {
 
@@ -472,6 +477,20 @@ int RunMount(const MountRequest& rq, const PasswordGetter& getPassword) {
     if (rq.passwordFromStdin || (rq.passwordOffered && m.dir.NeedsPassword())) {
         if (!getPassword(password, status)) return status;
     }
+    const std::string key = PackedKey(m.dir, password);
+    if (!key.empty()) m.keys.emplace(key);
+    if (m.dir.NeedsPassword() && rq.passwordCheck) {
+        std::vector<std::string> names;
+        for (const PackedEntry& e : m.dir.entries) names.push_back(e.name);
+        const auto head = [&m](size_t i, uint8_t* buf, size_t max) -> size_t {
+            const PackedEntry& e = m.dir.entries[i];
+            const ssize_t r = ::pread(m.fd, buf, static_cast<size_t>(std::min<int64_t>(e.size, static_cast<int64_t>(max))), e.offset);
+            if (r <= 0) return 0;
+            m.Decode(buf, static_cast<size_t>(r), 0);
+            return static_cast<size_t>(r);
+        };
+        if (RefuseWrongPassword(JudgePassword(names, head, key.size()), file, "mounted")) return kFailure;
+    }
     if (std::string why = FuseProblem(); !why.empty()) {
         Say("cannot mount " + Q(file) + " on " + Q(rq.mountPoint) + ": " + why);
         return kFailure;
@@ -482,8 +501,6 @@ int RunMount(const MountRequest& rq, const PasswordGetter& getPassword) {
     const std::string mountPoint = ::realpath(rq.mountPoint.c_str(), real) ? real : rq.mountPoint;
     const std::string source = ::realpath(file.c_str(), real) ? real : file;
 
-    const std::string key = PackedKey(m.dir, password);
-    if (!key.empty()) m.keys.emplace(key);
     m.byName.reserve(m.dir.entries.size());
     for (size_t i = 0; i < m.dir.entries.size(); ++i) m.byName.emplace(m.dir.entries[i].name, i);
     m.uid = ::getuid();

@@ -11,6 +11,8 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   # crow mount: the FUSE 3 library to build with, fusermount3 to mount and unmount with
   libfuse3-dev fuse3
+  # the wrong-password check: libmagic and its database, the system's extension table
+  libmagic-dev libmagic-mgc media-types
   # window program: Qt (the program's icon is drawn by Qt SVG), picture formats, metafiles,
   # the Japanese font
   qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libwmf-dev fonts-ipafont-gothic

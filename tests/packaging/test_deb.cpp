@@ -98,6 +98,8 @@ TEST_F(Deb, ControlFieldsNameThePackageAndItsRealDependencies) {
     // crow mount: the FUSE library, and fusermount3 to mount with (none without FUSE).
     const bool mount = has_.crow && !std::getenv("WXH_NO_FUSE");
     for (const char* p : {"libfuse3-3", "fuse3"}) EXPECT_EQ(deps.count(p), mount ? 1u : 0u) << p << " in Depends";
+    // The password check: libmagic, its database and the extension table it is judged by.
+    for (const char* p : {"libmagic1", "libmagic-mgc", "media-types"}) EXPECT_TRUE(deps.count(p)) << p << " missing from Depends";
     if (has_.gui) {
         // xdg-open shows a released folder: without it a release would end with no sign.
         for (const char* p : {"libqt6widgets6", "libqt6gui6", "libqt6core6", "libqt6svg6", "fonts-ipafont-gothic",

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 // The texts that more than one window shows, and the tables that turn the container's result
@@ -22,6 +23,10 @@ QString InspectFailed(int32_t result);
 // The release operations' results: empty for 0 (the folder opens instead) and for codes
 // that have no message.
 QString ReleaseResult(int32_t result);
+
+// The question before releasing with a password whose decoded files do not look like what
+// their names say (names: the first few of them): Yes releases anyway.
+QString PasswordLooksWrong(const QStringList& names);
 
 // The creation dialog's messages.
 QString NoFilesInFolder();        // "このフォルダにはファイルが存在しません"

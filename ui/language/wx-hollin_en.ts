@@ -81,6 +81,14 @@
         <source>上書き確認</source>
         <translation>Confirm Overwrite</translation>
     </message>
+    <message>
+        <source>パスワードが違うみたいです。
+%1 の中身がファイル名と合いません。
+それでもレリーズしますか？</source>
+        <translation>The password looks wrong.
+Decoded with it, %1 do not look like what their names say.
+Release anyway?</translation>
+    </message>
 </context>
 <context>
     <name>Preview</name>

@@ -1,6 +1,7 @@
 #include "ui/main/frmMain.h"
 
 #include "common/globals.h"
+#include "crow/PasswordCheck.h"
 #include "crow/WxhObject.h"
 #include "ui/commands/Commands.h"
 #include "ui/commands/Messages.h"
@@ -40,9 +41,20 @@ bool frmMain::ReleaseCrowFile(QWidget* owner, const QString& crowFile, const QSt
     // Made after the caller disabled its window, so that the progress window stays usable;
     // released (with the progress window) after the message.
     std::unique_ptr<wxh::WxhObject> crow = NewGuiWxhObject(owner);
-    const wxh::ReleaseOutcome outcome =
-        wxh::Release(*crow, crowFile, extractFolder, oneFileNoFolder,
-                     [owner] { return askPassword(owner) ? QString() : QString::fromStdString(wxh::CrowPassword); });
+    // The password, once its decoded files look right or the user wants to go ahead anyway;
+    // empty for a cancel.
+    const auto password = [owner, &crowFile]() -> QString {
+        if (askPassword(owner)) return QString();
+        const wxh::PasswordJudgement j = wxh::JudgeCrowPassword(crowFile.toStdString(), wxh::CrowPassword);
+        if (j.verdict == wxh::PasswordJudgement::Verdict::LooksWrong) {
+            QStringList names;
+            for (const std::string& n : j.unlikeNames) names << QString::fromStdString(n);
+            if (wxh::MsgBox(owner, wxh::text::PasswordLooksWrong(names), wxh::kAppTitle, true) != wxh::kMsgYes)
+                return QString();
+        }
+        return QString::fromStdString(wxh::CrowPassword);
+    };
+    const wxh::ReleaseOutcome outcome = wxh::Release(*crow, crowFile, extractFolder, oneFileNoFolder, password);
     if (!outcome.openFolder.isEmpty()) {
         wxh::OpenFolder(owner, outcome.openFolder);
         return true;
