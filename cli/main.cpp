@@ -5,11 +5,13 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include "cli/diagnose.h"
 #include "cli/mount.h"
 #include "cli/options.h"
+#include "cli/summary.h"
 #include "cli/terminal.h"
 #include "common/cp932.h"
 #include "common/paths.h"
@@ -202,6 +204,45 @@ struct Container {
     }
 };
 
+bool OverwriteMode(const CommandLine& cl, const std::string& command, TerminalQuestion::Mode& mode, int& status) {
+    mode = HasTerminal() && StderrIsTerminal() ? TerminalQuestion::Mode::Ask : TerminalQuestion::Mode::No;
+    const auto it = cl.values.find("--overwrite");
+    if (it == cl.values.end() || it->second == "ask") {
+        if (it != cl.values.end()) mode = TerminalQuestion::Mode::Ask;
+        return true;
+    }
+    if (it->second == "yes") mode = TerminalQuestion::Mode::Yes;
+    else if (it->second == "no") mode = TerminalQuestion::Mode::No;
+    else {
+        status = Usage(command, "--overwrite must be ask, yes or no, not " + Q(it->second));
+        return false;
+    }
+    return true;
+}
+
+// Whether pack may replace the file with content at output: asked on a terminal, given by
+// --overwrite yes, refused otherwise. The exit status when the pack is not to go on, else -1
+// (mayReplace: consent was given).
+int ConsentToReplace(const CommandLine& cl, const std::string& output, bool& mayReplace) {
+    TerminalQuestion::Mode mode;
+    int status = kUsage;
+    if (!OverwriteMode(cl, "pack", mode, status)) return status;
+    mayReplace = mode == TerminalQuestion::Mode::Yes;
+    struct stat st {};
+    if (mayReplace || ::stat(output.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) return -1;
+    if (mode == TerminalQuestion::Mode::Ask) {
+        TerminalQuestion question(mode, true);
+        mayReplace = question.Ask(output) == 6;
+        if (PendingSignal() != 0) return Interrupted();
+        if (mayReplace) return -1;
+        Say(Q(output) + " was kept; nothing was packed");
+        return kFailure;
+    }
+    Say(Q(output) + " exists; nothing was packed. Use --overwrite yes to replace it"
+        " (or --overwrite ask on a terminal)");
+    return kFailure;
+}
+
 int Pack(const CommandLine& cl) {
     if (cl.arguments.size() != 2) return Usage("pack", "pack needs FOLDER and OUTPUT");
     int format = 2;
@@ -229,18 +270,23 @@ int Pack(const CommandLine& cl) {
         return kFailure;
     }
     if (PendingSignal() != 0) return Interrupted();
+    bool mayReplace = false;
+    if (const int refused = ConsentToReplace(cl, output, mayReplace); refused >= 0) return refused;
     const bool outputExisted = FileLength(output) >= 0;
 
     Container c(StderrIsTerminal() && !cl.quiet, !cl.quiet, nullptr);
+    c.object->ReplaceExistingOutput(mayReplace);
     int32_t result = format == 3 ? c.object->Crow3(folder, output, password) : c.object->Crow2(folder, output);
     if (c.progress) c.progress->Clear();
     switch (result) {
         case 0:
-            // The signal came after the last check: the work is whole, but the status still
-            // tells a script that it was interrupted.
-            if (PendingSignal() == 0) return kOk;
-            Say("interrupted, but " + Q(output) + " was already complete");
-            return Interrupted();
+            // Once the Crow file has its name the work is whole: a signal after that point
+            // is told, but the pack succeeded.
+            if (PendingSignal() != 0) Say("interrupted, but " + Q(output) + " was already complete");
+            if (StderrIsTerminal() && !cl.quiet && c.progress)
+                std::fprintf(stderr, "%s\n",
+                             Summary("packed", c.progress->FileCount(), c.progress->TotalBytes(), "into", output).c_str());
+            return kOk;
         case -1:
             Say("cancelled; " + Q(output) +
                 (outputExisted ? " was not replaced: the existing file stays as it was" : " was not written"));
@@ -272,14 +318,8 @@ int Release(const CommandLine& cl) {
     PasswordSource source;
     std::string problem;
     if (!PasswordOption(cl, source, problem)) return Usage("release", problem);
-    TerminalQuestion::Mode mode = HasTerminal() && StderrIsTerminal() ? TerminalQuestion::Mode::Ask
-                                                                        : TerminalQuestion::Mode::No;
-    if (auto it = cl.values.find("--overwrite"); it != cl.values.end()) {
-        if (it->second == "ask") mode = TerminalQuestion::Mode::Ask;
-        else if (it->second == "yes") mode = TerminalQuestion::Mode::Yes;
-        else if (it->second == "no") mode = TerminalQuestion::Mode::No;
-        else return Usage("release", "--overwrite must be ask, yes or no, not " + Q(it->second));
-    }
+    TerminalQuestion::Mode mode;
+    if (int status = kUsage; !OverwriteMode(cl, "release", mode, status)) return status;
     const std::string& file = cl.arguments[0];
     const std::string& dest = cl.arguments[1];
 

@@ -1,4 +1,5 @@
 #include "cli/terminal.h"
+#include "cli/summary.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -200,7 +201,10 @@ TerminalProgress::~TerminalProgress() { Clear(); }
 
 void TerminalProgress::SetNowFile(const std::string& name) { name_ = name; }
 
-void TerminalProgress::OnTotal(int64_t totalBytes, int32_t) { total_ = totalBytes; }
+void TerminalProgress::OnTotal(int64_t totalBytes, int32_t fileCount) {
+    total_ = totalBytes;
+    files_ = fileCount;
+}
 
 void TerminalProgress::OnFileStart(const std::string& name, int64_t size) {
     if (started_) doneBefore_ += size_;
@@ -221,6 +225,14 @@ void TerminalProgress::OnStoredAs(const std::string& diskName, const std::string
     if (!notes_) return;
     Clear();
     WriteAll(fd_, "crow: note: '" + PrintableName(diskName) + "' is stored as '" + PrintableName(storedName) + "'\n");
+}
+
+void TerminalProgress::OnNotPacked(const NotPacked& skipped) {
+    if (!notes_) return;
+    Clear();
+    if (const std::string note = NotPackedNote(skipped); !note.empty()) WriteAll(fd_, "crow: note: " + note + "\n");
+    if (!skipped.output.empty())
+        WriteAll(fd_, "crow: note: '" + PrintableName(skipped.output) + "' is not packed: it is the Crow file being written\n");
 }
 
 void TerminalProgress::DoEvents() {
