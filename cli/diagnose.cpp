@@ -152,7 +152,8 @@ std::string DescribeStatus(const CrowStatus& s) {
         case R::OutputDangling: return Quoted(s.file) + " is a link to nothing";
         case R::OutputReadOnly: return Quoted(s.file) + " is read-only";
         case R::OutputExists:
-            return Quoted(s.file) + " exists and was not replaced (--overwrite yes replaces it)";
+            return Quoted(s.file) + " exists and was not replaced; nothing was written (--overwrite yes "
+                                    "replaces it, --overwrite ask asks on a terminal)";
     }
     return std::string("failed (") + ReasonName(s.reason) + ")";
 }

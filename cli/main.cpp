@@ -40,24 +40,28 @@ const char* const kToolHelp =
     "Options:\n"
     "  -h, --help     show this help; 'crow COMMAND --help' shows a command's help\n"
     "  -V, --version  show the version\n"
-    "  -q, --quiet    draw no progress line, print no notes\n"
+    "  -q, --quiet    draw no progress line, print no notes or summary\n"
     "\n"
     "Exit status: 0 success, 1 failure, 2 usage error; 130, 143 or 129 when Ctrl-C,\n"
     "SIGTERM or SIGHUP stopped the work (nothing partial is left).\n";
 
 const char* const kPackHelp =
-    "Usage: crow pack [--format 2|3] [--password | --password-stdin] FOLDER OUTPUT\n"
+    "Usage: crow pack [--format 2|3] [--password | --password-stdin]\n"
+    "                 [--overwrite ask|yes|no] FOLDER OUTPUT\n"
     "\n"
     "Packs the files directly in FOLDER (not its sub-folders, not names starting with '.')\n"
-    "into the Crow file OUTPUT. An existing OUTPUT is replaced only once the new file is\n"
-    "complete.\n"
+    "into the Crow file OUTPUT; a note says how many entries were left out. OUTPUT itself is\n"
+    "never packed, even inside FOLDER. An existing OUTPUT is replaced only with consent, and\n"
+    "only once the new file is complete.\n"
     "\n"
     "Options:\n"
     "  --format 2|3       generation to write (default 2); format 3 without a password\n"
     "                     uses a random key stored in the file\n"
     "  --password         ask for a password on the terminal (twice); format 3 only\n"
     "  --password-stdin   read the password from one line of standard input; format 3 only\n"
-    "  -q, --quiet        draw no progress line, print no notes\n"
+    "  --overwrite MODE   an existing non-empty OUTPUT: ask (the default on a terminal),\n"
+    "                     yes (replace it), or no (the default otherwise: refuse, exit 1)\n"
+    "  -q, --quiet        draw no progress line, print no notes and no closing summary\n"
     "  -h, --help         show this help\n"
     "\n"
     "A name that Shift-JIS (code page 932, the names' code in a Crow file) cannot hold as it\n"
@@ -220,26 +224,23 @@ bool OverwriteMode(const CommandLine& cl, const std::string& command, TerminalQu
     return true;
 }
 
-// Whether pack may replace the file with content at output: asked on a terminal, given by
-// --overwrite yes, refused otherwise. The exit status when the pack is not to go on, else -1
-// (mayReplace: consent was given).
+// Whether pack may replace a file with content at output: given by --overwrite yes, asked
+// now on a terminal (before the work), else refused by the container once it has checked the
+// folder (nothing is touched then). The exit status when the pack is not to go on, else -1.
 int ConsentToReplace(const CommandLine& cl, const std::string& output, bool& mayReplace) {
     TerminalQuestion::Mode mode;
     int status = kUsage;
     if (!OverwriteMode(cl, "pack", mode, status)) return status;
     mayReplace = mode == TerminalQuestion::Mode::Yes;
     struct stat st {};
-    if (mayReplace || ::stat(output.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) return -1;
-    if (mode == TerminalQuestion::Mode::Ask) {
-        TerminalQuestion question(mode, true);
-        mayReplace = question.Ask(output) == 6;
-        if (PendingSignal() != 0) return Interrupted();
-        if (mayReplace) return -1;
-        Say(Q(output) + " was kept; nothing was packed");
-        return kFailure;
-    }
-    Say(Q(output) + " exists; nothing was packed. Use --overwrite yes to replace it"
-        " (or --overwrite ask on a terminal)");
+    if (mode != TerminalQuestion::Mode::Ask || ::stat(output.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_size == 0)
+        return -1;
+    TerminalQuestion question(mode, true);
+    mayReplace = question.Ask(output) == 6;
+    if (PendingSignal() != 0) return Interrupted();
+    if (mayReplace) return -1;
+    Say(Q(output) + " was kept; nothing was packed");
     return kFailure;
 }
 
