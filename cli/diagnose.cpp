@@ -151,6 +151,9 @@ std::string DescribeStatus(const CrowStatus& s) {
         case R::OutputIsSpecial: return Quoted(s.file) + " is " + KindOf(s.amount) + ", not a file that can be replaced";
         case R::OutputDangling: return Quoted(s.file) + " is a link to nothing";
         case R::OutputReadOnly: return Quoted(s.file) + " is read-only";
+        case R::OutputExists:
+            return Quoted(s.file) + " exists and was not replaced; nothing was written (--overwrite yes "
+                                    "replaces it, --overwrite ask asks on a terminal)";
     }
     return std::string("failed (") + ReasonName(s.reason) + ")";
 }

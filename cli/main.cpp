@@ -8,6 +8,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <sys/stat.h>
 #include <vector>
 
 #include "cli/diagnose.h"
@@ -46,17 +47,19 @@ const char* const kToolHelp =
     "Options:\n"
     "  -h, --help     show this help; 'crow COMMAND --help' shows a command's help\n"
     "  -V, --version  show the version\n"
-    "  -q, --quiet    draw no progress line, print no notes\n"
+    "  -q, --quiet    draw no progress line, print no notes or summary\n"
     "\n"
     "Exit status: 0 success, 1 failure, 2 usage error; 130, 143 or 129 when Ctrl-C,\n"
     "SIGTERM or SIGHUP stopped the work (nothing partial is left).\n";
 
 const char* const kPackHelp =
-    "Usage: crow pack [--format 2|3] [--password | --password-stdin] FOLDER OUTPUT\n"
+    "Usage: crow pack [--format 2|3] [--password | --password-stdin]\n"
+    "                 [--overwrite ask|yes|no] FOLDER OUTPUT\n"
     "\n"
     "Packs the files directly in FOLDER (not its sub-folders, not names starting with '.')\n"
-    "into the Crow file OUTPUT. An existing OUTPUT is replaced only once the new file is\n"
-    "complete.\n"
+    "into the Crow file OUTPUT; a note says how many entries were left out. OUTPUT itself is\n"
+    "never packed, even inside FOLDER. An existing OUTPUT is replaced only with consent, and\n"
+    "only once the new file is complete.\n"
     "\n"
     "Options:\n"
     "  --format 2|3       generation to write (default 2); format 3 without a password\n"
@@ -64,7 +67,9 @@ const char* const kPackHelp =
     "  --password         ask for a password on the terminal (twice); format 3 only\n"
     "  --password-stdin   read the password from one line of standard input (4096 bytes\n"
     "                     at most); format 3 only\n"
-    "  -q, --quiet        draw no progress line, print no notes\n"
+    "  --overwrite MODE   an existing non-empty OUTPUT: ask (the default on a terminal),\n"
+    "                     yes (replace it), or no (the default otherwise: refuse, exit 1)\n"
+    "  -q, --quiet        draw no progress line, print no notes and no closing summary\n"
     "  -h, --help         show this help\n"
     "\n"
     "A name that Shift-JIS (code page 932, the names' code in a Crow file) cannot hold as it\n"
@@ -222,6 +227,42 @@ struct Container {
     }
 };
 
+bool OverwriteMode(const CommandLine& cl, const std::string& command, TerminalQuestion::Mode& mode, int& status) {
+    mode = HasTerminal() && StderrIsTerminal() ? TerminalQuestion::Mode::Ask : TerminalQuestion::Mode::No;
+    const auto it = cl.values.find("--overwrite");
+    if (it == cl.values.end() || it->second == "ask") {
+        if (it != cl.values.end()) mode = TerminalQuestion::Mode::Ask;
+        return true;
+    }
+    if (it->second == "yes") mode = TerminalQuestion::Mode::Yes;
+    else if (it->second == "no") mode = TerminalQuestion::Mode::No;
+    else {
+        status = Usage(command, "--overwrite must be ask, yes or no, not " + Q(it->second));
+        return false;
+    }
+    return true;
+}
+
+// Whether pack may replace a file with content at output: given by --overwrite yes, asked
+// now on a terminal (before the work), else refused by the container once it has checked the
+// folder (nothing is touched then). The exit status when the pack is not to go on, else -1.
+int ConsentToReplace(const CommandLine& cl, const std::string& output, bool& mayReplace) {
+    TerminalQuestion::Mode mode;
+    int status = kUsage;
+    if (!OverwriteMode(cl, "pack", mode, status)) return status;
+    mayReplace = mode == TerminalQuestion::Mode::Yes;
+    struct stat st {};
+    if (mode != TerminalQuestion::Mode::Ask || ::stat(output.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_size == 0)
+        return -1;
+    TerminalQuestion question(mode, true);
+    mayReplace = question.Ask(output) == 6;
+    if (PendingSignal() != 0) return Interrupted();
+    if (mayReplace) return -1;
+    Say(Q(output) + " was kept; nothing was packed");
+    return kFailure;
+}
+
 int Pack(const CommandLine& cl) {
     if (cl.arguments.size() != 2) return Usage("pack", "pack needs FOLDER and OUTPUT");
     int format = 2;
@@ -249,18 +290,23 @@ int Pack(const CommandLine& cl) {
         return kFailure;
     }
     if (PendingSignal() != 0) return Interrupted();
+    bool mayReplace = false;
+    if (const int refused = ConsentToReplace(cl, output, mayReplace); refused >= 0) return refused;
     const bool outputExisted = FileLength(output) >= 0;
 
     Container c(StderrIsTerminal() && !cl.quiet, !cl.quiet, nullptr);
+    c.object->ReplaceExistingOutput(mayReplace);
     int32_t result = format == 3 ? c.object->Crow3(folder, output, password) : c.object->Crow2(folder, output);
     if (c.progress) c.progress->Clear();
     switch (result) {
         case 0:
-            // The signal came after the last check: the work is whole, but the status still
-            // tells a script that it was interrupted.
-            if (PendingSignal() == 0) return kOk;
-            Say("interrupted, but " + Q(output) + " was already complete");
-            return Interrupted();
+            // Once the Crow file has its name the work is whole: a signal after that point
+            // is told, but the pack succeeded.
+            if (PendingSignal() != 0) Say("interrupted, but " + Q(output) + " was already complete");
+            if (StderrIsTerminal() && !cl.quiet && c.progress)
+                std::fprintf(stderr, "%s\n",
+                             Summary("packed", c.progress->FileCount(), c.progress->TotalBytes(), "into", output).c_str());
+            return kOk;
         case -1:
             Say("cancelled; " + Q(output) +
                 (outputExisted ? " was not replaced: the existing file stays as it was" : " was not written"));
@@ -312,14 +358,8 @@ int Release(const CommandLine& cl) {
     PasswordSource source;
     std::string problem;
     if (!PasswordOption(cl, source, problem)) return Usage("release", problem);
-    TerminalQuestion::Mode mode = HasTerminal() && StderrIsTerminal() ? TerminalQuestion::Mode::Ask
-                                                                        : TerminalQuestion::Mode::No;
-    if (auto it = cl.values.find("--overwrite"); it != cl.values.end()) {
-        if (it->second == "ask") mode = TerminalQuestion::Mode::Ask;
-        else if (it->second == "yes") mode = TerminalQuestion::Mode::Yes;
-        else if (it->second == "no") mode = TerminalQuestion::Mode::No;
-        else return Usage("release", "--overwrite must be ask, yes or no, not " + Q(it->second));
-    }
+    TerminalQuestion::Mode mode;
+    if (int status = kUsage; !OverwriteMode(cl, "release", mode, status)) return status;
     const std::string& file = cl.arguments[0];
     // Without a folder: beside the user, in a folder named as the window names it.
     const bool destGiven = cl.arguments.size() == 2;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <iterator>
+#include <vector>
 
 #include "cli/terminal.h"
 
@@ -29,6 +30,20 @@ std::string Summary(const std::string& verb, int64_t files, int64_t bytes, const
                     const std::string& where) {
     return verb + " " + Counted(files, "file") + ", " + HumanSize(bytes) + ", " + preposition + " '" +
            PrintableName(where) + "'";
+}
+
+std::string NotPackedNote(const NotPacked& skipped) {
+    std::vector<std::string> parts;
+    if (skipped.folders > 0) parts.push_back(Counted(skipped.folders, "sub-folder"));
+    if (skipped.hidden > 0) parts.push_back(Counted(skipped.hidden, "hidden file"));
+    if (skipped.special > 0) parts.push_back(Counted(skipped.special, "special file or broken link",
+                                                     "special files or broken links"));
+    if (parts.empty()) return std::string();
+    std::string text;
+    for (size_t i = 0; i < parts.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ") + parts[i];
+    const bool one = skipped.folders + skipped.hidden + skipped.special == 1;
+    return text + (one ? " is" : " are") + " not packed";
 }
 
 }  // namespace wxh::cli

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "crow/progress.h"
+
 namespace wxh::cli {
 
 // "1 file", "200 files": a count with its noun, plural by an added "s" unless given.
@@ -15,5 +17,9 @@ std::string HumanSize(int64_t bytes);
 // "packed 200 files, 318 MiB, into 'x.bmp'" (Summary("packed", 200, ..., "into", "x.bmp")).
 std::string Summary(const std::string& verb, int64_t files, int64_t bytes, const std::string& preposition,
                     const std::string& where);
+
+// The note for what of a folder is not packed, without the Crow file itself:
+// "2 sub-folders and 1 hidden file are not packed"; empty when there is nothing to say.
+std::string NotPackedNote(const NotPacked& skipped);
 
 }  // namespace wxh::cli

@@ -212,7 +212,10 @@ TerminalProgress::~TerminalProgress() { Clear(); }
 
 void TerminalProgress::SetNowFile(const std::string& name) { name_ = name; }
 
-void TerminalProgress::OnTotal(int64_t totalBytes, int32_t) { total_ = totalBytes; }
+void TerminalProgress::OnTotal(int64_t totalBytes, int32_t fileCount) {
+    total_ = totalBytes;
+    files_ = fileCount;
+}
 
 void TerminalProgress::OnFileStart(const std::string& name, int64_t size) {
     if (started_) doneBefore_ += size_;
@@ -233,6 +236,14 @@ void TerminalProgress::OnStoredAs(const std::string& diskName, const std::string
     if (!notes_) return;
     Clear();
     WriteAll(fd_, "crow: note: '" + PrintableName(diskName) + "' is stored as '" + PrintableName(storedName) + "'\n");
+}
+
+void TerminalProgress::OnNotPacked(const NotPacked& skipped) {
+    if (!notes_) return;
+    Clear();
+    if (const std::string note = NotPackedNote(skipped); !note.empty()) WriteAll(fd_, "crow: note: " + note + "\n");
+    if (!skipped.output.empty())
+        WriteAll(fd_, "crow: note: '" + PrintableName(skipped.output) + "' is not packed: it is the Crow file being written\n");
 }
 
 void TerminalProgress::DoEvents() {

@@ -73,6 +73,7 @@ public:
     void OnFileStart(const std::string& name, int64_t size) override;
     void OnPoint(int64_t done, int64_t size) override;
     void OnStoredAs(const std::string& diskName, const std::string& storedName) override;
+    void OnNotPacked(const NotPacked& skipped) override;
 
     // Removes the line from the terminal (before a question or a message).
     void Clear();
@@ -81,6 +82,9 @@ public:
     // The clock that spaces the redraws (the steady clock unless a test gives its own).
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
     void SetClock(Clock clock) { clock_ = std::move(clock); }
+    // What the container announced: the bytes and files of the whole operation.
+    int64_t TotalBytes() const { return total_; }
+    int32_t FileCount() const { return files_; }
 
 private:
     void Draw(bool force);
@@ -92,6 +96,7 @@ private:
     std::string cancelTag_;
     std::string name_;
     int64_t total_ = 0;
+    int32_t files_ = 0;
     int64_t doneBefore_ = 0;   // bytes of the files started before the current one
     int64_t size_ = 0;         // current file
     int64_t done_ = 0;

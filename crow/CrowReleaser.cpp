@@ -150,25 +150,16 @@ int32_t ReleaseCrow(ProgressDriver& progress, CrowStatus& status, OverwriteQuest
 
         // Naming never replaces what the plan did not agree to: something that appeared at
         // the name meanwhile goes through the overwrite question like any existing file.
-        bool done = false;
-        for (int attempt = 0; attempt < 3 && !done; ++attempt) {
-            if (plan == Plan::New) {
-                const DestDir::Naming n = dest.LinkNew(out, name);
-                if (n == DestDir::Naming::Failed) return writeFailed(errno);
-                if (n == DestDir::Naming::Done) {
-                    done = true;
-                    break;
-                }
-                plan = Decide(dest, name, true, question, destText, old);
-                if (plan == Plan::Fail) return writeFailed(S_ISREG(old.st_mode) ? EACCES : errno);
-                if (plan == Plan::Skip) done = true;  // out goes unnamed
-            } else {
-                // A regular file with content is flushed over: a crash keeps the old or the new one.
-                if (!dest.Replace(out, name, old, S_ISREG(old.st_mode) && old.st_size > 0)) return writeFailed(errno);
-                done = true;
-            }
-        }
-        if (!done) return writeFailed(EEXIST);
+        DestDir::PublishSteps steps;
+        steps.onTaken = [&](EntryKind, const struct stat&) {
+            plan = Decide(dest, name, true, question, destText, old);
+            return plan == Plan::Skip ? DestDir::Claim::Keep
+                 : plan == Plan::Fail ? DestDir::Claim::Refuse : DestDir::Claim::Replace;
+        };
+        // A regular file with content is flushed over: a crash keeps the old or the new one.
+        const DestDir::Published published = dest.Publish(out, name, plan == Plan::Replace, old, steps);
+        if (published == DestDir::Published::Refused) return writeFailed(S_ISREG(old.st_mode) ? EACCES : errno);
+        if (published == DestDir::Published::Failed) return writeFailed(errno);
     }
     if (gen != 1) dlg.Hide();
     return 0;

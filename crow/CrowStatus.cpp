@@ -48,6 +48,7 @@ constexpr Row kTable[] = {
     {CrowReason::OutputDangling, "OutputDangling", {1, 2, 2, 2, 2, 2}},
     {CrowReason::OutputReadOnly, "OutputReadOnly", {1, 2, 2, 2, 2, 2}},
     {CrowReason::OutputUnwritable, "OutputUnwritable", {1, 2, 2, 2, 2, 2}},
+    {CrowReason::OutputExists, "OutputExists", {1, 2, 2, 2, 2, 2}},
 };
 
 const Row* Find(CrowReason reason) {

@@ -50,6 +50,7 @@ enum class CrowReason {
     OutputDangling,    // a link to nothing
     OutputReadOnly,
     OutputUnwritable,  // errno, amount: creating, writing or naming the Crow file
+    OutputExists,      // file: a file stands at the output's name, and replacing it was not allowed
 };
 
 // The result code an operation gives for a reason.

@@ -46,6 +46,7 @@ struct WxhObject::Impl {
     std::unique_ptr<ProgressDialog> dialog;
     OverwriteQuestion* question = nullptr;
     std::mt19937 rng;
+    bool packMayReplace = true;
     bool haveReleaseFolder = false;
     DestDir releaseFolder;  // given by the caller for the next release
 
@@ -86,6 +87,8 @@ void WxhObject::ReleaseInto(int dirfd) {
     impl_->haveReleaseFolder = true;
     impl_->releaseFolder.Adopt(dirfd);
 }
+
+void WxhObject::ReplaceExistingOutput(bool allowed) { impl_->packMayReplace = allowed; }
 
 void WxhObject::CalcBitmapSize(int64_t S, int32_t& W, int32_t& H) { crowfmt::CalcBitmapSize(S, W, H); }
 
@@ -138,7 +141,7 @@ int32_t WxhObject::Crow3(const std::string& OpenDirPath, const std::string& Save
     status.Begin(CrowOperation::Crow3, OpenDirPath);
     ProgressDriver progress(*impl_->dialog);
     try {
-        return PackFolder(progress, status, impl_->rng, 3, OpenDirPath, SaveFileName, Password);
+        return PackFolder(progress, status, impl_->rng, 3, OpenDirPath, SaveFileName, Password, impl_->packMayReplace);
     } catch (const std::bad_alloc&) {
         impl_->dialog->Hide();
         return status.FailAt(CrowReason::OutputUnwritable, ENOMEM, SaveFileName);
@@ -150,7 +153,8 @@ int32_t WxhObject::Crow2(const std::string& OpenDirPath, const std::string& Save
     status.Begin(CrowOperation::Crow2, OpenDirPath);
     ProgressDriver progress(*impl_->dialog);
     try {
-        return PackFolder(progress, status, impl_->rng, 2, OpenDirPath, SaveFileName, std::string());
+        return PackFolder(progress, status, impl_->rng, 2, OpenDirPath, SaveFileName, std::string(),
+                          impl_->packMayReplace);
     } catch (const std::bad_alloc&) {
         impl_->dialog->Hide();
         return status.FailAt(CrowReason::OutputUnwritable, ENOMEM, SaveFileName);

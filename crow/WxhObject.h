@@ -72,6 +72,10 @@ public:
     // handle (a folder that could not be made or opened) makes it fail with 2.
     void ReleaseInto(int dirfd);
 
+    // Whether Crow2 and Crow3 may replace a file with content at SaveFileName (the default:
+    // the caller has asked). Without it only a missing name or an empty file is taken.
+    void ReplaceExistingOutput(bool allowed);
+
     // The progress window this object created (for callers and tests).
     ProgressDialog& Dialog();
 
