@@ -38,6 +38,8 @@ TEST_PACKAGES=(
   # packaging: cpack's dependency reading, validators, Debian's checker, manual page check,
   # X client library of the smoke test, crow's completion as bash loads it
   dpkg-dev file appstream desktop-file-utils lintian groff-base libx11-dev bash-completion
+  # the Crow file type as the desktop sees it: the type database and GIO's gio
+  shared-mime-info libglib2.0-bin
 )
 
 case "${1:-}" in
