@@ -42,6 +42,8 @@ TEST_PACKAGES=(
   dpkg-dev file appstream desktop-file-utils lintian groff-base libx11-dev bash-completion
   # the window program read through AT-SPI as a screen reader reads it
   at-spi2-core python3-pyatspi dbus
+  # the Crow file type as the desktop sees it: the type database and GIO's gio
+  shared-mime-info libglib2.0-bin
 )
 
 case "${1:-}" in

@@ -173,7 +173,8 @@ TEST_F(Deb, HoldsTheInstallationBelowUsrOwnedByRoot) {
         ss >> mode >> owner >> size >> date >> time >> path;
         EXPECT_EQ(owner, "root/root") << line;
         EXPECT_EQ(path.rfind("./usr", 0), 0u) << line;
-        if (path == "./usr/bin/crow" || path == "./usr/bin/wx-hollin" || path == "./usr/libexec/wx-hollin/wxh-wmf-render") {
+        if (path == "./usr/bin/crow" || path == "./usr/bin/wx-hollin" || path == "./usr/libexec/wx-hollin/wxh-wmf-render" ||
+            path == "./usr/libexec/thunar-archive-plugin/org.wxhollin.wxhollin.tap") {
             EXPECT_EQ(mode, "-rwxr-xr-x") << line;
         } else if (mode[0] == '-') {
             EXPECT_EQ(mode, "-rw-r--r--") << line;

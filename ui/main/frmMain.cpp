@@ -15,6 +15,7 @@
 #include <QPainterPath>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QtMath>
 
 #include <algorithm>
 #include <vector>
@@ -472,17 +473,24 @@ void frmMain::ShowFileInfo(const QString& path) {
 // ---------------------------------------------------------------------------------------
 // The picture of Image1: a folder with a down arrow, drawn here, inviting a drop.
 
-QPixmap frmMain::DropPicture() {
+QPixmap frmMain::DropPicture() { return DropPicture(qApp ? qApp->devicePixelRatio() : 1.0); }
+
+// Drawn for the screen's pixel ratio, so that it is sharp on a scaled screen instead of a
+// small bitmap blown up.
+QPixmap frmMain::DropPicture(qreal devicePixelRatio) {
+    const qreal dpr = std::clamp(devicePixelRatio, 1.0, 8.0);
     static QPixmap picture;
-    if (!picture.isNull()) return picture;
+    if (!picture.isNull() && picture.devicePixelRatio() == dpr) return picture;
     const int w = Tw(1605), h = Tw(1905);
-    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+    QImage image(QSize(qCeil(w * dpr), qCeil(h * dpr)), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
+    image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient sky(0, 0, 0, h);
     sky.setColorAt(0, QColor(0x2B, 0x4C, 0x7E));
     sky.setColorAt(1, QColor(0x56, 0x7E, 0xB9));
-    p.fillRect(image.rect(), sky);
+    p.fillRect(QRectF(0, 0, w, h), sky);
     // A dashed drop zone.
     p.setPen(QPen(QColor(255, 255, 255, 200), 2, Qt::DashLine));
     p.setBrush(Qt::NoBrush);

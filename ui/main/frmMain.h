@@ -121,7 +121,8 @@ public:
     // False when the drive or the folder cannot be selected.
     bool SelectFolder(const QString& folder);
     // The fixed picture of Image1 (the version box shows it too).
-    static QPixmap DropPicture();
+    static QPixmap DropPicture();   // at the screens' highest pixel ratio
+    static QPixmap DropPicture(qreal devicePixelRatio);
     // The usage text drawn into FileView at start.
     static QStringList UsageText();
 
