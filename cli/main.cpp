@@ -523,30 +523,51 @@ std::string JsonString(const std::string& s) {
     return out + "\"";
 }
 
+// Writes one piece of crow info's output; false once standard output failed (said once).
+bool Emit(bool& ok, const std::string& text) {
+    if (ok && std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) {
+        Say(std::string("cannot write to standard output: ") + std::strerror(errno));
+        ok = false;
+    }
+    return ok;
+}
+
 int Info(const CommandLine& cl) {
     if (cl.arguments.size() != 1) return Usage("info", "info needs one CROWFILE");
     const std::string& file = cl.arguments[0];
-    Facts f;
-    WxhObject obj;
-    if (!Inspect(obj, file, f)) return kFailure;
-    int64_t length = FileLength(file);
-    bool pw = f.protectedMark == 1;
-    std::string out;
-    if (cl.flags.count("--json")) {
-        out = "{\"generation\":" + std::to_string(f.ver) + ",\"password\":" + (pw ? "true" : "false") +
-              ",\"files\":" + std::to_string(f.count) + ",\"size\":" + std::to_string(length) + ",\"entries\":[";
-        for (size_t i = 0; i < f.names.size() && i < f.sizes.size(); ++i) {
-            if (i) out += ",";
-            out += "{\"size\":" + std::to_string(f.sizes[i]) + ",\"name\":" + JsonString(f.names[i]) + "}";
-        }
-        out += "]}\n";
-    } else {
-        out = "generation: " + std::to_string(f.ver) + "\npassword: " + (pw ? "yes" : "no") +
-              "\nfiles: " + std::to_string(f.count) + "\nsize: " + std::to_string(length) + "\n";
-        for (size_t i = 0; i < f.names.size() && i < f.sizes.size(); ++i)
-            out += std::to_string(f.sizes[i]) + "\t" + PrintableName(f.names[i]) + "\n";
+    CheckedCrow c;
+    CrowStatus status;
+    if (!OpenCheckedCrow(file, c, status) && !c.reader.DirectoryRead()) {
+        Say(DescribeStatus(status));
+        return kFailure;
     }
-    return PrintToStdout(out);
+    // Streamed entry by entry: the output never has to fit in memory at once.
+    const CrowReader& r = c.reader;
+    const bool json = cl.flags.count("--json") > 0;
+    const std::string count = std::to_string(r.Entries().size()), length = std::to_string(r.Length());
+    bool ok = true;
+    if (json)
+        Emit(ok, "{\"generation\":" + std::to_string(r.Generation()) + ",\"password\":" +
+                     (r.NeedsPassword() ? "true" : "false") + ",\"files\":" + count + ",\"size\":" + length +
+                     ",\"entries\":[");
+    else
+        Emit(ok, "generation: " + std::to_string(r.Generation()) + "\npassword: " + (r.NeedsPassword() ? "yes" : "no") +
+                     "\nfiles: " + count + "\nsize: " + length + "\n");
+    for (size_t i = 0; ok && i < r.Entries().size(); ++i) {
+        const std::string size = std::to_string(r.Entries()[i].size);
+        if (json) Emit(ok, std::string(i ? "," : "") + "{\"size\":" + size + ",\"name\":" + JsonString(r.ShownName(i)) + "}");
+        else Emit(ok, size + "\t" + PrintableName(r.ShownName(i)) + "\n");
+    }
+    if (json) Emit(ok, "]}\n");
+    if (ok && std::fflush(stdout) != 0) {
+        Say(std::string("cannot write to standard output: ") + std::strerror(errno));
+        ok = false;
+    }
+    if (!ok) return kFailure;
+    // What it holds is shown; whether it can be released is said in release's own words.
+    if (status.reason != CrowReason::None && !cl.quiet)
+        Say("note: " + Q(file) + " cannot be released or mounted: " + DescribeStatus(status));
+    return kOk;
 }
 
 int Mount(const CommandLine& cl) {

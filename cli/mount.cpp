@@ -21,11 +21,12 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <new>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "cli/diagnose.h"
-#include "cli/packed_directory.h"
 #include "cli/password_check.h"
 #include "cli/terminal.h"
 #include "crow/CrowFormat.h"
@@ -70,30 +71,6 @@ constexpr double kCacheSeconds = 86400.0;      // nothing in the folder ever cha
 
 void Say(const std::string& text) { std::fprintf(stderr, "crow: %s\n", text.c_str()); }
 std::string Q(const std::string& s) { return "'" + PrintableName(s) + "'"; }
-
-// The words for a Crow file the mount refuses; the same as releasing gives for it.
-std::string Refusal(const std::string& file, DirectoryProblem problem, const PackedDirectory& d) {
-    switch (problem) {
-        case DirectoryProblem::NotCrow: return Q(file) + " is not a Crow file";
-        case DirectoryProblem::LengthDiffers:
-            return Q(file) + " is damaged: its length differs from the length its header gives "
-                             "(cut short, or bytes were appended)";
-        case DirectoryProblem::DataShort:
-            return Q(file) + " is damaged: it is shorter than its size table says (cut short)";
-        case DirectoryProblem::BadEntry: {
-            std::string name, why;
-            if (FindUnsafeName(d.shownNames, name, why))
-                return "cannot mount " + Q(file) + ": " + Q(file) +
-                       " holds a file name that cannot be used safely (" + why + "): " + Q(name);
-            for (int32_t s : d.sizes)
-                if (s <= 0)
-                    return "cannot mount " + Q(file) + ": " + Q(file) + " is damaged: it lists a file of " +
-                           std::to_string(s) + " bytes";
-            return "cannot mount " + Q(file) + ": " + Q(file) + " holds a file name that cannot be used safely";
-        }
-        default: return InfoFailureReason(file);
-    }
-}
 
 // Empty when path is an existing, empty folder; else why it cannot be mounted on.
 std::string MountPointProblem(const std::string& path) {
@@ -183,28 +160,29 @@ std::string EscapeOption(const std::string& s) {
 // ---- the file system ---------------------------------------------------------------------
 
 struct MountedCrow {
-    int fd = -1;
-    PackedDirectory dir;
-    struct stat crowStat {};         // the Crow file when it was mounted
+    CheckedCrow crow;                        // the Crow file, open for the whole mount
     std::optional<crowfmt::KeyStream> keys;  // CRW3's key
-    std::unordered_map<std::string, size_t> byName;
-    std::vector<uint8_t> buffer;     // one read at a time: the loop is single-threaded
+    std::unordered_map<std::string_view, size_t> byName;  // views of the reader's names
+    std::vector<uint8_t> buffer;             // one read at a time: the loop is single-threaded
     uid_t uid = 0;
     gid_t gid = 0;
     mode_t fileMode = 0400;  // as a release would make them: see ReleaseModes
     mode_t dirMode = 0500;
 
-    const PackedEntry* Entry(fuse_ino_t ino) const {
-        if (ino < 2 || ino - 2 >= dir.entries.size()) return nullptr;
-        return &dir.entries[ino - 2];
-    }
+    const CrowReader& Reader() const { return crow.reader; }
+    size_t Count() const { return Reader().Names().size(); }
+    bool IsEntry(fuse_ino_t ino) const { return ino >= 2 && ino - 2 < Count(); }
+    int64_t Size(fuse_ino_t ino) const { return Reader().Entries()[ino - 2].size; }
 
-    // Still the file that was mounted: same length, same modification time, not removed.
+    // Still the file that was mounted: same length, modification and change time, not
+    // removed. The change time catches a rewrite that put the modification time back.
     bool Unchanged() const {
         struct stat st {};
-        if (::fstat(fd, &st) != 0) return false;
-        return st.st_size == crowStat.st_size && st.st_nlink > 0 && st.st_mtim.tv_sec == crowStat.st_mtim.tv_sec &&
-               st.st_mtim.tv_nsec == crowStat.st_mtim.tv_nsec;
+        const struct stat& was = crow.st;
+        if (::fstat(crow.fd.get(), &st) != 0) return false;
+        return st.st_size == was.st_size && st.st_nlink > 0 && st.st_mtim.tv_sec == was.st_mtim.tv_sec &&
+               st.st_mtim.tv_nsec == was.st_mtim.tv_nsec && st.st_ctim.tv_sec == was.st_ctim.tv_sec &&
+               st.st_ctim.tv_nsec == was.st_ctim.tv_nsec;
     }
 
     void Attributes(fuse_ino_t ino, struct stat& st) const {
@@ -212,28 +190,27 @@ struct MountedCrow {
         st.st_ino = ino;
         st.st_uid = uid;
         st.st_gid = gid;
-        st.st_atim = crowStat.st_atim;
-        st.st_mtim = crowStat.st_mtim;
-        st.st_ctim = crowStat.st_ctim;
+        st.st_atim = crow.st.st_atim;
+        st.st_mtim = crow.st.st_mtim;
+        st.st_ctim = crow.st.st_ctim;
         st.st_blksize = blksize_t{128} * 1024;
         if (ino == kRootIno) {
             st.st_mode = S_IFDIR | dirMode;
             st.st_nlink = 2;
         } else {
-            const PackedEntry* e = Entry(ino);
             st.st_mode = S_IFREG | fileMode;
             st.st_nlink = 1;
-            st.st_size = e->size;
-            st.st_blocks = (e->size + 511) / 512;
+            st.st_size = Size(ino);
+            st.st_blocks = (st.st_size + 511) / 512;
         }
     }
 
     // Undoes the generation's transformation on bytes whose first one is at position pos of
     // its packed file.
     void Decode(uint8_t* data, size_t n, int64_t pos) const {
-        if (dir.generation == 2) {
+        if (Reader().Generation() == 2) {
             crowfmt::AddByte(data, n, 255);
-        } else if (dir.generation == 3) {
+        } else if (Reader().Generation() == 3) {
             keys->Add(data, n, pos);
         }
     }
@@ -253,6 +230,19 @@ void ReleaseModes(mode_t& fileMode, mode_t& dirMode) {
 
 MountedCrow& State(fuse_req_t req) { return *static_cast<MountedCrow*>(fuse_req_userdata(req)); }
 
+// Runs one request's work; nothing may be thrown back into the FUSE library: memory that runs
+// out is answered ENOMEM, anything else EIO.
+template <class Work>
+void Answer(fuse_req_t req, Work work) noexcept {
+    try {
+        work();
+    } catch (const std::bad_alloc&) {
+        fuse_reply_err(req, ENOMEM);
+    } catch (...) {
+        fuse_reply_err(req, EIO);
+    }
+}
+
 fuse_entry_param EntryParam(const MountedCrow& m, fuse_ino_t ino) {
     fuse_entry_param e {};
     e.ino = ino;
@@ -262,7 +252,7 @@ fuse_entry_param EntryParam(const MountedCrow& m, fuse_ino_t ino) {
     return e;
 }
 
-void OpInit(void*, fuse_conn_info* conn) {
+void OpInit(void*, fuse_conn_info* conn) noexcept {
     conn->max_read = kMaxRead;
     // No open, release, opendir or flush requests: nothing happens at those moments. The kernel
     // learns it from the first ENOSYS answer and opens by itself from then on; writing is
@@ -274,40 +264,43 @@ void OpInit(void*, fuse_conn_info* conn) {
     conn->want &= ~FUSE_CAP_READDIRPLUS_AUTO;
 }
 
-void OpLookup(fuse_req_t req, fuse_ino_t parent, const char* name) {
-    MountedCrow& m = State(req);
-    if (parent != kRootIno) {
-        fuse_reply_err(req, ENOTDIR);
-        return;
-    }
-    auto it = m.byName.find(name);
-    if (it == m.byName.end()) {
-        fuse_entry_param none {};
-        none.entry_timeout = kCacheSeconds;  // the answer "no such file" does not change either
-        fuse_reply_entry(req, &none);
-        return;
-    }
-    fuse_entry_param e = EntryParam(m, it->second + 2);
-    fuse_reply_entry(req, &e);
+void OpLookup(fuse_req_t req, fuse_ino_t parent, const char* name) noexcept {
+    Answer(req, [&] {
+        MountedCrow& m = State(req);
+        if (parent != kRootIno) {
+            fuse_reply_err(req, ENOTDIR);
+            return;
+        }
+        auto it = m.byName.find(name);
+        if (it == m.byName.end()) {
+            fuse_entry_param none {};
+            none.entry_timeout = kCacheSeconds;  // the answer "no such file" does not change either
+            fuse_reply_entry(req, &none);
+            return;
+        }
+        fuse_entry_param e = EntryParam(m, it->second + 2);
+        fuse_reply_entry(req, &e);
+    });
 }
 
-void OpGetattr(fuse_req_t req, fuse_ino_t ino, fuse_file_info*) {
-    MountedCrow& m = State(req);
-    if (ino != kRootIno && !m.Entry(ino)) {
-        fuse_reply_err(req, ENOENT);
-        return;
-    }
-    struct stat st {};
-    m.Attributes(ino, st);
-    fuse_reply_attr(req, &st, kCacheSeconds);
+void OpGetattr(fuse_req_t req, fuse_ino_t ino, fuse_file_info*) noexcept {
+    Answer(req, [&] {
+        MountedCrow& m = State(req);
+        if (ino != kRootIno && !m.IsEntry(ino)) {
+            fuse_reply_err(req, ENOENT);
+            return;
+        }
+        struct stat st {};
+        m.Attributes(ino, st);
+        fuse_reply_attr(req, &st, kCacheSeconds);
+    });
 }
 
-void OpNoOpen(fuse_req_t req, fuse_ino_t, fuse_file_info*) { fuse_reply_err(req, ENOSYS); }
+void OpNoOpen(fuse_req_t req, fuse_ino_t, fuse_file_info*) noexcept { fuse_reply_err(req, ENOSYS); }
 
-void OpRead(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, fuse_file_info*) {
+void ReadEntry(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off) {
     MountedCrow& m = State(req);
-    const PackedEntry* e = m.Entry(ino);
-    if (!e) {
+    if (!m.IsEntry(ino)) {
         fuse_reply_err(req, ino == kRootIno ? EISDIR : ENOENT);
         return;
     }
@@ -315,25 +308,25 @@ void OpRead(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, fuse_file_in
         fuse_reply_err(req, EIO);
         return;
     }
-    if (off < 0 || off >= e->size || size == 0) {
+    const int64_t length = m.Size(ino);
+    if (off < 0 || off >= length || size == 0) {
         fuse_reply_buf(req, nullptr, 0);
         return;
     }
-    const size_t n = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(size), e->size - off));
+    const size_t n = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(size), length - off));
     if (m.buffer.size() < n) m.buffer.resize(n);
     uint8_t* buf = m.buffer.data();
-    size_t got = 0;
-    while (got < n) {
-        const ssize_t r = ::pread(m.fd, buf + got, n - got, e->offset + off + static_cast<off_t>(got));
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) {  // an error, or the Crow file got shorter between the check and the read
-            fuse_reply_err(req, EIO);
-            return;
-        }
-        got += static_cast<size_t>(r);
+    // Short: an error, or the Crow file got shorter between the check and the read.
+    if (m.Reader().ReadEntry(ino - 2, off, buf, n) != static_cast<ssize_t>(n)) {
+        fuse_reply_err(req, EIO);
+        return;
     }
     m.Decode(buf, n, off);
     fuse_reply_buf(req, reinterpret_cast<const char*>(buf), n);
+}
+
+void OpRead(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, fuse_file_info*) noexcept {
+    Answer(req, [&] { ReadEntry(req, ino, size, off); });
 }
 
 void ReadDirectory(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, bool plus) {
@@ -344,9 +337,9 @@ void ReadDirectory(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, bool 
     }
     std::vector<char> out(size);
     size_t used = 0;
-    const size_t count = m.dir.entries.size() + 2;  // ".", "..", then the files
+    const size_t count = m.Count() + 2;  // ".", "..", then the files
     for (size_t k = static_cast<size_t>(std::max<off_t>(off, 0)); k < count; ++k) {
-        const char* name = k == 0 ? "." : k == 1 ? ".." : m.dir.entries[k - 2].name.c_str();
+        const char* name = k == 0 ? "." : k == 1 ? ".." : m.Reader().Names()[k - 2].c_str();
         const fuse_ino_t entryIno = k < 2 ? kRootIno : k;
         fuse_entry_param e = EntryParam(m, entryIno);
         const off_t next = static_cast<off_t>(k + 1);
@@ -358,21 +351,21 @@ void ReadDirectory(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, bool 
     fuse_reply_buf(req, out.data(), used);
 }
 
-void OpReaddir(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, fuse_file_info*) {
-    ReadDirectory(req, ino, size, off, false);
+void OpReaddir(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, fuse_file_info*) noexcept {
+    Answer(req, [&] { ReadDirectory(req, ino, size, off, false); });
 }
 
-void OpReaddirplus(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, fuse_file_info*) {
-    ReadDirectory(req, ino, size, off, true);
+void OpReaddirplus(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, fuse_file_info*) noexcept {
+    Answer(req, [&] { ReadDirectory(req, ino, size, off, true); });
 }
 
-void OpStatfs(fuse_req_t req, fuse_ino_t) {
-    MountedCrow& m = State(req);
+void OpStatfs(fuse_req_t req, fuse_ino_t) noexcept {
+    const MountedCrow& m = State(req);
     struct statvfs s {};
     s.f_bsize = 4096;
     s.f_frsize = 4096;
-    s.f_blocks = static_cast<fsblkcnt_t>((m.dir.length + 4095) / 4096);
-    s.f_files = m.dir.entries.size() + 1;
+    s.f_blocks = static_cast<fsblkcnt_t>((m.Reader().Length() + 4095) / 4096);
+    s.f_files = m.Count() + 1;
     s.f_namemax = 255;
     fuse_reply_statfs(req, &s);
 }
@@ -447,69 +440,43 @@ int Serve(fuse_session* se, const sigset_t& waitMask, const std::string& mountPo
     return failure;
 }
 
-}  // namespace
+// The FUSE session: mounted, unmounted and destroyed on every way out.
+class Session {
+public:
+    Session(fuse_args& args, const fuse_lowlevel_ops& ops, MountedCrow& m)
+        : se_(fuse_session_new(&args, &ops, sizeof ops, &m)) {}
+    ~Session() {
+        if (mounted_) fuse_session_unmount(se_);
+        if (se_) fuse_session_destroy(se_);
+    }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+    fuse_session* get() const { return se_; }
+    bool Mount(const std::string& where) { return mounted_ = fuse_session_mount(se_, where.c_str()) == 0; }
 
-int RunMount(const MountRequest& rq, const PasswordGetter& getPassword) {
-    const std::string& file = rq.crowFile;
-    MountedCrow m;
-    m.fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);  // a FIFO must not hang us
-    if (m.fd < 0) {
-        Say(InfoFailureReason(file));
-        return kFailure;
-    }
-    const DirectoryProblem problem = ReadPackedDirectory(m.fd, m.dir);
-    if (problem != DirectoryProblem::None) {
-        Say(Refusal(file, problem, m.dir));
-        ::close(m.fd);
-        return kFailure;
-    }
-    ::fstat(m.fd, &m.crowStat);
-    if (m.dir.NeedsPassword() && !rq.passwordOffered) {
-        Say(Q(file) + " is protected by a password; give it with --password or --password-stdin");
-        return kFailure;
-    }
-    if (std::string why = MountPointProblem(rq.mountPoint); !why.empty()) {
-        Say("cannot mount " + Q(file) + " on " + Q(rq.mountPoint) + ": " + why);
-        return kFailure;
-    }
-    std::string password;
-    int status = kOk;
-    if (rq.passwordFromStdin || (rq.passwordOffered && m.dir.NeedsPassword())) {
-        if (!getPassword(password, status)) return status;
-    }
-    const std::string key = PackedKey(m.dir, password);
-    if (!key.empty()) m.keys.emplace(key);
-    if (m.dir.NeedsPassword() && rq.passwordCheck) {
-        std::vector<std::string> names;
-        for (const PackedEntry& e : m.dir.entries) names.push_back(e.name);
-        const auto head = [&m](size_t i, uint8_t* buf, size_t max) -> size_t {
-            const PackedEntry& e = m.dir.entries[i];
-            const ssize_t r = ::pread(m.fd, buf, static_cast<size_t>(std::min<int64_t>(e.size, static_cast<int64_t>(max))), e.offset);
-            if (r <= 0) return 0;
-            m.Decode(buf, static_cast<size_t>(r), 0);
-            return static_cast<size_t>(r);
-        };
-        if (RefuseWrongPassword(JudgePassword(names, head, key.size()), file, "mounted")) return kFailure;
-    }
-    if (std::string why = FuseProblem(); !why.empty()) {
-        Say("cannot mount " + Q(file) + " on " + Q(rq.mountPoint) + ": " + why);
-        return kFailure;
-    }
+private:
+    fuse_session* se_;
+    bool mounted_ = false;
+};
 
-    // Paths that still hold once a background mount has left the working folder.
-    char real[PATH_MAX];
-    const std::string mountPoint = ::realpath(rq.mountPoint.c_str(), real) ? real : rq.mountPoint;
-    const std::string source = ::realpath(file.c_str(), real) ? real : file;
+fuse_lowlevel_ops Operations() {
+    fuse_lowlevel_ops ops {};
+    ops.init = OpInit;
+    ops.lookup = OpLookup;
+    ops.getattr = OpGetattr;
+    ops.open = OpNoOpen;
+    ops.opendir = OpNoOpen;
+    ops.read = OpRead;
+    ops.readdir = OpReaddir;
+    ops.readdirplus = OpReaddirplus;
+    ops.statfs = OpStatfs;
+    return ops;
+}
 
-    m.byName.reserve(m.dir.entries.size());
-    for (size_t i = 0; i < m.dir.entries.size(); ++i) m.byName.emplace(m.dir.entries[i].name, i);
-    m.uid = ::getuid();
-    m.gid = ::getgid();
-    ReleaseModes(m.fileMode, m.dirMode);
-
-    // From here a stop signal waits for the loop, which unmounts cleanly.
+// From here a stop signal waits for the loop, which unmounts cleanly; waitMask receives the
+// mask to wait with (the stop signals let through).
+void CatchStopSignals(sigset_t& waitMask) {
     const sigset_t stops = StopSignals();
-    sigset_t waitMask;
     ::sigprocmask(SIG_BLOCK, &stops, &waitMask);
     sigdelset(&waitMask, SIGINT);
     sigdelset(&waitMask, SIGTERM);
@@ -518,6 +485,13 @@ int RunMount(const MountRequest& rq, const PasswordGetter& getPassword) {
     sa.sa_handler = StopServing;
     sigemptyset(&sa.sa_mask);
     for (int sig : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(sig, &sa, nullptr);
+}
+
+// Mounts m at mountPoint and serves it until it is unmounted. Exit status.
+int MountAndServe(const MountRequest& rq, MountedCrow& m, const std::string& mountPoint, const std::string& source) {
+    const std::string& file = rq.crowFile;
+    sigset_t waitMask;
+    CatchStopSignals(waitMask);
     if (PendingSignal() != 0) return 128 + PendingSignal();  // interrupted before mounting
 
     const std::string options = "ro,default_permissions,subtype=crow,fsname=" + EscapeOption(source) +
@@ -533,31 +507,18 @@ int RunMount(const MountRequest& rq, const PasswordGetter& getPassword) {
         ~ArgsGuard() { fuse_opt_free_args(&a); }
     } argsGuard{args};
 
-    fuse_lowlevel_ops ops {};
-    ops.init = OpInit;
-    ops.lookup = OpLookup;
-    ops.getattr = OpGetattr;
-    ops.open = OpNoOpen;
-    ops.opendir = OpNoOpen;
-    ops.read = OpRead;
-    ops.readdir = OpReaddir;
-    ops.readdirplus = OpReaddirplus;
-    ops.statfs = OpStatfs;
-
-    fuse_session* se = fuse_session_new(&args, &ops, sizeof ops, &m);
-    if (!se) {
+    const fuse_lowlevel_ops ops = Operations();
+    Session session(args, ops, m);
+    if (!session.get()) {
         Say("cannot mount " + Q(file) + ": the FUSE library refused to start");
         return kFailure;
     }
-    if (fuse_session_mount(se, mountPoint.c_str()) != 0) {
-        fuse_session_destroy(se);
+    if (!session.Mount(mountPoint)) {
         Say("cannot mount " + Q(file) + " on " + Q(rq.mountPoint) + ": " + MountFailure());
         return kFailure;
     }
     if (rq.background) {
         if (fuse_daemonize(0) != 0) {
-            fuse_session_unmount(se);
-            fuse_session_destroy(se);
             Say("cannot go into the background; " + Q(rq.mountPoint) + " was unmounted again");
             return kFailure;
         }
@@ -565,17 +526,65 @@ int RunMount(const MountRequest& rq, const PasswordGetter& getPassword) {
         Say(Q(file) + " is mounted on " + Q(rq.mountPoint) + "; Ctrl-C or 'fusermount3 -u " +
             PrintableName(rq.mountPoint) + "' unmounts it");
     }
-
-    const int failure = Serve(se, waitMask, mountPoint);
-    fuse_session_unmount(se);
-    fuse_session_destroy(se);
-    ::close(m.fd);
-    if (failure != 0) {
+    if (const int failure = Serve(session.get(), waitMask, mountPoint); failure != 0) {
         Say("the mount of " + Q(file) + " on " + Q(rq.mountPoint) + " failed: " + std::strerror(failure) +
             "; it was unmounted");
         return kFailure;
     }
     return kOk;
+}
+
+}  // namespace
+
+int RunMount(const MountRequest& rq, const PasswordGetter& getPassword) {
+    const std::string& file = rq.crowFile;
+    MountedCrow m;
+    // The Crow file is checked as a release checks it, and refused in the same words.
+    if (CrowStatus status; !OpenCheckedCrow(file, m.crow, status)) {
+        Say(Refusal("mount", file, m.crow, status));
+        return kFailure;
+    }
+    const CrowReader& reader = m.Reader();
+    if (reader.NeedsPassword() && !rq.passwordOffered) {
+        Say(Q(file) + " is protected by a password; give it with --password or --password-stdin");
+        return kFailure;
+    }
+    if (std::string why = MountPointProblem(rq.mountPoint); !why.empty()) {
+        Say("cannot mount " + Q(file) + " on " + Q(rq.mountPoint) + ": " + why);
+        return kFailure;
+    }
+    std::string password;
+    int status = kOk;
+    if (rq.passwordFromStdin || (rq.passwordOffered && reader.NeedsPassword())) {
+        if (!getPassword(password, status)) return status;
+    }
+    const std::string key = reader.Generation() == 3 ? reader.Key(password) : std::string();
+    if (!key.empty()) m.keys.emplace(key);
+    if (reader.NeedsPassword() && rq.passwordCheck) {
+        const auto head = [&m, &reader](size_t i, uint8_t* buf, size_t max) -> size_t {
+            const ssize_t r = reader.ReadEntry(i, 0, buf, static_cast<size_t>(std::min<int64_t>(m.Size(i + 2), static_cast<int64_t>(max))));
+            if (r <= 0) return 0;
+            m.Decode(buf, static_cast<size_t>(r), 0);
+            return static_cast<size_t>(r);
+        };
+        if (RefuseWrongPassword(JudgePassword(reader.Names(), head, key.size()), file, "mounted")) return kFailure;
+    }
+    if (std::string why = FuseProblem(); !why.empty()) {
+        Say("cannot mount " + Q(file) + " on " + Q(rq.mountPoint) + ": " + why);
+        return kFailure;
+    }
+
+    // Paths that still hold once a background mount has left the working folder.
+    char real[PATH_MAX];
+    const std::string mountPoint = ::realpath(rq.mountPoint.c_str(), real) ? real : rq.mountPoint;
+    const std::string source = ::realpath(file.c_str(), real) ? real : file;
+
+    m.byName.reserve(m.Count());
+    for (size_t i = 0; i < m.Count(); ++i) m.byName.emplace(reader.Names()[i], i);
+    m.uid = ::getuid();
+    m.gid = ::getgid();
+    ReleaseModes(m.fileMode, m.dirMode);
+    return MountAndServe(rq, m, mountPoint, source);
 }
 
 }  // namespace wxh::cli

@@ -84,10 +84,13 @@ bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles, size_t
     if (copy < 0) return false;
     DIR* dir = ::fdopendir(copy);
     if (!dir) {
+        const int err = errno;
         ::close(copy);
+        errno = err;
         return false;
     }
     bool ok = true;
+    int err = 0;  // the errno of the failing readdir, kept past the clean-up and the sort
     size_t opened = 0;
     // Room for as many as are taken (memory is only touched as it fills): the entries never move.
     out.reserve(std::min<size_t>(maxFiles + 1, 1 << 16));
@@ -95,7 +98,7 @@ bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles, size_t
         errno = 0;
         const dirent* e = ::readdir(dir);
         if (!e) {
-            if (errno != 0) ok = false;
+            if (errno != 0) ok = false, err = errno;
             break;
         }
         if (e->d_name[0] == '.') {
@@ -167,6 +170,7 @@ bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles, size_t
         out[j] = std::move(first);
         from[j] = j;
     }
+    if (!ok) errno = err;
     return ok;
 }
 

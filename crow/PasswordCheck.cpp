@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "crow/CrowDirectory.h"
+#include "crow/CrowReader.h"
 #include "crow/CrowFormat.h"
 
 namespace wxh {
@@ -385,26 +386,15 @@ PasswordJudgement JudgeCrowPassword(const std::string& crowFile, const std::stri
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return {};
     FdSource src(fd, st.st_size);
-    CrowDirectory d;
-    if (ReadCrowDirectory(src, d) != DirectoryStatus::Ok || d.generation != 3 || d.keyNumber != 0) return {};
-    std::vector<std::string> names;
-    if (!CheckReleaseNames(d, names)) return {};
-    const crowfmt::KeyStream keys(crowfmt::KeyFromPassword(utf8Password));
-    const std::string key = crowfmt::KeyFromPassword(utf8Password);
-    return JudgePassword(names, [&](size_t i, uint8_t* buf, size_t max) -> size_t {
-        if (i >= d.offsets.size() || d.sizes[i] < 1) return 0;
-        const int64_t left = d.fileLength - d.offsets[i];
-        const size_t n = static_cast<size_t>(std::min<int64_t>({static_cast<int64_t>(max), d.sizes[i], left}));
-        if (left <= 0 || n == 0) return 0;
-        size_t got = 0;
-        while (got < n) {
-            const ssize_t r = ::pread(fd, buf + got, n - got, static_cast<off_t>(d.offsets[i] + static_cast<int64_t>(got)));
-            if (r < 0 && errno == EINTR) continue;
-            if (r <= 0) break;
-            got += static_cast<size_t>(r);
-        }
-        keys.Add(buf, got, 0);
-        return got;
+    CrowReader reader;
+    if (!reader.Open(src, 3) || !reader.NeedsPassword()) return {};
+    const std::string key = reader.Key(utf8Password);
+    const crowfmt::KeyStream keys(key);
+    return JudgePassword(reader.Names(), [&](size_t i, uint8_t* buf, size_t max) -> size_t {
+        const ssize_t r = reader.ReadEntry(i, 0, buf, max);
+        if (r <= 0) return 0;
+        keys.Add(buf, static_cast<size_t>(r), 0);
+        return static_cast<size_t>(r);
     }, key.size());
 }
 
