@@ -1,6 +1,6 @@
 #include "ui/main/frmMain.h"
 
-#include "common/globals.h"
+#include "ui/settings/LiveSettings.h"
 #include "crow/WxhObject.h"
 #include "ui/commands/Commands.h"
 #include "ui/commands/Messages.h"
@@ -26,10 +26,10 @@ private:
 }  // namespace
 
 bool frmMain::AskPassword() {
-    wxh::CrowPassword.clear();
+    wxh::Live().CrowPassword.clear();
     frmPassword dlg(this);
     wxh::ExecModal(&dlg);
-    return wxh::CrowPassword.empty();
+    return wxh::Live().CrowPassword.empty();
 }
 
 void frmMain::mnu_View_Relese_Click() {
@@ -43,8 +43,8 @@ void frmMain::mnu_View_Relese_Click() {
         return;
     }
     const wxh::ReleaseOutcome outcome =
-        wxh::Release(*crow, current, QString::fromStdString(wxh::ExtractFolder), wxh::OneFileNoFolder,
-                     [this] { return AskPassword() ? QString() : QString::fromStdString(wxh::CrowPassword); });
+        wxh::Release(*crow, current, QString::fromStdString(wxh::Live().ExtractFolder), wxh::Live().OneFileNoFolder,
+                     [this] { return AskPassword() ? QString() : QString::fromStdString(wxh::Live().CrowPassword); });
     if (!outcome.openFolder.isEmpty()) wxh::OpenFolder(this, outcome.openFolder);
     else if (!outcome.message.isEmpty()) wxh::MsgBox(this, outcome.message);
 }

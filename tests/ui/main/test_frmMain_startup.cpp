@@ -5,9 +5,16 @@
 #include <QMenuBar>
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <mutex>
+#include <thread>
 
-#include "common/globals.h"
+#include <sys/stat.h>
+
+#include "ui/settings/LiveSettings.h"
 #include "support/TempDir.h"
 #include "ui/controls/twips.h"
 #include "ui/main/frmMain.h"
@@ -30,8 +37,8 @@ protected:
         std::filesystem::create_directories(start + "/sub");
         ini = tmp.file("WX_HOLLIN.ini");
         frmMain::SetLocationsForTesting(QString::fromStdString(ini), QString::fromStdString(program));
-        wxh::ExtractFolder = "stale";
-        wxh::OneFileNoFolder = 5;
+        wxh::Live().ExtractFolder = "stale";
+        wxh::Live().OneFileNoFolder = 5;
     }
     void TearDown() override { frmMain::SetLocationsForTesting(QString(), QString()); }
 
@@ -46,13 +53,13 @@ protected:
         return s;
     }
     void expectDefaults(frmMain& w) {
-        EXPECT_EQ(wxh::ExtractFolder, program);
+        EXPECT_EQ(wxh::Live().ExtractFolder, program);
         EXPECT_EQ(w.windowTitle(), kCaptionHead + QString::fromStdString(program));
         EXPECT_EQ(w.DirList->Path().toStdString(), program);
         EXPECT_EQ(w.FileList->Path().toStdString(), program);
         EXPECT_EQ(checkedFilter(w), "B");
         EXPECT_EQ(w.FileList->Pattern(), "*.bmp;*.BMP");
-        EXPECT_EQ(wxh::OneFileNoFolder, 0);
+        EXPECT_EQ(wxh::Live().OneFileNoFolder, 0);
     }
 
     TempDir tmp;
@@ -92,13 +99,13 @@ TEST_F(StartupTest, ValidFileRestoresEverythingAndIsWrittenBackByteForByte) {
     writeIni("/out/folder/", start, "3", "1");
     {
         frmMain w;
-        EXPECT_EQ(wxh::ExtractFolder, "/out/folder/");   // kept exactly, trailing "/" and all
+        EXPECT_EQ(wxh::Live().ExtractFolder, "/out/folder/");   // kept exactly, trailing "/" and all
         EXPECT_EQ(w.windowTitle(), kCaptionHead + "/out/folder/");
         EXPECT_EQ(w.DirList->Path().toStdString(), start);
         EXPECT_EQ(w.FileList->Path().toStdString(), start);
         EXPECT_EQ(checkedFilter(w), "A");
         EXPECT_EQ(w.FileList->Pattern(), "*.*");
-        EXPECT_EQ(wxh::OneFileNoFolder, 1);
+        EXPECT_EQ(wxh::Live().OneFileNoFolder, 1);
         w.close();
     }
     EXPECT_EQ(ReadFile(ini), kLine1 + "\r\n/out/folder/\r\n" + start + "\r\n3\r\n1\r\n");
@@ -107,7 +114,7 @@ TEST_F(StartupTest, ValidFileRestoresEverythingAndIsWrittenBackByteForByte) {
 TEST_F(StartupTest, PictureFilterCodeAndLineTwoWithoutSeparator) {
     writeIni("/out/folder", start, "2", "0");
     frmMain w;
-    EXPECT_EQ(wxh::ExtractFolder, "/out/folder");
+    EXPECT_EQ(wxh::Live().ExtractFolder, "/out/folder");
     EXPECT_EQ(checkedFilter(w), "P");
     EXPECT_EQ(w.FileList->Pattern(), "*.bmp;*.BMP;*.jpg;*.jpeg;*.gif;*.GIF;*.wmf;*.ico;*.cur");
 }
@@ -138,7 +145,7 @@ TEST_F(StartupTest, BrokenFilesFallBackToDefaultsEvenForAGoodLineTwo) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         WriteFile(ini, c.bytes);
-        wxh::OneFileNoFolder = 9;
+        wxh::Live().OneFileNoFolder = 9;
         frmMain w;
         expectDefaults(w);
         EXPECT_EQ(w.FileView->Lines(), frmMain::UsageText());
@@ -161,7 +168,7 @@ TEST_F(StartupTest, EmptyOrRelativeFoldersMakeTheFileUnusable) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         writeIni(c.l2, c.l3, "3", "1");
-        wxh::OneFileNoFolder = 9;
+        wxh::Live().OneFileNoFolder = 9;
         frmMain w;
         expectDefaults(w);
     }
@@ -171,10 +178,10 @@ TEST_F(StartupTest, EmptyOrRelativeFoldersMakeTheFileUnusable) {
 TEST_F(StartupTest, BareLineFeedsAreReadAsLineEnds) {
     WriteFile(ini, "x\n/lf\n" + start + "\n2\n1");
     frmMain w;
-    EXPECT_EQ(wxh::ExtractFolder, "/lf");
+    EXPECT_EQ(wxh::Live().ExtractFolder, "/lf");
     EXPECT_EQ(w.DirList->Path().toStdString(), start);
     EXPECT_EQ(checkedFilter(w), "P");
-    EXPECT_EQ(wxh::OneFileNoFolder, 1);
+    EXPECT_EQ(wxh::Live().OneFileNoFolder, 1);
 }
 
 TEST_F(StartupTest, JapaneseFolderNamesSurviveTheRoundTrip) {
@@ -196,8 +203,8 @@ TEST_F(StartupTest, ShutdownWritesTheStateOfTheRunOnce) {
         frmMain w;
         w.mnu_Display_FileList_Filter_Pic_Click();
         ASSERT_TRUE(w.DirList->SetPath(QString::fromStdString(start + "/sub")));
-        wxh::ExtractFolder = "/changed";
-        wxh::OneFileNoFolder = 1;
+        wxh::Live().ExtractFolder = "/changed";
+        wxh::Live().OneFileNoFolder = 1;
         w.close();
         // A second close (e.g. the end command after the close box) does not write again.
         WriteFile(ini, "kept");
@@ -237,6 +244,66 @@ TEST_F(StartupTest, UnwritableSettingsFileLosesTheSettingsQuietly) {
     int entries = 0;
     for (const auto& e : std::filesystem::directory_iterator(tmp.path())) (void)e, ++entries;
     EXPECT_EQ(entries, 4);   // prog, start, plain, dirini: no temporary file left over
+}
+
+// Ends the test program when a step has not returned within a few seconds: a start-up that
+// waits on the settings file fails instead of blocking the test run.
+class Watchdog {
+public:
+    explicit Watchdog(const char* what) : thread_([this, what] {
+        std::unique_lock lock(mutex_);
+        if (!done_cv_.wait_for(lock, std::chrono::seconds(10), [this] { return done_; })) {
+            std::fprintf(stderr, "hung: %s\n", what);
+            std::_Exit(1);
+        }
+    }) {}
+    ~Watchdog() {
+        { std::lock_guard lock(mutex_); done_ = true; }
+        done_cv_.notify_one();
+        thread_.join();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable done_cv_;
+    bool done_ = false;
+    std::thread thread_;
+};
+
+// Only a regular file is read: anything else standing under the name gives the defaults at
+// once, and shutdown leaves it as it was.
+TEST_F(StartupTest, SettingsFileThatIsNoRegularFileGivesDefaultsAtOnce) {
+    const std::string good = "a\r\n/good\r\n" + start + "\r\n3\r\n1\r\n";
+    struct Case { const char* what; std::function<void()> make; };
+    const std::vector<Case> cases = {
+        {"fifo", [&] { ASSERT_EQ(::mkfifo(ini.c_str(), 0600), 0); }},
+        {"link to a fifo", [&] {
+             ASSERT_EQ(::mkfifo(tmp.file("fifo").c_str(), 0600), 0);
+             std::filesystem::create_symlink(tmp.file("fifo"), ini);
+         }},
+        {"folder", [&] { std::filesystem::create_directory(ini); }},
+        {"10 MB file", [&] { WriteFile(ini, good + std::string(10 << 20, '\n')); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(ini);
+        std::filesystem::remove_all(tmp.file("fifo"));
+        c.make();
+        Watchdog watchdog(c.what);
+        frmMain w;
+        expectDefaults(w);
+        w.show();
+        EXPECT_TRUE(w.isVisible());
+        w.close();
+        EXPECT_EQ(std::filesystem::symlink_status(ini).type() == std::filesystem::file_type::regular,
+                  std::string(c.what) == "10 MB file");
+    }
+    // A link to a good file is followed.
+    std::filesystem::remove_all(ini);
+    WriteFile(tmp.file("real.ini"), good);
+    std::filesystem::create_symlink(tmp.file("real.ini"), ini);
+    frmMain w;
+    EXPECT_EQ(wxh::Live().ExtractFolder, "/good");
 }
 
 // The next widget that Tab moves to.

@@ -60,7 +60,7 @@ TEST_F(Release, DestinationWithAndWithoutTrailingSlash) {
     for (const std::string& setting : {tmp.file("out"), tmp.file("out") + "/"}) {
         fs::remove_all(Out("photos"));
         opened.clear();
-        wxh::ExtractFolder = setting;
+        wxh::Live().ExtractFolder = setting;
         win->mnu_View_Relese_Click();
         EXPECT_TRUE(messages.empty()) << messages.front().text.toStdString();
         ASSERT_EQ(opened.size(), 1u);
@@ -98,7 +98,7 @@ TEST_F(Release, OneFileNoFolderOnlyForASingleFile) {
     WriteCrow(one, 2, {{"only.txt", "single"}});
     WriteCrow(two, 2, kTwo);
 
-    wxh::OneFileNoFolder = 1;
+    wxh::Live().OneFileNoFolder = 1;
     Select(one);
     win->mnu_View_Relese_Click();
     EXPECT_EQ(ReadFile(Out("only.txt")), "single");
@@ -111,7 +111,7 @@ TEST_F(Release, OneFileNoFolderOnlyForASingleFile) {
     EXPECT_EQ(ReadFile(Out("two/a.txt")), "hello");
     EXPECT_EQ(opened.back(), q(Out("two/")));
 
-    wxh::OneFileNoFolder = 0;
+    wxh::Live().OneFileNoFolder = 0;
     fs::remove(Out("only.txt"));
     Select(one);
     win->mnu_View_Relese_Click();
@@ -211,12 +211,12 @@ TEST_F(Release, ProtectedCrow3AsksAndUsesThePassword) {
     const std::string crow = tmp.file("in/locked.bmp");
     WriteCrow(crow, 3, kTwo, 0, "pw 1");
     Select(crow);
-    wxh::CrowPassword = "stale";
+    wxh::Live().CrowPassword = "stale";
     TypePassword(QStringLiteral("pw 1"));
     win->mnu_View_Relese_Click();
     EXPECT_EQ(modalCount, 1);
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(wxh::CrowPassword, "pw 1");
+    EXPECT_EQ(wxh::Live().CrowPassword, "pw 1");
     EXPECT_EQ(ReadFile(Out("locked/a.txt")), "hello");
     EXPECT_EQ(ReadFile(Out("locked/b.bin")), kTwo[1].data);
     ASSERT_EQ(opened.size(), 1u);
@@ -259,7 +259,7 @@ TEST_F(Release, EmptyPasswordCancelAndCloseBoxAllCountAsCancelled) {
         EXPECT_EQ(messages[0].title, QStringLiteral("WX_Hollin"));
         EXPECT_TRUE(fs::is_directory(Out("locked")));   // made before the format check
         EXPECT_TRUE(fs::is_empty(Out("locked"))) << i;
-        EXPECT_EQ(wxh::CrowPassword, "");
+        EXPECT_EQ(wxh::Live().CrowPassword, "");
         EXPECT_TRUE(win->isEnabled());
     }
     EXPECT_EQ(opened.size(), 1u);
@@ -307,14 +307,14 @@ TEST_F(Release, WriteFailureAndBadLengthMessages) {
     const std::string crow = tmp.file("in/w.bmp");
     WriteCrow(crow, 2, kTwo);
     Select(crow);
-    wxh::ExtractFolder = tmp.file("missing/deeper");   // the sub-folder cannot be made
+    wxh::Live().ExtractFolder = tmp.file("missing/deeper");   // the sub-folder cannot be made
     win->mnu_View_Relese_Click();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, kWriteFailed);
     EXPECT_FALSE(fs::exists(tmp.file("missing")));
 
     messages.clear();
-    wxh::ExtractFolder = tmp.file("out");
+    wxh::Live().ExtractFolder = tmp.file("out");
     const std::string cut = tmp.file("in/cut.bmp");
     std::string bytes = MakeCrowBytes(3, kTwo, 77);
     WriteFile(cut, bytes + "appended");
@@ -441,7 +441,7 @@ TEST_F(Release, EmptyOrRelativeReleaseFolderWritesNothing) {
     for (const std::string& setting : {std::string(), std::string("rel"), std::string("./")}) {
         SCOPED_TRACE(setting);
         messages.clear();
-        wxh::ExtractFolder = setting;
+        wxh::Live().ExtractFolder = setting;
         win->mnu_View_Relese_Click();
         EXPECT_EQ(Texts(), std::vector<QString>{kWriteFailed});
         EXPECT_TRUE(opened.empty());
