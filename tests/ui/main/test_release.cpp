@@ -282,7 +282,7 @@ TEST_F(Release, Crow1Crow2AndOpenCrow3NeverAskForAPassword) {
 
 TEST_F(Release, MessagesForUnreadableFiles) {
     // A Crow file that became an ordinary bitmap since it was shown: unknown format, and
-    // the sub-folder made before the check stays behind.
+    // no sub-folder is made for it (the release inspects first).
     const std::string crow = tmp.file("in/changed.bmp");
     WriteCrow(crow, 2, kTwo);
     Select(crow);
@@ -290,7 +290,7 @@ TEST_F(Release, MessagesForUnreadableFiles) {
     win->mnu_View_Relese_Click();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, kUnknown);
-    EXPECT_TRUE(fs::is_directory(Out("changed")));
+    EXPECT_FALSE(fs::exists(Out("changed")));
 
     // Deleted since it was shown: cannot be read.
     messages.clear();
@@ -347,22 +347,40 @@ TEST_F(Release, LinkOrFileAtTheSubFolderNameIsAWriteFailure) {
     EXPECT_TRUE(win->isEnabled());
 }
 
-TEST_F(Release, WrongMagicAtReleaseTimeIsUnknownFormat) {
-    // The file turns into a CRW2 file of the right length while the password is asked.
+// The release reads the file its inspection opened. Rewritten in place while the password is
+// asked, it is refused and nothing is written; replaced by another file under its name, the
+// file that was inspected is the one released.
+TEST_F(Release, FileChangedWhileThePasswordIsAskedIsNeverMixedUp) {
     const std::string crow = tmp.file("in/swap.bmp");
-    WriteCrow(crow, 3, kTwo, 0, "pw");
-    Select(crow);
-    modal = [&crow](QDialog* d) {
-        WriteCrow(crow, 2, kTwo);
+    const auto answer = [](QDialog* d) {
         auto* pw = static_cast<frmPassword*>(d);
         pw->PassBox->setText(QStringLiteral("pw"));
         pw->CmdOK->click();
         return pw->result();
     };
+    WriteCrow(crow, 3, kTwo, 0, "pw");
+    Select(crow);
+    modal = [&](QDialog* d) {
+        WriteCrow(crow, 2, kTwo);   // same file, new bytes
+        return answer(d);
+    };
     win->mnu_View_Relese_Click();
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, kUnknown);
     EXPECT_TRUE(opened.empty());
+    EXPECT_FALSE(fs::exists(Out("swap/a.txt")));
+
+    messages.clear();
+    WriteCrow(crow, 3, kTwo, 0, "pw");
+    Select(crow);
+    modal = [&](QDialog* d) {
+        WriteCrow(tmp.file("in/other.bmp"), 2, {{"x.txt", "other"}});
+        fs::rename(tmp.file("in/other.bmp"), crow);   // another file under the name
+        return answer(d);
+    };
+    win->mnu_View_Relese_Click();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(ReadFile(Out("swap/a.txt")), "hello");
+    EXPECT_FALSE(fs::exists(Out("swap/x.txt")));
 }
 
 TEST_F(Release, CancelInTheThirdOfFiveFilesThroughTheProgressWindow) {
