@@ -56,4 +56,16 @@ QString OverwriteQuestion(const QString& path) {
 
 QString OverwriteTitle() { return QCoreApplication::translate("Messages", "上書き確認"); }
 
+QString StoredNamesChangedQuestion(const QStringList& firstFew, qsizetype count) {
+    QString list = firstFew.join(QLatin1Char('\n'));
+    if (count > firstFew.size()) list += QStringLiteral("\n…");
+    //: %1 is the number of files, %2 one line per file: "name on disk → name stored".
+    return QCoreApplication::translate("Messages",
+                                       "次の%1個のファイルは、名前を変えて格納されます：\n\n%2\n\nこのまま作成しますか？")
+        .arg(count)
+        .arg(list);
+}
+
+QString StoredNamesChangedTitle() { return QCoreApplication::translate("Messages", "ファイル名の変更"); }
+
 }  // namespace wxh::text

@@ -34,6 +34,11 @@ QString MissingPassword();        // "パスワードが入力されてないで
 // The writers' results: 0 "<path>を作成！！", -1 cancelled, anything else the error.
 QString CreateResult(int32_t result, const QString& savedFile);
 
+// The question before packing when names will be stored changed: the first few as
+// "disk name → stored name" lines, then how many there are in all.
+QString StoredNamesChangedQuestion(const QStringList& firstFew, qsizetype count);
+QString StoredNamesChangedTitle();
+
 // The overwrite question, asked by the container during a release and by the creation
 // dialog before it writes: "<path>に上書きしてもいいですか？", titled "上書き確認".
 QString OverwriteQuestion(const QString& path);

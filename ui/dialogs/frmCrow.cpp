@@ -15,7 +15,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStringList>
 #include <memory>
+#include <vector>
 
 #include "common/paths.h"
 #include "crow/WxhObject.h"
@@ -212,6 +214,17 @@ int32_t frmCrow::ConfirmOverwrite(const QString& path) {
     return answer == wxh::kMsgYes ? kYes : kNo;
 }
 
+bool frmCrow::ConfirmChangedNames() {
+    const std::vector<wxh::ChangedName> changed = wxh::ChangedStoredNames(FolderPath->text());
+    if (changed.empty()) return true;
+    constexpr size_t kShown = 5;
+    QStringList lines;
+    for (size_t i = 0; i < changed.size() && i < kShown; ++i)
+        lines << changed[i].disk + QStringLiteral(" → ") + changed[i].stored;
+    const QString question = wxh::text::StoredNamesChangedQuestion(lines, static_cast<qsizetype>(changed.size()));
+    return wxh::MsgBox(this, question, wxh::text::StoredNamesChangedTitle(), true) == wxh::kMsgYes;
+}
+
 void frmCrow::CreateCrowFile_Click() {
     const QString saveFileName = ChooseCrowFile();
     if (saveFileName.isEmpty()) return;
@@ -219,6 +232,7 @@ void frmCrow::CreateCrowFile_Click() {
         wxh::MsgBox(this, wxh::text::Cancelled());
         return;
     }
+    if (!ConfirmChangedNames()) return;   // back to the dialog, to rename the files first
 
     setEnabled(false);
     // The controls as they are now decide the format; the folder is read afresh.

@@ -52,6 +52,8 @@ public:
     // The dialog's own steps, public so that tests can reach them.
     QString ChooseCrowFile();
     int32_t ConfirmOverwrite(const QString& path);
+    // When names will be stored changed, asks whether to pack anyway; true to go on.
+    bool ConfirmChangedNames();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

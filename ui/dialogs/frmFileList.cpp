@@ -6,7 +6,7 @@
 
 #include <QListWidget>
 
-#include "common/globals.h"
+#include "ui/settings/LiveSettings.h"
 #include "crow/WxhObject.h"
 #include "ui/commands/Descriptions.h"
 #include "ui/controls/seams.h"
@@ -38,7 +38,7 @@ frmFileList::frmFileList(QWidget* parent)
 
 void frmFileList::Form_Load() {
     CrowList->clear();
-    const std::string path = wxh::ListCrowFile;
+    const std::string path = wxh::Live().ListCrowFile;
 
     int32_t ver = 0, infoEx = 0, count = 0;
     std::vector<std::string> names;

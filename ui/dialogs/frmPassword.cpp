@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "common/globals.h"
+#include "ui/settings/LiveSettings.h"
 #include "ui/controls/twips.h"
 
 using wxh::Tw;
@@ -46,7 +46,7 @@ frmPassword::frmPassword(QWidget* parent)
 }
 
 void frmPassword::CmdOK_Click() {
-    wxh::CrowPassword = PassBox->text().toStdString();
+    wxh::Live().CrowPassword = PassBox->text().toStdString();
     accept();
 }
 

@@ -89,6 +89,23 @@
 Decoded with it, %1 do not look like what their names say.
 Release anyway?</translation>
     </message>
+    <message>
+        <source>次の%1個のファイルは、名前を変えて格納されます：
+
+%2
+
+このまま作成しますか？</source>
+        <extracomment>%1 is the number of files, %2 one line per file: &quot;name on disk → name stored&quot;.</extracomment>
+        <translation>These %1 files will be stored under changed names:
+
+%2
+
+Create the Crow file anyway?</translation>
+    </message>
+    <message>
+        <source>ファイル名の変更</source>
+        <translation>Changed File Names</translation>
+    </message>
 </context>
 <context>
     <name>Preview</name>

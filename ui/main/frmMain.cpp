@@ -20,7 +20,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "common/globals.h"
+#include "ui/settings/LiveSettings.h"
 #include "common/paths.h"
 #include "ui/picture/PictureLoader.h"
 #include "ui/controls/seams.h"
@@ -232,7 +232,7 @@ QString frmMain::ExtractCaption(const QString& extractFolder) {
 }
 
 void frmMain::SetExtractCaption() {
-    setWindowTitle(ExtractCaption(QString::fromStdString(wxh::ExtractFolder)));
+    setWindowTitle(ExtractCaption(QString::fromStdString(wxh::Live().ExtractFolder)));
 }
 
 QStringList frmMain::UsageText() {
@@ -255,8 +255,8 @@ void frmMain::drawUsageText() {
 void frmMain::Form_Load() {
     bool ok = false;
     if (const std::optional<wxh::Settings> settings = wxh::Settings::Load(SettingsFilePath())) {
-        wxh::ExtractFolder = settings->extractFolder.toStdString();
-        wxh::OneFileNoFolder = settings->oneFileNoFolder;
+        wxh::Live().ExtractFolder = settings->extractFolder.toStdString();
+        wxh::Live().OneFileNoFolder = settings->oneFileNoFolder;
         SetExtractCaption();
         if (DriveList->SetDrive(settings->startFolder) && DirList->SetPath(settings->startFolder)) {
             applyFilter(settings->filter);
@@ -265,12 +265,12 @@ void frmMain::Form_Load() {
     }
     if (!ok) {
         const wxh::Settings defaults = wxh::Settings::Defaults(ProgramFolder());
-        wxh::ExtractFolder = defaults.extractFolder.toStdString();
+        wxh::Live().ExtractFolder = defaults.extractFolder.toStdString();
         SetExtractCaption();
         DriveList->SetDrive(defaults.startFolder);
         DirList->SetPath(defaults.startFolder);
         applyFilter(defaults.filter);
-        wxh::OneFileNoFolder = defaults.oneFileNoFolder;
+        wxh::Live().OneFileNoFolder = defaults.oneFileNoFolder;
     }
     FileList->SetPath(DirList->Path());   // also when the folder did not change
     drawUsageText();
@@ -280,12 +280,12 @@ void frmMain::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
     wxh::Settings settings;
-    settings.extractFolder = QString::fromStdString(wxh::ExtractFolder);
+    settings.extractFolder = QString::fromStdString(wxh::Live().ExtractFolder);
     settings.startFolder = DirList->Path();
     settings.filter = mnu_Display_FileList_Filter_All->isChecked()   ? wxh::FileFilter::All
                       : mnu_Display_FileList_Filter_Pic->isChecked() ? wxh::FileFilter::Pic
                                                                      : wxh::FileFilter::Bmp;
-    settings.oneFileNoFolder = wxh::OneFileNoFolder;
+    settings.oneFileNoFolder = wxh::Live().OneFileNoFolder;
     settings.Save(SettingsFilePath());   // when it cannot be written, the settings of this run are lost
 }
 
@@ -439,7 +439,7 @@ bool frmMain::BrowseTo(const QString& fileOrFolder) {
     return true;
 }
 
-void frmMain::ShowFileInfo(const QString& path) {
+bool frmMain::ShowFileInfo(const QString& path) {
     int32_t format = 0, passwordFlag = 0, count = 0;
     std::vector<std::string> names;
     std::vector<int32_t> sizes;
@@ -450,7 +450,7 @@ void frmMain::ShowFileInfo(const QString& path) {
     }
     if (result != 0) {
         QPixmap picture = wxh::LoadPicturePixmap(path);
-        if (picture.isNull()) return;   // neither a Crow file nor a picture: nothing changes
+        if (picture.isNull()) return false;   // neither a Crow file nor a picture: nothing changes
         const QSize box = PicImage->size();
         if (picture.width() > box.width() || picture.height() > box.height())
             picture = picture.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
@@ -460,7 +460,7 @@ void frmMain::ShowFileInfo(const QString& path) {
         PicImage->setToolTip(path);
         PicImage->setAccessibleDescription(path);
         SetCurrentCrowFile(kNoFile);
-        return;
+        return false;
     }
     PicImage->SetPicture(QPixmap());
     PicImage->hide();
@@ -468,6 +468,7 @@ void frmMain::ShowFileInfo(const QString& path) {
     SetCurrentCrowFile(path);
     const wxh::CrowInfo info{format, passwordFlag, count, std::move(names), std::move(sizes)};
     for (const QString& line : wxh::PreviewLines(path, QFileInfo(path).size(), info)) FileView->Print(line);
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -78,8 +78,8 @@ public:
     void mnu_Display_FileList_Filter_Pic_Click();
     void mnu_Display_FileList_Filter_All_Click();
     // Describes a Crow file in FileView (it becomes the current Crow file) or shows a
-    // picture in PicImage; a file that is neither changes nothing.
-    void ShowFileInfo(const QString& path);
+    // picture in PicImage; a file that is neither changes nothing. True for a Crow file.
+    bool ShowFileInfo(const QString& path);
     // What the command line names (an absolute path): a folder is opened in the lists; a
     // file's folder is opened and the file selected as a click on it would (ShowFileInfo),
     // the filter widened to the narrowest one that lists it. False when nothing could be opened.

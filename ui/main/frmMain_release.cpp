@@ -1,6 +1,6 @@
 #include "ui/main/frmMain.h"
+#include "ui/settings/LiveSettings.h"
 
-#include "common/globals.h"
 #include "crow/PasswordCheck.h"
 #include "crow/WxhObject.h"
 #include "ui/commands/Commands.h"
@@ -26,10 +26,10 @@ private:
 
 // True when the user cancelled (Cancel, the close box, or OK on an empty field).
 bool askPassword(QWidget* owner) {
-    wxh::CrowPassword.clear();
+    wxh::Live().CrowPassword.clear();
     frmPassword dlg(owner);
     wxh::ExecModal(&dlg);
-    return wxh::CrowPassword.empty();
+    return wxh::Live().CrowPassword.empty();
 }
 
 }  // namespace
@@ -45,14 +45,14 @@ bool frmMain::ReleaseCrowFile(QWidget* owner, const QString& crowFile, const QSt
     // empty for a cancel.
     const auto password = [owner, &crowFile]() -> QString {
         if (askPassword(owner)) return QString();
-        const wxh::PasswordJudgement j = wxh::JudgeCrowPassword(crowFile.toStdString(), wxh::CrowPassword);
+        const wxh::PasswordJudgement j = wxh::JudgeCrowPassword(crowFile.toStdString(), wxh::Live().CrowPassword);
         if (j.verdict == wxh::PasswordJudgement::Verdict::LooksWrong) {
             QStringList names;
             for (const std::string& n : j.unlikeNames) names << QString::fromStdString(n);
             if (wxh::MsgBox(owner, wxh::text::PasswordLooksWrong(names), wxh::kAppTitle, true) != wxh::kMsgYes)
                 return QString();
         }
-        return QString::fromStdString(wxh::CrowPassword);
+        return QString::fromStdString(wxh::Live().CrowPassword);
     };
     const wxh::ReleaseOutcome outcome = wxh::Release(*crow, crowFile, extractFolder, oneFileNoFolder, password);
     if (!outcome.openFolder.isEmpty()) {
@@ -70,5 +70,5 @@ void frmMain::mnu_View_Relese_Click() {
         wxh::MsgBox(this, wxh::text::NoCrowFileSelected());
         return;
     }
-    ReleaseCrowFile(this, current, QString::fromStdString(wxh::ExtractFolder), wxh::OneFileNoFolder);
+    ReleaseCrowFile(this, current, QString::fromStdString(wxh::Live().ExtractFolder), wxh::Live().OneFileNoFolder);
 }

@@ -400,6 +400,42 @@ TEST_F(CrowDialog, NoToTheOverwriteQuestionKeepsFileDialogAndSettings) {
     EXPECT_FALSE(mainWindow.isVisible());
 }
 
+// Names code page 932 cannot hold are stored changed: the user is asked first, with the first
+// five in the writer's order and the count; hidden files and folders are not packed, not listed.
+TEST_F(CrowDialog, ChangedNamesAreAskedAboutBeforePacking) {
+    WriteFile(folder.file("plain.txt"), "p");
+    for (const char* n : {"n3", "n1", "n7", "N2", "n5", "n4", "n6"}) WriteFile(folder.file(std::string(n) + "_😀.txt"), n);
+    WriteFile(folder.file(".hidden_😀"), "h");
+    fs::create_directory(folder.file("sub_😀"));
+    Open(folder.str());
+    const std::string target = out.file("made.bmp");
+    const QString question = QStringLiteral(
+        "次の7個のファイルは、名前を変えて格納されます：\n\n"
+        "n1_😀.txt → n1__.txt\nN2_😀.txt → N2__.txt\nn3_😀.txt → n3__.txt\n"
+        "n4_😀.txt → n4__.txt\nn5_😀.txt → n5__.txt\n…\n\nこのまま作成しますか？");
+
+    answer = wxh::kMsgNo;   // back to the dialog, nothing written
+    backend.ChooseFile(Q(target));
+    dlg->CreateCrowFile->click();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, question);
+    EXPECT_EQ(shown[0].title, QStringLiteral("ファイル名の変更"));
+    EXPECT_TRUE(shown[0].yesNo);
+    EXPECT_FALSE(fs::exists(target));
+    FlushDeletes();
+    ASSERT_FALSE(dlg.isNull());
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_TRUE(dlg->isEnabled());
+
+    answer = wxh::kMsgYes;
+    shown.clear();
+    backend.ChooseFile(Q(target));
+    dlg->CreateCrowFile->click();
+    EXPECT_EQ(Texts(), (QStringList{question, Q(target) + QStringLiteral("を作成！！")}));
+    EXPECT_NE(ReadFile(target).find("n1__.txt"), std::string::npos);
+    ExpectClosed();
+}
+
 TEST_F(CrowDialog, CancelInTheProgressWindowLeavesNoCrowFile) {
     WriteFile(folder.file("big.bin"), PatternBytes(300000, 4));
     Open(folder.str() + "/");

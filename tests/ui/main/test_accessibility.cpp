@@ -14,8 +14,8 @@
 #include <functional>
 #include <memory>
 
-#include "common/globals.h"
 #include "crow/WxhObject.h"
+#include "ui/settings/LiveSettings.h"
 #include "support/TempDir.h"
 #include "ui/controls/DriveListBox.h"
 #include "ui/controls/seams.h"
@@ -77,7 +77,7 @@ protected:
         wxh::SetMsgBoxHandler({});
         frmMain::SetLocationsForTesting(QString(), QString());
         wxh::DriveListBox::ForgetFolders();
-        wxh::ListCrowFile.clear();
+        wxh::Live().ListCrowFile.clear();
     }
     // The Japanese text, or the English one when the test runs in English.
     QString T(const char* ja, const char* en) const {
@@ -129,7 +129,7 @@ TEST_P(Accessibility, EveryControlTheKeyboardReachesHasANameInTheUsersLanguage) 
     about.show();
     EXPECT_EQ(Unnamed(&about), QStringList());
 
-    wxh::ListCrowFile = crowFile;
+    wxh::Live().ListCrowFile = crowFile;
     frmFileList list(&main);
     list.show();
     EXPECT_EQ(Unnamed(&list), QStringList());

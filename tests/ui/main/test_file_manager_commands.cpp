@@ -12,8 +12,8 @@
 #include <filesystem>
 #include <map>
 
-#include "common/globals.h"
 #include "crow/WxhObject.h"
+#include "ui/settings/LiveSettings.h"
 #include "support/TempDir.h"
 #include "ui/commondlg/FakeCommonDlgBackend.h"
 #include "ui/controls/seams.h"
@@ -77,7 +77,7 @@ protected:
         wxh::SetMsgBoxHandler({});
         wxh::SetModalHandler({});
         wxh::SetOpenFolderHandler({});
-        wxh::CrowPassword.clear();
+        wxh::Live().CrowPassword.clear();
     }
     // Runs the window program's start as `wx-hollin args...` would, after the application is made.
     int Start(const std::vector<std::string>& args) {
