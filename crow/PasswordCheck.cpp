@@ -22,6 +22,11 @@
 #include "crow/CrowFormat.h"
 
 namespace wxh {
+
+namespace {
+constexpr size_t kShortestJudged = 16;
+}  // namespace
+
 namespace passwordcheck {
 namespace {
 
@@ -329,7 +334,8 @@ PasswordJudgement JudgePassword(const std::vector<std::string>& utf8Names, const
     std::map<std::pair<size_t, int>, std::vector<size_t>> shifted;  // (phase, shift) -> entries
     for (const auto& [index, promised] : picked) {
         const size_t n = head(index, buf.data(), buf.size());
-        if (n == 0) continue;
+        // A few bytes say nothing of what a file is, with any password.
+        if (n < kShortestJudged) continue;
         const bool promisedText = promised.rfind("text/", 0) == 0;
         const std::string shown = judge.TypeOf(buf.data(), n, promisedText);
         if (shown.empty()) continue;

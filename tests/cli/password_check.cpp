@@ -49,7 +49,7 @@ TEST(CrowPasswordCheck, WrongPasswordRefusedOverrideAndUndecidableGoAhead) {
     // Two files that promise a type: too few to tell, released as before.
     fs::remove(t.file("in/main.c"));
     fs::remove(t.file("in/scan.pdf"));
-    ASSERT_EQ(RunProgram({crow, "pack", "--format", "3", "--password-stdin", t.file("in"), x}, "kurohane\n").status, 0);
+    ASSERT_EQ(RunProgram({crow, "pack", "--format", "3", "--overwrite", "yes", "--password-stdin", t.file("in"), x}, "kurohane\n").status, 0);
     EXPECT_EQ(RunProgram({crow, "release", "--password-stdin", x, t.file("few")}, "Kurohane\n").status, 0);
     EXPECT_TRUE(fs::exists(t.file("few/photo.jpg")));
 }
