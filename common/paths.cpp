@@ -17,9 +17,9 @@ bool IsFolder(const std::string& path) {
 
 std::string ReleaseFolderName(const std::string& crowFile) {
     const size_t slash = crowFile.rfind(kPathSep);
-    const std::string name = slash == std::string::npos ? crowFile : crowFile.substr(slash + 1);
+    std::string name = slash == std::string::npos ? crowFile : crowFile.substr(slash + 1);
     const size_t dot = name.rfind('.');
-    const std::string base = dot == std::string::npos ? name : name.substr(0, dot);
+    std::string base = dot == std::string::npos ? name : name.substr(0, dot);
     if (base.empty() || base == "." || base == "..") return name;
     return base;
 }

@@ -347,11 +347,10 @@ PasswordJudgement JudgePassword(const std::vector<std::string>& utf8Names, const
             if (ps.gain >= passwordcheck::kPhaseShiftGain) shifted[{ps.phase, ps.delta}].push_back(index);
         }
         const bool shownText = shown.rfind("text/", 0) == 0;
-        if (shown == promised || (promisedText && shownText)) {
-            ++j.like;
-        } else if (!promisedText && !shownText && shown != "application/octet-stream") {
-            // A type of its own, though not the promised one: a document seen as the ZIP it
-            // is made of. Noise seldom gets one.
+        // Like: the promised type, text where text was promised, or a type of its own though
+        // not the promised one (a document seen as the ZIP it is made of; noise seldom gets one).
+        if (shown == promised || (promisedText && shownText) ||
+            (!promisedText && !shownText && shown != "application/octet-stream")) {
             ++j.like;
         } else if (shown == "application/octet-stream") {
             // Nothing libmagic knows, not even text: noise where the name promises a file.

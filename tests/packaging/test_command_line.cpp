@@ -94,7 +94,7 @@ TEST_F(Completion, OffersCommandsOptionsValuesFilesAndFolders) {
         {{"crow", "re"}, {"release"}},
         {{"crow", "--"}, {"--help", "--quiet", "--version"}},
         {{"crow", "--quiet", "p"}, {"pack"}},
-        {{"crow", "pack", "--"}, {"--format", "--help", "--password", "--password-stdin", "--quiet"}},
+        {{"crow", "pack", "--"}, {"--format", "--help", "--overwrite", "--password", "--password-stdin", "--quiet"}},
         {{"crow", "pack", "--format", ""}, {"2", "3"}},
         {{"crow", "pack", "--format", "=", ""}, {"2", "3"}},   // --format=
         {{"crow", "release", "--overwrite", "y"}, {"yes"}},
