@@ -119,7 +119,11 @@ bool DestDir::Open(const std::string& path) {
         errno = ENOENT;
         return false;
     }
-    return Adopt(RetryEintr([&] { return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
+    const int fd = RetryEintr([&] { return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
+    const int err = errno;  // that of the open, not of the clean-up after it
+    if (Adopt(fd)) return true;
+    errno = err;
+    return false;
 }
 
 bool DestDir::Adopt(int dirfd) {

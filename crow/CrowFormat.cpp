@@ -92,8 +92,8 @@ int64_t Crow3SizeValue(const std::vector<std::string>& cp932Names, const std::ve
 std::string KeyFromNumber(int32_t keyNumber) {
     std::string key(kNumberKeyLength, '\0');
     for (int m = 0; m < kNumberKeyLength / 2; ++m) {
-        key[2 * m] = static_cast<char>((keyNumber / 256) & 0xFF);
-        key[2 * m + 1] = static_cast<char>((keyNumber % 256) & 0xFF);
+        key[2 * static_cast<size_t>(m)] = static_cast<char>((keyNumber / 256) & 0xFF);
+        key[2 * static_cast<size_t>(m) + 1] = static_cast<char>((keyNumber % 256) & 0xFF);
     }
     return key;
 }

@@ -29,6 +29,7 @@ constexpr Row kTable[] = {
     {CrowReason::DuplicateName, "DuplicateName", {1, 2, 2, 2, 2, 2}},
     {CrowReason::BadSize, "BadSize", {1, 2, 2, 2, 2, 2}},
     {CrowReason::PasswordNeeded, "PasswordNeeded", {1, 2, 2, 2, 2, 2}},
+    {CrowReason::OutOfMemory, "OutOfMemory", {1, 2, 2, 2, 2, 2}},
     {CrowReason::DestUnopenable, "DestUnopenable", {1, 2, 2, 2, 2, 2}},
     {CrowReason::TargetIsFolder, "TargetIsFolder", {1, 2, 2, 2, 2, 2}},
     {CrowReason::WriteFailed, "WriteFailed", {1, 2, 2, 2, 2, 2}},

@@ -17,7 +17,7 @@ class WxhObject {
 public:
     // factory: makes the progress window (nullptr: a headless one that does nothing).
     // question: asks before overwriting a non-empty file (nullptr: always "No", i.e. skip).
-    explicit WxhObject(ProgressDialogFactory factory = nullptr, OverwriteQuestion* question = nullptr);
+    explicit WxhObject(const ProgressDialogFactory& factory = nullptr, OverwriteQuestion* question = nullptr);
     ~WxhObject();
     WxhObject(const WxhObject&) = delete;
     WxhObject& operator=(const WxhObject&) = delete;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace wxh {
 
@@ -22,9 +23,11 @@ struct ReleaseOutcome {
 };
 
 // The release command after its window has made sure there is a current Crow file: inspects
-// crowFile with crow, chooses and creates the destination below extractFolder, asks for the
-// password of a protected CRW3 file (askPassword returns it, empty when the user cancelled)
-// and releases. An empty or relative extractFolder writes nothing and ends as a failed write.
+// crowFile with crow (once, keeping the file open so that what was inspected is what is
+// released), chooses and creates the destination below extractFolder, asks for the password
+// of a protected CRW3 file (askPassword returns it, empty when the user cancelled) and
+// releases. A file that cannot be inspected creates no folder. An empty or relative
+// extractFolder writes nothing and ends as a failed write.
 ReleaseOutcome Release(WxhObject& crow, const QString& crowFile, const QString& extractFolder,
                        int32_t oneFileNoFolder, const std::function<QString()>& askPassword);
 
@@ -38,5 +41,18 @@ enum class CrowMode { Crow2, Crow3, Crow3WithPassword };
 QString CreateCrowFile(CrowMode mode, const QString& folder, const QString& saveFile, const QString& password,
                        const std::function<std::unique_ptr<WxhObject>()>& newObject,
                        std::unique_ptr<WxhObject>& object);
+
+// A file whose name goes into a Crow file changed: as on disk, and as a release gives it back.
+struct ChangedName {
+    QString disk;
+    QString stored;
+};
+
+// The files of folder that packing stores under a changed name (characters code page 932
+// cannot hold), in the order of the name table: the files the writer packs (regular files,
+// links to one included, hidden ones not) whose names the stored-name rules change. Names
+// the writer refuses outright are not listed (it says why itself), nor is anything for a
+// folder that cannot be read or that holds more files than a Crow file can.
+std::vector<ChangedName> ChangedStoredNames(const QString& folder);
 
 }  // namespace wxh

@@ -14,6 +14,13 @@ QString NoCrowFileSelected() { return QCoreApplication::translate("Messages", "�
 
 QString Cancelled() { return QCoreApplication::translate("Messages", "キャンセルされました"); }
 
+QString PasswordLooksWrong(const QStringList& names) {
+    return QCoreApplication::translate("Messages",
+                                       "パスワードが違うみたいです。\n%1 の中身がファイル名と合いません。\n"
+                                       "それでもレリーズしますか？")
+        .arg(names.join(QStringLiteral(", ")));
+}
+
 QString InspectFailed(int32_t result) {
     return result == 2 ? QCoreApplication::translate("Messages", "未知の形式だよぉ～(>_<)")
                        : QCoreApplication::translate("Messages", "ファイルが読めませ～ん！");
@@ -48,5 +55,17 @@ QString OverwriteQuestion(const QString& path) {
 }
 
 QString OverwriteTitle() { return QCoreApplication::translate("Messages", "上書き確認"); }
+
+QString StoredNamesChangedQuestion(const QStringList& firstFew, qsizetype count) {
+    QString list = firstFew.join(QLatin1Char('\n'));
+    if (count > firstFew.size()) list += QStringLiteral("\n…");
+    //: %1 is the number of files, %2 one line per file: "name on disk → name stored".
+    return QCoreApplication::translate("Messages",
+                                       "次の%1個のファイルは、名前を変えて格納されます：\n\n%2\n\nこのまま作成しますか？")
+        .arg(count)
+        .arg(list);
+}
+
+QString StoredNamesChangedTitle() { return QCoreApplication::translate("Messages", "ファイル名の変更"); }
 
 }  // namespace wxh::text

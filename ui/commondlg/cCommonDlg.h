@@ -2,6 +2,7 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <climits>
 #include <cstdint>
 #include <stdexcept>
 
@@ -126,7 +127,9 @@ private:
     bool CancelError_ = false;
     QString convertedFilter_;
     QString Filter_;
-    int32_t MaxFileSize_ = 255;
+    // The longest path this platform accepts, its NUL included (a UTF-16 unit never takes
+    // fewer bytes than one): deep folders fit without every caller raising it.
+    int32_t MaxFileSize_ = PATH_MAX;
     QString DialogTitle_ = QStringLiteral("Open File");
     QString InitDir_;
     QString FileName_;

@@ -3,10 +3,11 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
-#include "common/globals.h"
+#include "ui/settings/LiveSettings.h"
 #include "ui/commands/Messages.h"
 #include "ui/settings/Settings.h"
 #include "ui/controls/DirListBox.h"
@@ -33,11 +34,13 @@ frmConfig::frmConfig(QWidget* mainWindow)
     Drive1->setObjectName(QStringLiteral("Drive1"));
     Drive1->setGeometry(TwRect(120, 480, 3735, 315));
     Drive1->setToolTip(tr("ドライブの選択"));
+    Drive1->setAccessibleName(tr("ドライブ"));
 
     Dir1 = new wxh::DirListBox(this);
     Dir1->setObjectName(QStringLiteral("Dir1"));
     Dir1->setGeometry(TwRect(120, 900, 3735, 2535));
     Dir1->setToolTip(tr("ディレクトリの選択"));
+    Dir1->setAccessibleName(tr("ファイルの解凍先"));
 
     Label2 = new QLabel(tr("オプション："), this);
     Label2->setObjectName(QStringLiteral("Label2"));
@@ -68,8 +71,21 @@ frmConfig::frmConfig(QWidget* mainWindow)
     connect(CmdOK, &QPushButton::clicked, this, &frmConfig::CmdOK_Click);
     connect(CmdCancel, &QPushButton::clicked, this, &frmConfig::CmdCancel_Click);
 
+    Dir1->installEventFilter(this);
+
     Form_Load();
     Drive1->setFocus();
+}
+
+bool frmConfig::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Dir1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (CmdOK->isEnabled()) CmdOK->click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 bool frmConfig::openNearest(const QString& folder) {
@@ -84,7 +100,7 @@ bool frmConfig::openNearest(const QString& folder) {
 }
 
 void frmConfig::Form_Load() {
-    const QString folder = QString::fromStdString(wxh::ExtractFolder);
+    const QString folder = QString::fromStdString(wxh::Live().ExtractFolder);
     // A drive that cannot be read keeps the list's drive; Drive1_Change moves Dir1 when it moves.
     Drive1->SetDrive(folder);
     // ExtractFolder may be gone since it was chosen: the list then opens the nearest folder
@@ -95,7 +111,7 @@ void frmConfig::Form_Load() {
         Drive1->SetDrive(Dir1->Path());
         restoringDrive_ = false;
     }
-    ChkFolder->setChecked(wxh::OneFileNoFolder == 1);
+    ChkFolder->setChecked(wxh::Live().OneFileNoFolder == 1);
 }
 
 void frmConfig::Drive1_Change() {
@@ -109,7 +125,7 @@ void frmConfig::Drive1_Change() {
 }
 
 void frmConfig::ChkFolder_Click() {
-    wxh::OneFileNoFolder = ChkFolder->isChecked() ? 1 : 0;
+    wxh::Live().OneFileNoFolder = ChkFolder->isChecked() ? 1 : 0;
 }
 
 void frmConfig::CmdOK_Click() {
@@ -117,9 +133,9 @@ void frmConfig::CmdOK_Click() {
     // The list always has a full path open; an empty or relative one is never stored.
     if (wxh::IsUsableFolder(folder)) {
         if (mainWindow_) mainWindow_->setWindowTitle(wxh::text::ExtractCaption(folder));
-        wxh::ExtractFolder = folder.toStdString();
+        wxh::Live().ExtractFolder = folder.toStdString();
     }
-    wxh::OneFileNoFolder = ChkFolder->isChecked() ? 1 : 0;
+    wxh::Live().OneFileNoFolder = ChkFolder->isChecked() ? 1 : 0;
     accept();
 }
 

@@ -10,8 +10,8 @@ class DirListBox;
 class DriveListBox;
 }
 
-// The settings dialog: the folder releases go into (wxh::ExtractFolder) and the one-file
-// option (wxh::OneFileNoFolder). The check box takes effect at once; OK stores the folder
+// The settings dialog: the folder releases go into (wxh::Live().ExtractFolder) and the one-file
+// option (wxh::Live().OneFileNoFolder). The check box takes effect at once; OK stores the folder
 // the list has open and sets the main window's caption; Cancel and the close box store
 // nothing more.
 class frmConfig : public QDialog {
@@ -34,6 +34,11 @@ public:
     void ChkFolder_Click();
     void CmdOK_Click();
     void CmdCancel_Click();
+
+protected:
+    // Enter in the folder list presses OK, the default button, as it does anywhere else in
+    // the dialog (a double click opens a folder).
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Opens folder in Dir1, or the nearest folder above it that can be opened.

@@ -24,6 +24,11 @@ public:
     explicit frmCrow(QWidget* mainWindow);
     ~frmCrow() override;
 
+    // What the opener does: a new dialog for folder (FolderPath := folder with a trailing
+    // "/", which lists it at once), shown modeless. saveStartFolder, when not empty, is
+    // where the save dialog starts. The caller hides its own window, if it has one.
+    static frmCrow* OpenFor(QWidget* mainWindow, const QString& folder, const QString& saveStartFolder = QString());
+
     QLabel* Label1;
     QLineEdit* FolderPath;
     QGroupBox* Frame1;
@@ -47,6 +52,8 @@ public:
     // The dialog's own steps, public so that tests can reach them.
     QString ChooseCrowFile();
     int32_t ConfirmOverwrite(const QString& path);
+    // When names will be stored changed, asks whether to pack anyway; true to go on.
+    bool ConfirmChangedNames();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -54,6 +61,7 @@ protected:
 
 private:
     QPointer<QWidget> mainWindow_;
+    QString saveStartFolder_;
     bool centred_ = false;
     bool unloaded_ = false;
 };

@@ -6,7 +6,7 @@
 
 #include <QListWidget>
 
-#include "common/globals.h"
+#include "ui/settings/LiveSettings.h"
 #include "crow/WxhObject.h"
 #include "ui/commands/Descriptions.h"
 #include "ui/controls/seams.h"
@@ -23,6 +23,7 @@ frmFileList::frmFileList(QWidget* parent)
     setFixedSize(Tw(3360), Tw(3525));
 
     CrowList = new QListWidget(this);
+    CrowList->setAccessibleName(tr("Crowファイルの中身"));
     CrowList->setObjectName(QStringLiteral("CrowList"));
     CrowList->setGeometry(TwRect(120, 120, 3135, 3300));
     CrowList->setSortingEnabled(false);
@@ -37,7 +38,7 @@ frmFileList::frmFileList(QWidget* parent)
 
 void frmFileList::Form_Load() {
     CrowList->clear();
-    const std::string path = wxh::ListCrowFile;
+    const std::string path = wxh::Live().ListCrowFile;
 
     int32_t ver = 0, infoEx = 0, count = 0;
     std::vector<std::string> names;

@@ -6,7 +6,7 @@
 class QListWidget;
 
 // Read-only list of what a Crow file holds: path, size, format, count and one line per
-// packed file. Lists the file named by wxh::ListCrowFile at the moment it is created.
+// packed file. Lists the file named by wxh::Live().ListCrowFile at the moment it is created.
 class frmFileList : public QDialog {
     Q_OBJECT
 public:
@@ -14,6 +14,6 @@ public:
 
     QListWidget* CrowList;
 
-    // Fills CrowList from wxh::ListCrowFile; runs once, from the constructor.
+    // Fills CrowList from wxh::Live().ListCrowFile; runs once, from the constructor.
     void Form_Load();
 };

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "common/globals.h"
+#include "ui/settings/LiveSettings.h"
 #include "ui/controls/twips.h"
 
 using wxh::Tw;
@@ -21,6 +21,7 @@ frmPassword::frmPassword(QWidget* parent)
 
     PassBox = new QLineEdit(this);
     PassBox->setObjectName(QStringLiteral("PassBox"));
+    PassBox->setAccessibleName(tr("パスワード"));
     PassBox->setGeometry(TwRect(0, 0, 3855, 270));
     PassBox->setEchoMode(QLineEdit::Normal);   // shown as typed
     PassBox->setMaxLength(32767);              // QLineEdit's own ceiling; no limit of ours
@@ -45,7 +46,7 @@ frmPassword::frmPassword(QWidget* parent)
 }
 
 void frmPassword::CmdOK_Click() {
-    wxh::CrowPassword = PassBox->text().toStdString();
+    wxh::Live().CrowPassword = PassBox->text().toStdString();
     accept();
 }
 

@@ -6,7 +6,7 @@ class QLineEdit;
 class QPushButton;
 
 // Asks for the password of a protected CRW3 Crow file. OK hands the typed text back
-// through wxh::CrowPassword; Cancel and the close box leave it untouched. The opener
+// through wxh::Live().CrowPassword; Cancel and the close box leave it untouched. The opener
 // empties CrowPassword before it shows the dialog and treats an empty value as cancelled.
 class frmPassword : public QDialog {
     Q_OBJECT

@@ -78,8 +78,8 @@ public:
     void mnu_Display_FileList_Filter_Pic_Click();
     void mnu_Display_FileList_Filter_All_Click();
     // Describes a Crow file in FileView (it becomes the current Crow file) or shows a
-    // picture in PicImage; a file that is neither changes nothing.
-    void ShowFileInfo(const QString& path);
+    // picture in PicImage; a file that is neither changes nothing. True for a Crow file.
+    bool ShowFileInfo(const QString& path);
     // What the command line names (an absolute path): a folder is opened in the lists; a
     // file's folder is opened and the file selected as a click on it would (ShowFileInfo),
     // the filter widened to the narrowest one that lists it. False when nothing could be opened.
@@ -88,6 +88,13 @@ public:
     // --- release command (frmMain_release.cpp) ---------------------------------------
     void mnu_View_Relese_Click();
     bool AskPassword();
+    // The release command's work for one Crow file, once it is known which: inspects it,
+    // releases it below extractFolder with the progress window and the questions (password,
+    // overwrite), then opens the folder or shows the message. owner is the window the boxes
+    // belong to; nullptr when there is no main window (wx-hollin --release). True when the
+    // file was released.
+    static bool ReleaseCrowFile(QWidget* owner, const QString& crowFile, const QString& extractFolder,
+                                int32_t oneFileNoFolder);
 
     // --- drop and other commands (frmMain_commands.cpp) ------------------------------
     void Image1_OLEDragDrop(const QStringList& files);
@@ -114,7 +121,8 @@ public:
     // False when the drive or the folder cannot be selected.
     bool SelectFolder(const QString& folder);
     // The fixed picture of Image1 (the version box shows it too).
-    static QPixmap DropPicture();
+    static QPixmap DropPicture();   // at the screens' highest pixel ratio
+    static QPixmap DropPicture(qreal devicePixelRatio);
     // The usage text drawn into FileView at start.
     static QStringList UsageText();
 

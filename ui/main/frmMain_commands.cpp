@@ -3,7 +3,7 @@
 #include <QLineEdit>
 #include <vector>
 
-#include "common/globals.h"
+#include "ui/settings/LiveSettings.h"
 #include "common/paths.h"
 #include "crow/WxhObject.h"
 #include "ui/commands/Messages.h"
@@ -27,17 +27,8 @@ void frmMain::Image1_OLEDragDrop(const QStringList& files) {
         return;
     }
 
-    ShowFileInfo(path);
-    int32_t result;
-    {
-        // Only an inspection: no progress window is ever shown for it.
-        wxh::WxhObject crow;
-        int32_t ver = 0, passwordFlag = 0, count = 0;
-        std::vector<std::string> names;
-        std::vector<int32_t> sizes;
-        result = crow.GetCrowInfo(path.toStdString(), ver, passwordFlag, count, names, sizes);
-    }
-    if (result == 0 &&
+    // The inspection that describes the file also decides the question.
+    if (ShowFileInfo(path) &&
         wxh::MsgBox(this, tr("レリーズ（全解凍）する？"), tr("質問"), true) == wxh::kMsgYes)
         mnu_View_Relese_Click();
 }
@@ -63,7 +54,7 @@ void frmMain::mnu_View_List_Click() {
         wxh::MsgBox(this, wxh::text::NoCrowFileSelected());
         return;
     }
-    wxh::ListCrowFile = current.toStdString();
+    wxh::Live().ListCrowFile = current.toStdString();
     frmFileList dlg(this);
     wxh::ExecModal(&dlg);
 }
@@ -78,8 +69,6 @@ void frmMain::mnu_Dir_Name_Click() {
 
 void frmMain::mnu_Dir_ToBMP_Click() {
     // frmCrow deletes itself when it closes and shows this window again.
-    auto* crow = new frmCrow(this);
-    crow->FolderPath->setText(QString::fromStdString(wxh::AddPathSep(HighlightedFolder().toStdString())));
-    crow->show();
+    frmCrow::OpenFor(this, HighlightedFolder());
     hide();
 }

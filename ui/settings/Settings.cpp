@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include "common/paths.h"
+#include "common/posix_io.h"
 
 namespace wxh {
 
@@ -103,13 +104,29 @@ QByteArray Settings::Serialize() const {
     return bytes;
 }
 
+std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes) {
+    struct stat st {};
+    const Fd fd(OpenRegular(QFile::encodeName(path).toStdString(), st));
+    if (!fd.ok() || st.st_size > maxBytes) return std::nullopt;
+    QByteArray bytes(static_cast<qsizetype>(maxBytes) + 1, Qt::Uninitialized);
+    const ssize_t got = ReadFull(fd.get(), bytes.data(), static_cast<size_t>(bytes.size()));
+    // The file may have grown since fstat: more than the cap is as unusable as a big file.
+    if (got < 0 || got > maxBytes) return std::nullopt;
+    bytes.truncate(got);
+    return bytes;
+}
+
 std::optional<Settings> Settings::Load(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxSettingsBytes) return std::nullopt;
-    return Parse(file.read(kMaxSettingsBytes + 1));
+    const std::optional<QByteArray> bytes = ReadRegularFile(path, kMaxSettingsBytes);
+    if (!bytes) return std::nullopt;
+    return Parse(*bytes);
 }
 
 bool Settings::Save(const QString& path) const {
+    // Whatever stands there that is not a regular file (a FIFO, a device, a folder) is left
+    // alone: writing to it could wait for ever or replace something that is not ours.
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode)) return false;
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return false;

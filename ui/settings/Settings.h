@@ -32,11 +32,19 @@ struct Settings {
     static std::optional<Settings> Parse(const QByteArray& bytes);
     QByteArray Serialize() const;
 
-    // Reads the file at path (at most 1 MiB); nothing when it is missing or unusable.
+    // Reads the file at path (at most 1 MiB); nothing when it is missing, not a regular file
+    // (a FIFO, a device, a folder: never waited on) or bigger than that.
     static std::optional<Settings> Load(const QString& path);
     // Replaces the file at path only when everything was written; false when it could not.
     bool Save(const QString& path) const;
 };
+
+// The bytes of the file at path when it is a regular file of at most maxBytes bytes. Opened
+// without blocking and measured through the same descriptor, so that nothing that stands
+// under the name between a check and the open is read. Symbolic links are followed (a
+// settings file may be a link into a folder of dotfiles); what they lead to must be regular.
+// For every file the window program reads by a fixed name.
+std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes);
 
 // Line 1 of the settings file.
 extern const QString kSettingsLine1;

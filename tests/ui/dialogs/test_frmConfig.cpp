@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-#include "common/globals.h"
+#include "ui/settings/LiveSettings.h"
 #include "support/TempDir.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
@@ -28,14 +28,14 @@ protected:
         std::filesystem::create_directories(tmp.path() / "out" / "sub");
         std::filesystem::create_directories(tmp.path() / "other");
         out = QString::fromStdString((tmp.path() / "out").string());
-        wxh::ExtractFolder = out.toStdString();
-        wxh::OneFileNoFolder = 0;
+        wxh::Live().ExtractFolder = out.toStdString();
+        wxh::Live().OneFileNoFolder = 0;
         main.setWindowTitle(QStringLiteral("before"));
         wxh::DriveListBox::ForgetFolders();
     }
     void TearDown() override {
-        wxh::ExtractFolder.clear();
-        wxh::OneFileNoFolder = 0;
+        wxh::Live().ExtractFolder.clear();
+        wxh::Live().OneFileNoFolder = 0;
         wxh::DriveListBox::ForgetFolders();
     }
     TempDir tmp;
@@ -63,18 +63,18 @@ TEST_F(SettingsDialog, ControlsAndTexts) {
 
 TEST_F(SettingsDialog, LoadOpensTheFolderWithOrWithoutSlashAndSetsTheBox) {
     for (const QString& setting : {out, out + QLatin1Char('/')}) {
-        wxh::ExtractFolder = setting.toStdString();
-        wxh::OneFileNoFolder = 1;
+        wxh::Live().ExtractFolder = setting.toStdString();
+        wxh::Live().OneFileNoFolder = 1;
         frmConfig dlg(&main);
         EXPECT_EQ(dlg.Dir1->Path(), out);
         EXPECT_EQ(dlg.Drive1->Drive(), wxh::DriveListBox::DriveOf(out));
         EXPECT_TRUE(dlg.ChkFolder->isChecked());
     }
     // Any value but 1 shows unchecked, and loading alone does not rewrite it.
-    wxh::OneFileNoFolder = 5;
+    wxh::Live().OneFileNoFolder = 5;
     frmConfig dlg(&main);
     EXPECT_FALSE(dlg.ChkFolder->isChecked());
-    EXPECT_EQ(wxh::OneFileNoFolder, 5);
+    EXPECT_EQ(wxh::Live().OneFileNoFolder, 5);
 }
 
 TEST_F(SettingsDialog, CheckBoxActsAtOnceCancelAndCloseStoreNothingElse) {
@@ -82,39 +82,39 @@ TEST_F(SettingsDialog, CheckBoxActsAtOnceCancelAndCloseStoreNothingElse) {
         frmConfig dlg(&main);
         dlg.show();
         dlg.ChkFolder->click();
-        EXPECT_EQ(wxh::OneFileNoFolder, 1);
+        EXPECT_EQ(wxh::Live().OneFileNoFolder, 1);
         ASSERT_TRUE(dlg.Dir1->SetPath(out + QStringLiteral("/sub")));
         dlg.CmdCancel->click();
         EXPECT_FALSE(dlg.isVisible());
     }
-    EXPECT_EQ(wxh::OneFileNoFolder, 1);
-    EXPECT_EQ(wxh::ExtractFolder, out.toStdString());
+    EXPECT_EQ(wxh::Live().OneFileNoFolder, 1);
+    EXPECT_EQ(wxh::Live().ExtractFolder, out.toStdString());
     EXPECT_EQ(main.windowTitle(), QStringLiteral("before"));
     {
         frmConfig dlg(&main);
         dlg.show();
         dlg.ChkFolder->click();
-        EXPECT_EQ(wxh::OneFileNoFolder, 0);
+        EXPECT_EQ(wxh::Live().OneFileNoFolder, 0);
         ASSERT_TRUE(dlg.Dir1->SetPath(out + QStringLiteral("/sub")));
         dlg.close();   // the close box
         Key(dlg.Dir1, Qt::Key_Escape);
     }
-    EXPECT_EQ(wxh::OneFileNoFolder, 0);
-    EXPECT_EQ(wxh::ExtractFolder, out.toStdString());
+    EXPECT_EQ(wxh::Live().OneFileNoFolder, 0);
+    EXPECT_EQ(wxh::Live().ExtractFolder, out.toStdString());
     EXPECT_EQ(main.windowTitle(), QStringLiteral("before"));
 }
 
 TEST_F(SettingsDialog, OkUntouchedRewritesCaptionFolderAndOption) {
-    wxh::ExtractFolder = (out + QLatin1Char('/')).toStdString();
-    wxh::OneFileNoFolder = 5;
+    wxh::Live().ExtractFolder = (out + QLatin1Char('/')).toStdString();
+    wxh::Live().OneFileNoFolder = 5;
     frmConfig dlg(&main);
     dlg.show();
     dlg.CmdOK->click();
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_EQ(main.windowTitle(), QStringLiteral("W.X.Hollin    ファイルの解凍先> ") + out);
-    EXPECT_EQ(wxh::ExtractFolder, out.toStdString());   // as the list reports it
-    EXPECT_EQ(wxh::OneFileNoFolder, 0);
+    EXPECT_EQ(wxh::Live().ExtractFolder, out.toStdString());   // as the list reports it
+    EXPECT_EQ(wxh::Live().OneFileNoFolder, 0);
 }
 
 TEST_F(SettingsDialog, OkStoresTheOpenFolderNotTheHighlightedOne) {
@@ -124,15 +124,26 @@ TEST_F(SettingsDialog, OkStoresTheOpenFolderNotTheHighlightedOne) {
     ASSERT_TRUE(dlg.Dir1->Highlight(sub));
     EXPECT_EQ(dlg.Dir1->HighlightedPath(), sub);
     Key(dlg.CmdOK, Qt::Key_Return);   // Enter: the default button
-    EXPECT_EQ(wxh::ExtractFolder, out.toStdString());
+    EXPECT_EQ(wxh::Live().ExtractFolder, out.toStdString());
 
-    frmConfig again(&main);
-    again.show();
-    ASSERT_TRUE(again.Dir1->Highlight(sub));
-    Key(again.Dir1, Qt::Key_Return);   // opens the highlighted entry
-    EXPECT_EQ(again.Dir1->Path(), sub);
-    again.CmdOK->click();
-    EXPECT_EQ(wxh::ExtractFolder, sub.toStdString());
+    // Enter in the folder list presses OK too, whichever key of the two: the open folder is
+    // stored, not the highlighted one.
+    for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        frmConfig again(&main);
+        again.show();
+        again.Dir1->setFocus();
+        ASSERT_TRUE(again.Dir1->Highlight(sub));
+        wxh::Live().ExtractFolder = "/elsewhere";
+        Key(again.Dir1, key);
+        EXPECT_FALSE(again.isVisible());
+        EXPECT_EQ(again.result(), QDialog::Accepted);
+        EXPECT_EQ(again.Dir1->Path(), out);
+        EXPECT_EQ(wxh::Live().ExtractFolder, out.toStdString());
+    }
+    frmConfig opened(&main);
+    ASSERT_TRUE(opened.Dir1->SetPath(sub));
+    opened.CmdOK->click();
+    EXPECT_EQ(wxh::Live().ExtractFolder, sub.toStdString());
     EXPECT_EQ(main.windowTitle(), QStringLiteral("W.X.Hollin    ファイルの解凍先> ") + sub);
 }
 
@@ -144,18 +155,18 @@ TEST_F(SettingsDialog, DriveChangeOpensThatDrivesCurrentFolder) {
     dlg.Drive1_Change();
     EXPECT_EQ(dlg.Dir1->Path(), other);
     dlg.CmdOK->click();
-    EXPECT_EQ(wxh::ExtractFolder, other.toStdString());
+    EXPECT_EQ(wxh::Live().ExtractFolder, other.toStdString());
 }
 
 TEST_F(SettingsDialog, MissingFolderOpensTheNearestExistingOne) {
-    wxh::ExtractFolder = (out + QStringLiteral("/gone/deeper")).toStdString();
+    wxh::Live().ExtractFolder = (out + QStringLiteral("/gone/deeper")).toStdString();
     frmConfig dlg(&main);
     EXPECT_EQ(dlg.Dir1->Path(), out);
     EXPECT_EQ(dlg.Drive1->Drive(), wxh::DriveListBox::DriveOf(out));
     dlg.CmdOK->click();
-    EXPECT_EQ(wxh::ExtractFolder, out.toStdString());
+    EXPECT_EQ(wxh::Live().ExtractFolder, out.toStdString());
 
-    wxh::ExtractFolder.clear();   // never chosen: still a usable list
+    wxh::Live().ExtractFolder.clear();   // never chosen: still a usable list
     frmConfig empty(&main);
     EXPECT_FALSE(empty.Dir1->Path().isEmpty());
 }

@@ -9,7 +9,7 @@
 
 #include <cstdio>
 
-#include "common/globals.h"
+#include "ui/settings/LiveSettings.h"
 #include "support/TempDir.h"
 #include "ui/controls/seams.h"
 #include "ui/controls/twips.h"
@@ -35,7 +35,7 @@ protected:
     }
     void TearDown() override {
         wxh::SetMsgBoxHandler({});
-        wxh::ListCrowFile.clear();
+        wxh::Live().ListCrowFile.clear();
     }
     static QStringList Lines(const frmFileList& dlg) {
         QStringList out;
@@ -62,7 +62,7 @@ TEST(SizeText, ThresholdsCutNeverRound) {
 }
 
 TEST_F(ContentsList, WindowShape) {
-    wxh::ListCrowFile = dir.file("none.bmp");
+    wxh::Live().ListCrowFile = dir.file("none.bmp");
     frmFileList dlg;
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Crowファイルリスト"));
     EXPECT_EQ(dlg.size(), QSize(wxh::Tw(3360), wxh::Tw(3525)));
@@ -78,7 +78,7 @@ TEST_F(ContentsList, ListsEveryLineOfACrow2File) {
                {"one.k", std::string(1000, 'b')},
                {"odd.k", std::string(1009, 'c')},
                {"more.k", std::string(1010, 'd')}});
-    wxh::ListCrowFile = path;
+    wxh::Live().ListCrowFile = path;
     frmFileList dlg;
     EXPECT_TRUE(shown.empty());
     const auto size = std::filesystem::file_size(path);
@@ -100,7 +100,7 @@ TEST_F(ContentsList, ListsEveryLineOfACrow2File) {
 TEST_F(ContentsList, ProtectedCrow3AndCrow1AreListedWithoutAsking) {
     const std::string p3 = dir.file("locked.bmp");
     WriteCrow(p3, 3, {{"x.dat", "secret bytes"}}, 0, "pw");
-    wxh::ListCrowFile = p3;
+    wxh::Live().ListCrowFile = p3;
     frmFileList d3;
     EXPECT_TRUE(shown.empty());
     const QStringList l3 = Lines(d3);
@@ -110,7 +110,7 @@ TEST_F(ContentsList, ProtectedCrow3AndCrow1AreListedWithoutAsking) {
 
     const std::string p1 = dir.file("old.bmp");
     WriteCrow(p1, 1, {{"a", "1"}, {"b", "22"}});
-    wxh::ListCrowFile = p1;
+    wxh::Live().ListCrowFile = p1;
     frmFileList d1;
     const QStringList l1 = Lines(d1);
     ASSERT_EQ(l1.size(), 8);
@@ -123,7 +123,7 @@ TEST_F(ContentsList, NotACrowFileGivesTheMessageAndAnEmptyList) {
     WriteFile(plain, PlainBitmapBytes());
     for (const std::string& path : {plain, dir.file("gone.bmp")}) {
         shown.clear();
-        wxh::ListCrowFile = path;
+        wxh::Live().ListCrowFile = path;
         frmFileList dlg;
         ASSERT_EQ(shown.size(), 1u) << path;
         EXPECT_EQ(shown[0].text, QStringLiteral("ファイルが開けません"));
@@ -136,9 +136,9 @@ TEST_F(ContentsList, NotACrowFileGivesTheMessageAndAnEmptyList) {
 TEST_F(ContentsList, ListIsTakenOnceAtCreation) {
     const std::string path = dir.file("c.bmp");
     WriteCrow(path, 2, {{"f", "x"}});
-    wxh::ListCrowFile = path;
+    wxh::Live().ListCrowFile = path;
     frmFileList dlg;
-    wxh::ListCrowFile = dir.file("other.bmp");   // changing it later changes nothing
+    wxh::Live().ListCrowFile = dir.file("other.bmp");   // changing it later changes nothing
     EXPECT_EQ(dlg.CrowList->item(0)->text(), QString::fromStdString(path));
     EXPECT_EQ(dlg.CrowList->count(), 7);
 }
@@ -148,7 +148,7 @@ TEST_F(ContentsList, ListIsTakenOnceAtCreation) {
 TEST_F(ContentsList, TenMillionEntryHeaderGivesTheMessageAndCostsNoMemory) {
     const std::string path = dir.file("huge.bmp");
     WriteHugeHeader(path, "CRW2", 10'000'000);
-    wxh::ListCrowFile = path;
+    wxh::Live().ListCrowFile = path;
     const pid_t pid = ::fork();
     if (pid == 0) {
         if (!kAsan) {   // an allocation the size of the claim fails instead of growing

@@ -6,13 +6,14 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
-#include "common/globals.h"
+#include "support/Layout.h"
+#include "ui/settings/LiveSettings.h"
 #include "ui/controls/twips.h"
 
 namespace {
 
 using wxh::Tw;
-using wxh::TwRect;
+using wxh::test::LayoutProblems;
 
 void Key(QWidget* target, int key) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
@@ -23,11 +24,12 @@ void Key(QWidget* target, int key) {
 
 class PasswordDialog : public ::testing::Test {
 protected:
-    void SetUp() override { wxh::CrowPassword.clear(); }
-    void TearDown() override { wxh::CrowPassword.clear(); }
+    void SetUp() override { wxh::Live().CrowPassword.clear(); }
+    void TearDown() override { wxh::Live().CrowPassword.clear(); }
 };
 
 TEST_F(PasswordDialog, LayoutTextsAndRoles) {
+    const wxh::test::ProgramFont font;
     frmPassword dlg;
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("パスワードを入力してください"));
     EXPECT_EQ(dlg.size(), QSize(Tw(3870), Tw(795)));
@@ -36,9 +38,11 @@ TEST_F(PasswordDialog, LayoutTextsAndRoles) {
     EXPECT_FALSE(dlg.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(dlg.windowFlags() & Qt::WindowCloseButtonHint);
 
-    EXPECT_EQ(dlg.PassBox->geometry(), TwRect(0, 0, 3855, 270));
-    EXPECT_EQ(dlg.CmdOK->geometry(), TwRect(2400, 360, 1335, 375));
-    EXPECT_EQ(dlg.CmdCancel->geometry(), TwRect(960, 360, 1335, 375));
+    {
+        const QStringList problems = LayoutProblems(dlg);
+        EXPECT_TRUE(problems.isEmpty()) << problems.join(QStringLiteral("; ")).toStdString();
+    }
+    EXPECT_LT(dlg.CmdCancel->x(), dlg.CmdOK->x());   // Cancel on the left, OK on the right
     EXPECT_EQ(dlg.CmdOK->text(), QStringLiteral("OK(&O)"));
     EXPECT_EQ(dlg.CmdCancel->text(), QStringLiteral("キャンセル(&C)"));
     EXPECT_TRUE(dlg.PassBox->text().isEmpty());
@@ -54,43 +58,43 @@ TEST_F(PasswordDialog, LayoutTextsAndRoles) {
 }
 
 TEST_F(PasswordDialog, OkStoresTheTextExactlyBlanksIncluded) {
-    wxh::CrowPassword = "old";
+    wxh::Live().CrowPassword = "old";
     frmPassword dlg;
     dlg.show();
     dlg.PassBox->setText(QStringLiteral(" pass 合言葉 "));
     dlg.CmdOK->click();
-    EXPECT_EQ(wxh::CrowPassword, " pass 合言葉 ");
+    EXPECT_EQ(wxh::Live().CrowPassword, " pass 合言葉 ");
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
 }
 
 TEST_F(PasswordDialog, OkOnAnEmptyBoxEmptiesThePassword) {
-    wxh::CrowPassword = "old";
+    wxh::Live().CrowPassword = "old";
     frmPassword dlg;
     dlg.show();
     dlg.CmdOK->click();
-    EXPECT_EQ(wxh::CrowPassword, "");
+    EXPECT_EQ(wxh::Live().CrowPassword, "");
     EXPECT_FALSE(dlg.isVisible());
 }
 
 TEST_F(PasswordDialog, CancelAndCloseBoxLeaveThePasswordAlone) {
     {
-        wxh::CrowPassword = "kept";
+        wxh::Live().CrowPassword = "kept";
         frmPassword dlg;
         dlg.show();
         dlg.PassBox->setText(QStringLiteral("typed"));
         dlg.CmdCancel->click();
-        EXPECT_EQ(wxh::CrowPassword, "kept");
+        EXPECT_EQ(wxh::Live().CrowPassword, "kept");
         EXPECT_FALSE(dlg.isVisible());
         EXPECT_EQ(dlg.result(), QDialog::Rejected);
     }
     {
-        wxh::CrowPassword = "kept";
+        wxh::Live().CrowPassword = "kept";
         frmPassword dlg;
         dlg.show();
         dlg.PassBox->setText(QStringLiteral("typed"));
         dlg.close();
-        EXPECT_EQ(wxh::CrowPassword, "kept");
+        EXPECT_EQ(wxh::Live().CrowPassword, "kept");
         EXPECT_FALSE(dlg.isVisible());
     }
 }
@@ -101,11 +105,11 @@ TEST_F(PasswordDialog, EnterInTheBoxPressesOkEscDoesNothing) {
     dlg.PassBox->setText(QStringLiteral("abc"));
     Key(dlg.PassBox, Qt::Key_Escape);
     EXPECT_TRUE(dlg.isVisible());
-    EXPECT_EQ(wxh::CrowPassword, "");
+    EXPECT_EQ(wxh::Live().CrowPassword, "");
 
     Key(dlg.PassBox, Qt::Key_Return);
     EXPECT_FALSE(dlg.isVisible());
-    EXPECT_EQ(wxh::CrowPassword, "abc");
+    EXPECT_EQ(wxh::Live().CrowPassword, "abc");
 }
 
 TEST_F(PasswordDialog, EachUseStartsEmptyAndModalRunReturns) {
@@ -122,7 +126,7 @@ TEST_F(PasswordDialog, EachUseStartsEmptyAndModalRunReturns) {
         Key(second.PassBox, Qt::Key_Enter);
     }, Qt::QueuedConnection);
     EXPECT_EQ(second.exec(), QDialog::Accepted);
-    EXPECT_EQ(wxh::CrowPassword, "xyz");
+    EXPECT_EQ(wxh::Live().CrowPassword, "xyz");
 }
 
 }  // namespace

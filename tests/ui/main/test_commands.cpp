@@ -73,10 +73,10 @@ TEST_F(Commands, SettingsDialogOkSetsTheMainCaption) {
     };
     win->mnu_File_Open->trigger();
     EXPECT_EQ(modalCount, 1);
-    EXPECT_EQ(wxh::ExtractFolder, tmp.file("out/deeper"));
-    EXPECT_EQ(wxh::OneFileNoFolder, 1);
+    EXPECT_EQ(wxh::Live().ExtractFolder, tmp.file("out/deeper"));
+    EXPECT_EQ(wxh::Live().OneFileNoFolder, 1);
     EXPECT_EQ(win->windowTitle(), QStringLiteral("W.X.Hollin    ファイルの解凍先> ") + q(tmp.file("out/deeper")));
-    EXPECT_EQ(win->windowTitle(), frmMain::ExtractCaption(q(wxh::ExtractFolder)));
+    EXPECT_EQ(win->windowTitle(), frmMain::ExtractCaption(q(wxh::Live().ExtractFolder)));
 
     // Cancel: the caption and the folder stay.
     modal = [](QDialog* d) {
@@ -86,7 +86,7 @@ TEST_F(Commands, SettingsDialogOkSetsTheMainCaption) {
         return cfg->result();
     };
     win->mnu_File_Open_Click();
-    EXPECT_EQ(wxh::ExtractFolder, tmp.file("out/deeper"));
+    EXPECT_EQ(wxh::Live().ExtractFolder, tmp.file("out/deeper"));
     EXPECT_EQ(win->windowTitle(), frmMain::ExtractCaption(q(tmp.file("out/deeper"))));
 }
 
@@ -112,7 +112,7 @@ TEST_F(Commands, ContentsListNeedsACurrentCrowFile) {
     };
     win->mnu_View_List_Click();
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(wxh::ListCrowFile, crow);
+    EXPECT_EQ(wxh::Live().ListCrowFile, crow);
     ASSERT_EQ(lines.size(), 8);
     EXPECT_EQ(lines[0], q(crow));
     EXPECT_EQ(lines[2], QStringLiteral("フォーマット: Crow3"));

@@ -92,7 +92,7 @@ TEST_F(Drop, FolderMovesTheListsThenAsksAndNoLeavesThem) {
     EXPECT_EQ(win->DriveList->Drive(), wxh::DriveListBox::DriveOf(q(folder)));
     EXPECT_EQ(OpenCrowWindow(), nullptr);
     EXPECT_TRUE(win->isVisible());
-    EXPECT_EQ(wxh::ExtractFolder, tmp.file("out"));   // a drop never changes the settings
+    EXPECT_EQ(wxh::Live().ExtractFolder, tmp.file("out"));   // a drop never changes the settings
 }
 
 TEST_F(Drop, FolderAnsweredYesOpensTheCreationWindowForIt) {

@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "common/cp932.h"
-#include "common/globals.h"
+#include "ui/settings/LiveSettings.h"
 #include "crow/CrowTestUtil.h"
 #include "crow/WxhObject.h"
 #include "support/TempDir.h"

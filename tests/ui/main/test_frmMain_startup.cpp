@@ -6,12 +6,18 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
-#include "common/globals.h"
+#include "support/Layout.h"
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "ui/settings/LiveSettings.h"
 #include "support/TempDir.h"
 #include "ui/controls/twips.h"
 #include "ui/main/frmMain.h"
 
+using wxh::test::LayoutProblems;
 using wxh::test::ReadFile;
 using wxh::test::TempDir;
 using wxh::test::WriteFile;
@@ -30,8 +36,8 @@ protected:
         std::filesystem::create_directories(start + "/sub");
         ini = tmp.file("WX_HOLLIN.ini");
         frmMain::SetLocationsForTesting(QString::fromStdString(ini), QString::fromStdString(program));
-        wxh::ExtractFolder = "stale";
-        wxh::OneFileNoFolder = 5;
+        wxh::Live().ExtractFolder = "stale";
+        wxh::Live().OneFileNoFolder = 5;
     }
     void TearDown() override { frmMain::SetLocationsForTesting(QString(), QString()); }
 
@@ -46,13 +52,13 @@ protected:
         return s;
     }
     void expectDefaults(frmMain& w) {
-        EXPECT_EQ(wxh::ExtractFolder, program);
+        EXPECT_EQ(wxh::Live().ExtractFolder, program);
         EXPECT_EQ(w.windowTitle(), kCaptionHead + QString::fromStdString(program));
         EXPECT_EQ(w.DirList->Path().toStdString(), program);
         EXPECT_EQ(w.FileList->Path().toStdString(), program);
         EXPECT_EQ(checkedFilter(w), "B");
         EXPECT_EQ(w.FileList->Pattern(), "*.bmp;*.BMP");
-        EXPECT_EQ(wxh::OneFileNoFolder, 0);
+        EXPECT_EQ(wxh::Live().OneFileNoFolder, 0);
     }
 
     TempDir tmp;
@@ -92,13 +98,13 @@ TEST_F(StartupTest, ValidFileRestoresEverythingAndIsWrittenBackByteForByte) {
     writeIni("/out/folder/", start, "3", "1");
     {
         frmMain w;
-        EXPECT_EQ(wxh::ExtractFolder, "/out/folder/");   // kept exactly, trailing "/" and all
+        EXPECT_EQ(wxh::Live().ExtractFolder, "/out/folder/");   // kept exactly, trailing "/" and all
         EXPECT_EQ(w.windowTitle(), kCaptionHead + "/out/folder/");
         EXPECT_EQ(w.DirList->Path().toStdString(), start);
         EXPECT_EQ(w.FileList->Path().toStdString(), start);
         EXPECT_EQ(checkedFilter(w), "A");
         EXPECT_EQ(w.FileList->Pattern(), "*.*");
-        EXPECT_EQ(wxh::OneFileNoFolder, 1);
+        EXPECT_EQ(wxh::Live().OneFileNoFolder, 1);
         w.close();
     }
     EXPECT_EQ(ReadFile(ini), kLine1 + "\r\n/out/folder/\r\n" + start + "\r\n3\r\n1\r\n");
@@ -107,7 +113,7 @@ TEST_F(StartupTest, ValidFileRestoresEverythingAndIsWrittenBackByteForByte) {
 TEST_F(StartupTest, PictureFilterCodeAndLineTwoWithoutSeparator) {
     writeIni("/out/folder", start, "2", "0");
     frmMain w;
-    EXPECT_EQ(wxh::ExtractFolder, "/out/folder");
+    EXPECT_EQ(wxh::Live().ExtractFolder, "/out/folder");
     EXPECT_EQ(checkedFilter(w), "P");
     EXPECT_EQ(w.FileList->Pattern(), "*.bmp;*.BMP;*.jpg;*.jpeg;*.gif;*.GIF;*.wmf;*.ico;*.cur");
 }
@@ -138,7 +144,7 @@ TEST_F(StartupTest, BrokenFilesFallBackToDefaultsEvenForAGoodLineTwo) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         WriteFile(ini, c.bytes);
-        wxh::OneFileNoFolder = 9;
+        wxh::Live().OneFileNoFolder = 9;
         frmMain w;
         expectDefaults(w);
         EXPECT_EQ(w.FileView->Lines(), frmMain::UsageText());
@@ -161,7 +167,7 @@ TEST_F(StartupTest, EmptyOrRelativeFoldersMakeTheFileUnusable) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         writeIni(c.l2, c.l3, "3", "1");
-        wxh::OneFileNoFolder = 9;
+        wxh::Live().OneFileNoFolder = 9;
         frmMain w;
         expectDefaults(w);
     }
@@ -171,10 +177,10 @@ TEST_F(StartupTest, EmptyOrRelativeFoldersMakeTheFileUnusable) {
 TEST_F(StartupTest, BareLineFeedsAreReadAsLineEnds) {
     WriteFile(ini, "x\n/lf\n" + start + "\n2\n1");
     frmMain w;
-    EXPECT_EQ(wxh::ExtractFolder, "/lf");
+    EXPECT_EQ(wxh::Live().ExtractFolder, "/lf");
     EXPECT_EQ(w.DirList->Path().toStdString(), start);
     EXPECT_EQ(checkedFilter(w), "P");
-    EXPECT_EQ(wxh::OneFileNoFolder, 1);
+    EXPECT_EQ(wxh::Live().OneFileNoFolder, 1);
 }
 
 TEST_F(StartupTest, JapaneseFolderNamesSurviveTheRoundTrip) {
@@ -196,8 +202,8 @@ TEST_F(StartupTest, ShutdownWritesTheStateOfTheRunOnce) {
         frmMain w;
         w.mnu_Display_FileList_Filter_Pic_Click();
         ASSERT_TRUE(w.DirList->SetPath(QString::fromStdString(start + "/sub")));
-        wxh::ExtractFolder = "/changed";
-        wxh::OneFileNoFolder = 1;
+        wxh::Live().ExtractFolder = "/changed";
+        wxh::Live().OneFileNoFolder = 1;
         w.close();
         // A second close (e.g. the end command after the close box) does not write again.
         WriteFile(ini, "kept");
@@ -239,6 +245,43 @@ TEST_F(StartupTest, UnwritableSettingsFileLosesTheSettingsQuietly) {
     EXPECT_EQ(entries, 4);   // prog, start, plain, dirini: no temporary file left over
 }
 
+// Only a regular file is read: anything else standing under the name gives the defaults at
+// once, and shutdown leaves it as it was.
+TEST_F(StartupTest, SettingsFileThatIsNoRegularFileGivesDefaultsAtOnce) {
+    const std::string good = "a\r\n/good\r\n" + start + "\r\n3\r\n1\r\n";
+    struct Case { const char* what; std::function<void()> make; };
+    const std::vector<Case> cases = {
+        {"fifo", [&] { ASSERT_EQ(::mkfifo(ini.c_str(), 0600), 0); }},
+        {"link to a fifo", [&] {
+             ASSERT_EQ(::mkfifo(tmp.file("fifo").c_str(), 0600), 0);
+             std::filesystem::create_symlink(tmp.file("fifo"), ini);
+         }},
+        {"folder", [&] { std::filesystem::create_directory(ini); }},
+        {"10 MB file", [&] { WriteFile(ini, good + std::string(10 << 20, '\n')); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(ini);
+        std::filesystem::remove_all(tmp.file("fifo"));
+        c.make();
+        ::alarm(10);   // a start-up that waits on the file ends the test program: a failure, not a hang
+        frmMain w;
+        expectDefaults(w);
+        w.show();
+        EXPECT_TRUE(w.isVisible());
+        w.close();
+        EXPECT_EQ(std::filesystem::symlink_status(ini).type() == std::filesystem::file_type::regular,
+                  std::string(c.what) == "10 MB file");
+        ::alarm(0);
+    }
+    // A link to a good file is followed.
+    std::filesystem::remove_all(ini);
+    WriteFile(tmp.file("real.ini"), good);
+    std::filesystem::create_symlink(tmp.file("real.ini"), ini);
+    frmMain w;
+    EXPECT_EQ(wxh::Live().ExtractFolder, "/good");
+}
+
 // The next widget that Tab moves to.
 QWidget* nextTabStop(QWidget* from) {
     for (QWidget* w = from->nextInFocusChain(); w && w != from; w = w->nextInFocusChain())
@@ -247,22 +290,20 @@ QWidget* nextTabStop(QWidget* from) {
 }
 
 TEST(FrmMainLayout, WindowControlsMenusAndTexts) {
+    const wxh::test::ProgramFont font;
     TempDir tmp;
     frmMain::SetLocationsForTesting(QString::fromStdString(tmp.file("WX_HOLLIN.ini")), tmp.path().c_str());
     frmMain w;
     frmMain::SetLocationsForTesting(QString(), QString());
-    using wxh::TwRect;
     EXPECT_EQ(w.centralWidget()->size(), QSize(wxh::Tw(6390), wxh::Tw(3630)));
     EXPECT_EQ(w.minimumSize(), w.maximumSize());
     EXPECT_TRUE(w.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_EQ(w.DriveList->geometry(), TwRect(0, 0, 2415, 300));
-    EXPECT_EQ(w.DirList->geometry(), TwRect(0, 360, 2415, 3240));
-    EXPECT_EQ(w.FileList->geometry(), TwRect(2520, 0, 2295, 1890));
-    EXPECT_EQ(w.FileView->geometry(), TwRect(2520, 1920, 3855, 1695));
-    EXPECT_EQ(w.PicImage->geometry(), TwRect(0, 0, 1695, 1650));
+    {
+        const QStringList problems = LayoutProblems(*w.centralWidget());
+        EXPECT_TRUE(problems.isEmpty()) << problems.join(QStringLiteral("; ")).toStdString();
+    }
     EXPECT_EQ(w.PicImage->parentWidget(), w.FileView);
-    EXPECT_EQ(w.Image1->geometry(), TwRect(4800, 0, 1605, 1905));
     EXPECT_EQ(w.DriveList->toolTip(), QStringLiteral("ドライブを選択してね"));
     EXPECT_EQ(w.DirList->toolTip(), QStringLiteral("ディレクトリを選択して、右クリックでCrowファイルが作れるよ"));
     EXPECT_EQ(w.FileList->toolTip(), QStringLiteral("ファイルを選択してねぇ"));

@@ -2,7 +2,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QThread>
 #include <QTimer>
 
 #include "ui/dialogs/GuiWxhObject.h"
@@ -60,7 +59,7 @@ TEST_F(Release, DestinationWithAndWithoutTrailingSlash) {
     for (const std::string& setting : {tmp.file("out"), tmp.file("out") + "/"}) {
         fs::remove_all(Out("photos"));
         opened.clear();
-        wxh::ExtractFolder = setting;
+        wxh::Live().ExtractFolder = setting;
         win->mnu_View_Relese_Click();
         EXPECT_TRUE(messages.empty()) << messages.front().text.toStdString();
         ASSERT_EQ(opened.size(), 1u);
@@ -98,7 +97,7 @@ TEST_F(Release, OneFileNoFolderOnlyForASingleFile) {
     WriteCrow(one, 2, {{"only.txt", "single"}});
     WriteCrow(two, 2, kTwo);
 
-    wxh::OneFileNoFolder = 1;
+    wxh::Live().OneFileNoFolder = 1;
     Select(one);
     win->mnu_View_Relese_Click();
     EXPECT_EQ(ReadFile(Out("only.txt")), "single");
@@ -111,7 +110,7 @@ TEST_F(Release, OneFileNoFolderOnlyForASingleFile) {
     EXPECT_EQ(ReadFile(Out("two/a.txt")), "hello");
     EXPECT_EQ(opened.back(), q(Out("two/")));
 
-    wxh::OneFileNoFolder = 0;
+    wxh::Live().OneFileNoFolder = 0;
     fs::remove(Out("only.txt"));
     Select(one);
     win->mnu_View_Relese_Click();
@@ -211,12 +210,12 @@ TEST_F(Release, ProtectedCrow3AsksAndUsesThePassword) {
     const std::string crow = tmp.file("in/locked.bmp");
     WriteCrow(crow, 3, kTwo, 0, "pw 1");
     Select(crow);
-    wxh::CrowPassword = "stale";
+    wxh::Live().CrowPassword = "stale";
     TypePassword(QStringLiteral("pw 1"));
     win->mnu_View_Relese_Click();
     EXPECT_EQ(modalCount, 1);
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(wxh::CrowPassword, "pw 1");
+    EXPECT_EQ(wxh::Live().CrowPassword, "pw 1");
     EXPECT_EQ(ReadFile(Out("locked/a.txt")), "hello");
     EXPECT_EQ(ReadFile(Out("locked/b.bin")), kTwo[1].data);
     ASSERT_EQ(opened.size(), 1u);
@@ -259,10 +258,49 @@ TEST_F(Release, EmptyPasswordCancelAndCloseBoxAllCountAsCancelled) {
         EXPECT_EQ(messages[0].title, QStringLiteral("WX_Hollin"));
         EXPECT_TRUE(fs::is_directory(Out("locked")));   // made before the format check
         EXPECT_TRUE(fs::is_empty(Out("locked"))) << i;
-        EXPECT_EQ(wxh::CrowPassword, "");
+        EXPECT_EQ(wxh::Live().CrowPassword, "");
         EXPECT_TRUE(win->isEnabled());
     }
     EXPECT_EQ(opened.size(), 1u);
+}
+
+// A password whose decoded files do not look like their names: asked before anything is
+// written; No ends as cancelled, Yes releases anyway; the right password is not questioned.
+TEST_F(Release, WrongLookingPasswordIsQuestionedFirst) {
+    const std::string crow = tmp.file("in/notes.bmp");
+    std::vector<PackedFile> texts;
+    for (const char* n : {"a.txt", "b.txt", "c.md", "d.bin"})
+        texts.push_back({n, std::string(40, '\n') + std::string(2000, 'x') + " plain words, line after line.\n"});
+    WriteCrow(crow, 3, texts, 0, "secret");
+    Select(crow);
+    for (const int reply : {wxh::kMsgNo, wxh::kMsgYes}) {
+        messages.clear();
+        opened.clear();
+        answer = [reply](const QString&, const QString&) { return reply; };
+        TypePassword(QStringLiteral("Secret"));
+        win->mnu_View_Relese_Click();
+        ASSERT_GE(messages.size(), 1u);
+        EXPECT_TRUE(messages[0].yesNo);
+        EXPECT_EQ(messages[0].title, QStringLiteral("WX_Hollin"));
+        EXPECT_TRUE(messages[0].text.contains(QStringLiteral("a.txt, b.txt, c.md"))) << messages[0].text.toStdString();
+        EXPECT_FALSE(messages[0].mainEnabled);
+        if (reply == wxh::kMsgNo) {
+            ASSERT_EQ(messages.size(), 2u);
+            EXPECT_EQ(messages[1].text, kCancelled);
+            EXPECT_TRUE(fs::is_empty(Out("notes")));
+            EXPECT_TRUE(opened.empty());
+        } else {
+            EXPECT_EQ(messages.size(), 1u);
+            EXPECT_EQ(opened.size(), 1u);
+            EXPECT_NE(ReadFile(Out("notes/a.txt")), texts[0].data);  // what the user agreed to
+        }
+    }
+    fs::remove_all(Out("notes"));
+    messages.clear();
+    TypePassword(QStringLiteral("secret"));
+    win->mnu_View_Relese_Click();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(ReadFile(Out("notes/c.md")), texts[2].data);
 }
 
 TEST_F(Release, Crow1Crow2AndOpenCrow3NeverAskForAPassword) {
@@ -282,7 +320,7 @@ TEST_F(Release, Crow1Crow2AndOpenCrow3NeverAskForAPassword) {
 
 TEST_F(Release, MessagesForUnreadableFiles) {
     // A Crow file that became an ordinary bitmap since it was shown: unknown format, and
-    // the sub-folder made before the check stays behind.
+    // no sub-folder is made for it (the release inspects first).
     const std::string crow = tmp.file("in/changed.bmp");
     WriteCrow(crow, 2, kTwo);
     Select(crow);
@@ -290,7 +328,7 @@ TEST_F(Release, MessagesForUnreadableFiles) {
     win->mnu_View_Relese_Click();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, kUnknown);
-    EXPECT_TRUE(fs::is_directory(Out("changed")));
+    EXPECT_FALSE(fs::exists(Out("changed")));
 
     // Deleted since it was shown: cannot be read.
     messages.clear();
@@ -307,14 +345,14 @@ TEST_F(Release, WriteFailureAndBadLengthMessages) {
     const std::string crow = tmp.file("in/w.bmp");
     WriteCrow(crow, 2, kTwo);
     Select(crow);
-    wxh::ExtractFolder = tmp.file("missing/deeper");   // the sub-folder cannot be made
+    wxh::Live().ExtractFolder = tmp.file("missing/deeper");   // the sub-folder cannot be made
     win->mnu_View_Relese_Click();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, kWriteFailed);
     EXPECT_FALSE(fs::exists(tmp.file("missing")));
 
     messages.clear();
-    wxh::ExtractFolder = tmp.file("out");
+    wxh::Live().ExtractFolder = tmp.file("out");
     const std::string cut = tmp.file("in/cut.bmp");
     std::string bytes = MakeCrowBytes(3, kTwo, 77);
     WriteFile(cut, bytes + "appended");
@@ -347,22 +385,40 @@ TEST_F(Release, LinkOrFileAtTheSubFolderNameIsAWriteFailure) {
     EXPECT_TRUE(win->isEnabled());
 }
 
-TEST_F(Release, WrongMagicAtReleaseTimeIsUnknownFormat) {
-    // The file turns into a CRW2 file of the right length while the password is asked.
+// The release reads the file its inspection opened. Rewritten in place while the password is
+// asked, it is refused and nothing is written; replaced by another file under its name, the
+// file that was inspected is the one released.
+TEST_F(Release, FileChangedWhileThePasswordIsAskedIsNeverMixedUp) {
     const std::string crow = tmp.file("in/swap.bmp");
-    WriteCrow(crow, 3, kTwo, 0, "pw");
-    Select(crow);
-    modal = [&crow](QDialog* d) {
-        WriteCrow(crow, 2, kTwo);
+    const auto answer = [](QDialog* d) {
         auto* pw = static_cast<frmPassword*>(d);
         pw->PassBox->setText(QStringLiteral("pw"));
         pw->CmdOK->click();
         return pw->result();
     };
+    WriteCrow(crow, 3, kTwo, 0, "pw");
+    Select(crow);
+    modal = [&](QDialog* d) {
+        WriteCrow(crow, 2, kTwo);   // same file, new bytes
+        return answer(d);
+    };
     win->mnu_View_Relese_Click();
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, kUnknown);
     EXPECT_TRUE(opened.empty());
+    EXPECT_FALSE(fs::exists(Out("swap/a.txt")));
+
+    messages.clear();
+    WriteCrow(crow, 3, kTwo, 0, "pw");
+    Select(crow);
+    modal = [&](QDialog* d) {
+        WriteCrow(tmp.file("in/other.bmp"), 2, {{"x.txt", "other"}});
+        fs::rename(tmp.file("in/other.bmp"), crow);   // another file under the name
+        return answer(d);
+    };
+    win->mnu_View_Relese_Click();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(ReadFile(Out("swap/a.txt")), "hello");
+    EXPECT_FALSE(fs::exists(Out("swap/x.txt")));
 }
 
 TEST_F(Release, CancelInTheThirdOfFiveFilesThroughTheProgressWindow) {
@@ -374,12 +430,14 @@ TEST_F(Release, CancelInTheThirdOfFiveFilesThroughTheProgressWindow) {
     Select(crow);
 
     bool pressed = false, sawDialog = false, mainWasEnabled = true, dialogWasEnabled = false;
+    qint64 now = 0;   // the progress window's clock, moved by a slow disk's 17 ms a point
+    frmDialog::SetClock([&now] { return now; });
     QTimer presser;
     presser.setInterval(0);
     QObject::connect(&presser, &QTimer::timeout, [&] {
         frmDialog* d = frmDialog::Instance();
         if (!d || !d->isVisible() || pressed) return;
-        QThread::usleep(17000);   // a slow disk: the window paints a frame at every point
+        now += 17'000'000;   // a slow disk: 17 ms between two passes of the event loop
         sawDialog = true;
         mainWasEnabled = win->isEnabled();
         dialogWasEnabled = d->CmdCancel->isEnabled() && d->isEnabled();
@@ -392,6 +450,7 @@ TEST_F(Release, CancelInTheThirdOfFiveFilesThroughTheProgressWindow) {
     presser.start();
     win->FileView_DblClick();
     presser.stop();
+    frmDialog::SetClock(nullptr);
 
     EXPECT_TRUE(sawDialog);
     EXPECT_TRUE(pressed);
@@ -441,7 +500,7 @@ TEST_F(Release, EmptyOrRelativeReleaseFolderWritesNothing) {
     for (const std::string& setting : {std::string(), std::string("rel"), std::string("./")}) {
         SCOPED_TRACE(setting);
         messages.clear();
-        wxh::ExtractFolder = setting;
+        wxh::Live().ExtractFolder = setting;
         win->mnu_View_Relese_Click();
         EXPECT_EQ(Texts(), std::vector<QString>{kWriteFailed});
         EXPECT_TRUE(opened.empty());

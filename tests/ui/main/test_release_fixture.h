@@ -10,7 +10,7 @@
 #include <vector>
 #include <gtest/gtest.h>
 
-#include "common/globals.h"
+#include "ui/settings/LiveSettings.h"
 #include "support/TempDir.h"
 #include "ui/controls/DriveListBox.h"
 #include "ui/controls/seams.h"
@@ -47,9 +47,9 @@ protected:
             openedOwner = owner;
         });
         win = std::make_unique<frmMain>();
-        wxh::ExtractFolder = tmp.file("out");
-        wxh::OneFileNoFolder = 0;
-        wxh::CrowPassword.clear();
+        wxh::Live().ExtractFolder = tmp.file("out");
+        wxh::Live().OneFileNoFolder = 0;
+        wxh::Live().CrowPassword.clear();
     }
 
     void TearDown() override {
@@ -59,10 +59,10 @@ protected:
         wxh::SetOpenFolderHandler({});
         frmMain::SetLocationsForTesting(QString(), QString());
         wxh::DriveListBox::ForgetFolders();
-        wxh::ExtractFolder.clear();
-        wxh::OneFileNoFolder = 0;
-        wxh::CrowPassword.clear();
-        wxh::ListCrowFile.clear();
+        wxh::Live().ExtractFolder.clear();
+        wxh::Live().OneFileNoFolder = 0;
+        wxh::Live().CrowPassword.clear();
+        wxh::Live().ListCrowFile.clear();
     }
 
     static QString q(const std::string& s) { return QString::fromStdString(s); }

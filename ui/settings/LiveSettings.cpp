@@ -1,0 +1,10 @@
+#include "ui/settings/LiveSettings.h"
+
+namespace wxh {
+
+LiveSettings& Live() {
+    static LiveSettings live;
+    return live;
+}
+
+}  // namespace wxh
