@@ -64,7 +64,7 @@ void CloseListed(std::vector<ListedFile>& files) {
 namespace {
 
 // Counts an entry that is not packed: a folder, a hidden name, or anything else that is not
-// a regular file. type is the entry's d_type; st, when known, what it leads to.
+// a regular file. st, when known, is what the entry leads to.
 void CountSkipped(NotPacked* skipped, int dirfd, const dirent* e, const struct stat* st) {
     if (!skipped) return;
     bool folder = e->d_type == DT_DIR || (st && S_ISDIR(st->st_mode));
@@ -77,74 +77,41 @@ void CountSkipped(NotPacked* skipped, int dirfd, const dirent* e, const struct s
     else ++skipped->special;
 }
 
-}  // namespace
-
-bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles, size_t keepOpen, NotPacked* skipped) {
-    const int copy = ::openat(dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (copy < 0) return false;
-    DIR* dir = ::fdopendir(copy);
-    if (!dir) {
-        const int err = errno;
-        ::close(copy);
-        errno = err;
+// Measures the entry e as a file to pack into l (opened when keepOpen allows: opened counts
+// them, and keepOpen drops to it when the process runs out of descriptors). False when it is
+// no regular file (counted in skipped) or went away.
+bool MeasureEntry(int dirfd, const dirent* e, size_t& opened, size_t& keepOpen, NotPacked* skipped, ListedFile& l) {
+    const unsigned char type = e->d_type;
+    struct stat st {};
+    if (type == DT_REG && opened < keepOpen) {
+        // A regular file: opened at once and measured through its descriptor. O_NONBLOCK and
+        // O_NOCTTY keep a FIFO or terminal that took its place meanwhile from blocking or
+        // becoming ours; it is then passed over like any other non-regular entry.
+        l.fd.Reset(RetryEintr([&] { return ::openat(dirfd, e->d_name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC); }));
+        if (l.fd.ok() && ::fstat(l.fd.get(), &st) != 0) l.fd.Reset();
+        if (l.fd.ok()) ++opened;
+        else if (errno == EMFILE || errno == ENFILE) keepOpen = opened;  // no more room
+    }
+    if (!l.fd.ok()) {
+        if (::fstatat(dirfd, e->d_name, &st, 0) != 0) {  // dangling link, vanished
+            if (errno == ENOENT && type == DT_LNK && skipped) ++skipped->special;
+            return false;
+        }
+        // a link to a regular file, or one this process may not read: it is read by name later
+    }
+    if (!S_ISREG(st.st_mode)) {
+        CountSkipped(skipped, dirfd, e, &st);
         return false;
     }
-    bool ok = true;
-    int err = 0;  // the errno of the failing readdir, kept past the clean-up and the sort
-    size_t opened = 0;
-    // Room for as many as are taken (memory is only touched as it fills): the entries never move.
-    out.reserve(std::min<size_t>(maxFiles + 1, 1 << 16));
-    while (true) {
-        errno = 0;
-        const dirent* e = ::readdir(dir);
-        if (!e) {
-            if (errno != 0) ok = false, err = errno;
-            break;
-        }
-        if (e->d_name[0] == '.') {
-            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
-                CountSkipped(skipped, dirfd, e, nullptr);
-            continue;
-        }
-        // Only a regular file, a link (to one, perhaps) or an entry of unknown type can be packed;
-        // folders, devices, FIFOs and sockets are passed over without being touched.
-        const unsigned char type = e->d_type;
-        if (type != DT_REG && type != DT_LNK && type != DT_UNKNOWN) {
-            CountSkipped(skipped, dirfd, e, nullptr);
-            continue;
-        }
-        ListedFile l;
-        struct stat st {};
-        if (type == DT_REG && opened < keepOpen) {
-            // A regular file: opened at once and measured through its descriptor. O_NONBLOCK and
-            // O_NOCTTY keep a FIFO or terminal that took its place meanwhile from blocking or
-            // becoming ours; it is then passed over like any other non-regular entry.
-            l.fd.Reset(RetryEintr([&] {
-                return ::openat(dirfd, e->d_name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-            }));
-            if (l.fd.ok() && ::fstat(l.fd.get(), &st) != 0) l.fd.Reset();
-            if (l.fd.ok()) ++opened;
-            else if (errno == EMFILE || errno == ENFILE) keepOpen = opened;  // no more room
-        }
-        if (!l.fd.ok()) {
-            if (::fstatat(dirfd, e->d_name, &st, 0) != 0) {  // dangling link, vanished
-                if (errno == ENOENT && type == DT_LNK && skipped) ++skipped->special;
-                continue;
-            }
-            // a link to a regular file, or one this process may not read: it is read by name later
-        }
-        if (!S_ISREG(st.st_mode)) {
-            CountSkipped(skipped, dirfd, e, &st);
-            continue;
-        }
-        l.name = e->d_name;
-        l.size = st.st_size;
-        l.dev = static_cast<uint64_t>(st.st_dev);
-        l.ino = static_cast<uint64_t>(st.st_ino);
-        out.push_back(std::move(l));
-        if (out.size() > maxFiles) break;
-    }
-    ::closedir(dir);
+    l.name = e->d_name;
+    l.size = st.st_size;
+    l.dev = static_cast<uint64_t>(st.st_dev);
+    l.ino = static_cast<uint64_t>(st.st_ino);
+    return true;
+}
+
+// Ascending by NameOrderKey, ties by the name's bytes; the entries are moved in place.
+void SortByNameOrder(std::vector<ListedFile>& out) {
     std::vector<std::pair<std::string, size_t>> keys;
     keys.reserve(out.size());
     for (size_t i = 0; i < out.size(); ++i) keys.emplace_back(NameOrderKey(out[i].name), i);
@@ -170,8 +137,51 @@ bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles, size_t
         out[j] = std::move(first);
         from[j] = j;
     }
-    if (!ok) errno = err;
-    return ok;
+}
+
+}  // namespace
+
+bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles, size_t keepOpen, NotPacked* skipped) {
+    const int copy = ::openat(dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (copy < 0) return false;
+    DIR* dir = ::fdopendir(copy);
+    if (!dir) {
+        const int err = errno;
+        ::close(copy);
+        errno = err;
+        return false;
+    }
+    int err = 0;  // of a failed readdir, kept past the clean-up
+    size_t opened = 0;
+    // Room for as many as are taken (memory is only touched as it fills): the entries never move.
+    out.reserve(std::min<size_t>(maxFiles + 1, 1 << 16));
+    while (true) {
+        errno = 0;
+        const dirent* e = ::readdir(dir);
+        if (!e) {
+            err = errno;
+            break;
+        }
+        if (e->d_name[0] == '.') {
+            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                CountSkipped(skipped, dirfd, e, nullptr);
+            continue;
+        }
+        // Only a regular file, a link (to one, perhaps) or an entry of unknown type can be packed;
+        // folders, devices, FIFOs and sockets are passed over without being touched.
+        if (e->d_type != DT_REG && e->d_type != DT_LNK && e->d_type != DT_UNKNOWN) {
+            CountSkipped(skipped, dirfd, e, nullptr);
+            continue;
+        }
+        ListedFile l;
+        if (!MeasureEntry(dirfd, e, opened, keepOpen, skipped, l)) continue;
+        out.push_back(std::move(l));
+        if (out.size() > maxFiles) break;
+    }
+    ::closedir(dir);
+    SortByNameOrder(out);
+    errno = err;
+    return err == 0;
 }
 
 }  // namespace wxh
