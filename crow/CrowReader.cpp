@@ -75,11 +75,11 @@ CrowReason CheckReleaseNames(const std::vector<CrowEntry>& entries, std::vector<
     return CrowReason::None;
 }
 
-bool CrowReader::Open(ByteSource& src, int gen) {
+bool CrowReader::Open(ByteSource& src, int gen, bool directoryOnly) {
     *this = CrowReader();
     src_ = &src;
     try {
-        return Opened(gen);
+        return Opened(gen, directoryOnly);
     } catch (const std::bad_alloc&) {
         entries_ = {};
         released_ = {};
@@ -88,7 +88,7 @@ bool CrowReader::Open(ByteSource& src, int gen) {
     }
 }
 
-bool CrowReader::Opened(int gen) {
+bool CrowReader::Opened(int gen, bool directoryOnly) {
     if (!ReadFixedPart()) return false;
     if (gen == 3 && length_ != static_cast<int64_t>(bfSize_)) return Fail(CrowReason::LengthDiffers);
     if (generation_ == 0) return Fail(CrowReason::NotCrow);
@@ -98,7 +98,7 @@ bool CrowReader::Opened(int gen) {
     if (generation_ == 3 && length_ != static_cast<int64_t>(bfSize_)) Fail(CrowReason::LengthDiffers);
     if (!ReadTables()) return false;
     directoryRead_ = true;
-    return fault_.reason == CrowReason::None && CheckEntries();
+    return fault_.reason == CrowReason::None && (directoryOnly || CheckEntries());
 }
 
 bool CrowReader::Fail(CrowReason why, int err) {

@@ -52,8 +52,9 @@ public:
     // Reads and checks the Crow file in src, from its start. gen 0 takes the file for what
     // its magic says; gen 1 to 3 checks it as that generation's release does: another magic
     // is refused, and gen 3 compares the length with bfSize before it looks at the magic.
-    // True when every check passed; src then stands at the start of the data area.
-    bool Open(ByteSource& src, int gen = 0);
+    // True when every check passed; src then stands at the start of the data area. With
+    // directoryOnly the checks end once the tables are read (all GetCrowInfo needs).
+    bool Open(ByteSource& src, int gen = 0, bool directoryOnly = false);
 
     // The first failure (reason None when there was none), with errno, entry, name, problem
     // and amount where they apply.
@@ -92,7 +93,7 @@ private:
     bool ReadNames(int64_t n, int64_t& pos);
     bool ReadSizes(int64_t n, int64_t& pos);
     bool CheckEntries();
-    bool Opened(int gen);
+    bool Opened(int gen, bool directoryOnly);
 
     ByteSource* src_ = nullptr;
     CrowStatus fault_;

@@ -101,7 +101,7 @@ int32_t WxhObject::GetCrowInfo(const std::string& CrowFileName, int32_t& FileVer
         FdSource src(fd.get(), st.st_size);
         CrowReader reader;
         // Only the directory counts here: what a release would refuse later is listed all the same.
-        if (!reader.Open(src) && !reader.DirectoryRead()) return reader.Report(status);
+        if (!reader.Open(src, 0, true) && !reader.DirectoryRead()) return reader.Report(status);
         const std::vector<CrowEntry>& entries = reader.Entries();
         std::vector<std::string> names;
         std::vector<int32_t> sizes;
