@@ -33,9 +33,13 @@ bool frmMain::AskPassword() {
 }
 
 void frmMain::mnu_View_Relese_Click() {
+    ReleaseCurrent(nullptr, nullptr);
+}
+
+void frmMain::ReleaseCurrent(std::unique_ptr<wxh::WxhObject> crow, const wxh::Inspection* inspected) {
     DisabledWhile disabled(this);
     // Created after the window is disabled, so that its progress window stays usable.
-    std::unique_ptr<wxh::WxhObject> crow = NewGuiWxhObject(this);
+    if (!crow) crow = NewGuiWxhObject(this);
 
     const QString current = CurrentCrowFile();
     if (current == kNoFile) {
@@ -44,7 +48,8 @@ void frmMain::mnu_View_Relese_Click() {
     }
     const wxh::ReleaseOutcome outcome =
         wxh::Release(*crow, current, QString::fromStdString(wxh::Live().ExtractFolder), wxh::Live().OneFileNoFolder,
-                     [this] { return AskPassword() ? QString() : QString::fromStdString(wxh::Live().CrowPassword); });
+                     [this] { return AskPassword() ? QString() : QString::fromStdString(wxh::Live().CrowPassword); },
+                     inspected);
     if (!outcome.openFolder.isEmpty()) wxh::OpenFolder(this, outcome.openFolder);
     else if (!outcome.message.isEmpty()) wxh::MsgBox(this, outcome.message);
 }
