@@ -6,8 +6,6 @@
 
 #include "cli/terminal.h"
 #include "common/cp932.h"
-#include "crow/WxhObject.h"
-#include <set>
 #include "common/paths.h"
 #include "common/stored_names.h"
 #include "crow/CrowFormat.h"
@@ -18,35 +16,36 @@ namespace {
 
 std::string Quoted(const std::string& s) { return "'" + PrintableName(s) + "'"; }
 
-}  // namespace
-
-std::string InfoFailureReason(const std::string& crowFile) {
-    WxhObject obj;
-    int32_t v, x, n;
-    std::vector<std::string> names;
-    std::vector<int32_t> sizes;
-    if (obj.GetCrowInfo(crowFile, v, x, n, names, sizes) == 0) return Quoted(crowFile) + " could not be read";
-    return DescribeStatus(obj.Status());
+// A name as messages quote it: about 80 characters at most, then "…", however long it is.
+std::string QuotedName(const std::string& s) {
+    constexpr size_t kShown = 80;
+    size_t chars = 0, i = 0;
+    for (; i < s.size(); ++i) {
+        if ((static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) continue;  // inside a character
+        if (chars++ == kShown) break;
+    }
+    if (i >= s.size()) return Quoted(s);
+    return "'" + PrintableName(s.substr(0, i)) + "…'";
 }
 
-bool FindUnsafeName(const std::vector<std::string>& names, std::string& name, std::string& why) {
-    std::set<std::string> seen;
-    for (const std::string& n : names) {
-        name = n;
-        std::string cp932, released;
-        const NameProblem p = n.find("\xEF\xBF\xBD") == std::string::npos && Utf8ToCp932Strict(n, cp932)
-                                  ? CheckStoredName(cp932, released)
-                                  : NameProblem::NotCp932;
-        if (p != NameProblem::None) {
-            why = NameProblemText(p);
-            return true;
-        }
-        if (!seen.insert(n).second) {
-            why = "appears twice";
-            return true;
-        }
+}  // namespace
+
+bool OpenCheckedCrow(const std::string& path, CheckedCrow& c, CrowStatus& status) {
+    status.Begin(CrowOperation::GetCrowInfo, path);
+    c.fd = Fd(OpenRegular(path, c.st));
+    if (!c.fd.ok()) {
+        CrowOpenFailed(status, c.st, errno);
+        return false;
     }
+    c.source.emplace(c.fd.get(), c.st.st_size);
+    if (c.reader.Open(*c.source)) return true;
+    c.reader.Report(status);
     return false;
+}
+
+std::string Refusal(const std::string& verb, const std::string& path, const CheckedCrow& c, const CrowStatus& status) {
+    const std::string why = DescribeStatus(status);
+    return c.reader.DirectoryRead() ? "cannot " + verb + " " + Quoted(path) + ": " + why : why;
 }
 
 int64_t FileLength(const std::string& path) {
@@ -98,7 +97,9 @@ std::string DescribeStatus(const CrowStatus& s) {
         case R::None: return "no error";
         case R::Cancelled: return "cancelled";
         case R::CrowUnopenable:
-        case R::CrowUnreadable: return "cannot read " + Quoted(s.file) + ErrnoText(s.error);
+        case R::CrowUnreadable:
+            if (s.reason == R::CrowUnreadable && s.error == 0) return "cannot read " + Quoted(s.file) + ": it ended early (it changed while it was read)";
+            return "cannot read " + Quoted(s.file) + ErrnoText(s.error);
         case R::CrowNotRegular: {
             const std::string kind = KindOf(s.amount);
             return Quoted(s.file) + (kind == "not a regular file" ? " is " + kind : " is " + kind + ", not a Crow file");
@@ -112,12 +113,13 @@ std::string DescribeStatus(const CrowStatus& s) {
         case R::DataCutShort: return Quoted(s.file) + " is damaged: it is shorter than its size table says (cut short)";
         case R::UnsafeName:
             return Quoted(s.file) + " holds a file name that cannot be used safely (" + NameProblemText(s.nameProblem) +
-                   "): " + Quoted(s.name);
+                   "): " + QuotedName(s.name);
         case R::DuplicateName:
-            return Quoted(s.file) + " holds a file name that cannot be used safely (appears twice): " + Quoted(s.name);
+            return Quoted(s.file) + " holds a file name that cannot be used safely (appears twice): " + QuotedName(s.name);
         case R::BadSize:
-            return Quoted(s.file) + " is damaged: it lists " + Quoted(s.name) + " as a file of " +
+            return Quoted(s.file) + " is damaged: it lists " + QuotedName(s.name) + " as a file of " +
                    std::to_string(s.amount) + " bytes";
+        case R::OutOfMemory: return "there is not enough memory to read " + Quoted(s.file);
         case R::PasswordNeeded:
             return Quoted(s.file) + " is protected by a password; give it with --password or --password-stdin";
         case R::DestUnopenable:
@@ -141,16 +143,19 @@ std::string DescribeStatus(const CrowStatus& s) {
             return "the files of " + Quoted(s.file) + " would make a Crow file of " + std::to_string(s.amount) +
                    " bytes; it must stay below " + std::to_string(crowfmt::kLimit);
         case R::NameUnstorable:
-            return "the name " + Quoted(s.name) + " cannot be stored in a Crow file (" + NameProblemText(s.nameProblem) +
-                   (s.stored.empty() ? "" : ", as " + Quoted(s.stored)) + ")";
+            return "the name " + QuotedName(s.name) + " cannot be stored in a Crow file (" + NameProblemText(s.nameProblem) +
+                   (s.stored.empty() ? "" : ", as " + QuotedName(s.stored)) + ")";
         case R::NameCollision:
-            return Quoted(s.other) + " and " + Quoted(s.name) + " would both be stored as " + Quoted(s.stored);
+            return QuotedName(s.other) + " and " + QuotedName(s.name) + " would both be stored as " + QuotedName(s.stored);
         case R::SourceUnreadable: return "cannot read " + InFolder(s) + ErrnoText(s.error);
         case R::SourceChanged: return InFolder(s) + " changed, grew, shrank or went away while it was packed";
         case R::OutputIsFolder: return Quoted(s.file) + " is a folder";
         case R::OutputIsSpecial: return Quoted(s.file) + " is " + KindOf(s.amount) + ", not a file that can be replaced";
         case R::OutputDangling: return Quoted(s.file) + " is a link to nothing";
         case R::OutputReadOnly: return Quoted(s.file) + " is read-only";
+        case R::OutputExists:
+            return Quoted(s.file) + " exists and was not replaced; nothing was written (--overwrite yes "
+                                    "replaces it, --overwrite ask asks on a terminal)";
     }
     return std::string("failed (") + ReasonName(s.reason) + ")";
 }

@@ -1,19 +1,28 @@
 // crow: packs a folder into a Crow file, releases one into a folder, shows what one holds.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <sys/stat.h>
 #include <vector>
 
 #include "cli/diagnose.h"
 #include "cli/mount.h"
 #include "cli/options.h"
+#include "cli/password_check.h"
+#include "cli/summary.h"
 #include "cli/terminal.h"
 #include "common/cp932.h"
 #include "common/paths.h"
+#include "common/standard_streams.h"
 #include "common/stored_names.h"
+#include "common/version.h"
+#include "crow/PasswordCheck.h"
 #include "crow/WxhObject.h"
 
 namespace wxh::cli {
@@ -38,24 +47,29 @@ const char* const kToolHelp =
     "Options:\n"
     "  -h, --help     show this help; 'crow COMMAND --help' shows a command's help\n"
     "  -V, --version  show the version\n"
-    "  -q, --quiet    draw no progress line, print no notes\n"
+    "  -q, --quiet    draw no progress line, print no notes or summary\n"
     "\n"
     "Exit status: 0 success, 1 failure, 2 usage error; 130, 143 or 129 when Ctrl-C,\n"
     "SIGTERM or SIGHUP stopped the work (nothing partial is left).\n";
 
 const char* const kPackHelp =
-    "Usage: crow pack [--format 2|3] [--password | --password-stdin] FOLDER OUTPUT\n"
+    "Usage: crow pack [--format 2|3] [--password | --password-stdin]\n"
+    "                 [--overwrite ask|yes|no] FOLDER OUTPUT\n"
     "\n"
     "Packs the files directly in FOLDER (not its sub-folders, not names starting with '.')\n"
-    "into the Crow file OUTPUT. An existing OUTPUT is replaced only once the new file is\n"
-    "complete.\n"
+    "into the Crow file OUTPUT; a note says how many entries were left out. OUTPUT itself is\n"
+    "never packed, even inside FOLDER. An existing OUTPUT is replaced only with consent, and\n"
+    "only once the new file is complete.\n"
     "\n"
     "Options:\n"
     "  --format 2|3       generation to write (default 2); format 3 without a password\n"
     "                     uses a random key stored in the file\n"
     "  --password         ask for a password on the terminal (twice); format 3 only\n"
-    "  --password-stdin   read the password from one line of standard input; format 3 only\n"
-    "  -q, --quiet        draw no progress line, print no notes\n"
+    "  --password-stdin   read the password from one line of standard input (4096 bytes\n"
+    "                     at most); format 3 only\n"
+    "  --overwrite MODE   an existing non-empty OUTPUT: ask (the default on a terminal),\n"
+    "                     yes (replace it), or no (the default otherwise: refuse, exit 1)\n"
+    "  -q, --quiet        draw no progress line, print no notes and no closing summary\n"
     "  -h, --help         show this help\n"
     "\n"
     "A name that Shift-JIS (code page 932, the names' code in a Crow file) cannot hold as it\n"
@@ -63,31 +77,43 @@ const char* const kPackHelp =
     "cannot be stored, or that would be stored alike, are refused before anything is written.\n"
     "\n"
     "The password only scrambles the bytes, so that a casual look shows nothing: it is not\n"
-    "encryption. A wrong password is not detected (the files come out wrong), and a known\n"
-    "file header can reveal the password. Nor is a Crow file an integrity check: a changed\n"
-    "byte is not noticed. The password must consist of characters Shift-JIS can hold.\n";
+    "encryption, and a known file header can reveal it. 'crow release' refuses a password\n"
+    "whose decoded files clearly do not look like what their names promise, but with too few\n"
+    "files of recognisable kinds a wrong one goes unnoticed. Nor is a Crow file an integrity\n"
+    "check: a changed byte is not noticed. The password must consist of characters\n"
+    "Shift-JIS can hold.\n";
 
 const char* const kReleaseHelp =
     "Usage: crow release [--password | --password-stdin] [--overwrite ask|yes|no]\n"
-    "                    CROWFILE DESTFOLDER\n"
+    "                    [--no-password-check] CROWFILE [DESTFOLDER]\n"
     "\n"
     "Releases every file of CROWFILE into DESTFOLDER, which is created when missing.\n"
+    "Without DESTFOLDER the files go into a folder of the working folder named after\n"
+    "CROWFILE without its extension (/data/photos.bmp into ./photos).\n"
     "\n"
     "Options:\n"
     "  --password         ask for the password on the terminal (protected files)\n"
-    "  --password-stdin   read the password from one line of standard input\n"
+    "  --password-stdin   read the password from one line of standard input (4096\n"
+    "                     bytes at most)\n"
     "  --overwrite MODE   what to do with an existing non-empty file: ask (the default\n"
     "                     on a terminal), yes, or no (the default otherwise: keep it)\n"
-    "  -q, --quiet        draw no progress line, say nothing about kept files\n"
+    "  --no-password-check  release even when the password looks wrong\n"
+    "  -q, --quiet        draw no progress line, no closing line, say nothing about\n"
+    "                     kept files\n"
     "  -h, --help         show this help\n"
     "\n"
     "On a terminal the question for an existing file takes y (yes), n (no), a (all: yes\n"
-    "to every later one) or N (None: no to every later one).\n"
+    "to every later one) or N (None: no to every later one). The first five files kept\n"
+    "without a question are named, one line counts the rest; on a terminal a closing\n"
+    "line says what was released.\n"
     "\n"
     "The password only scrambles the bytes, so that a casual look shows nothing: it is not\n"
-    "encryption. A wrong password is not detected: the files come out with wrong contents.\n"
-    "A known file header can reveal the password, and a changed byte of the Crow file is not\n"
-    "noticed either (no integrity check).\n";
+    "encryption, and the file holds no check of it. Before anything is written, the first\n"
+    "bytes of the files are decoded with it and compared with what their names promise\n"
+    "(libmagic, /etc/mime.types); when they clearly do not match, nothing is released and the\n"
+    "status is 1. With too few files of recognisable kinds the check cannot tell, and a wrong\n"
+    "password then gives files with wrong contents. A known file header can reveal the\n"
+    "password, and a changed byte of the Crow file is not noticed (no integrity check).\n";
 
 const char* const kInfoHelp =
     "Usage: crow info [--json] CROWFILE\n"
@@ -145,44 +171,43 @@ bool PasswordOption(const CommandLine& cl, PasswordSource& source, std::string& 
 // Gets the password; on failure returns the exit status through status. When the file needs
 // no password (needed false), an empty line or none on standard input is no error.
 bool ObtainPassword(PasswordSource source, bool twice, bool needed, std::string& password, int& status) {
+    const auto refuse = [&status](const std::string& why) {
+        Say(why);
+        status = PendingSignal() != 0 ? Interrupted() : kFailure;
+        return false;
+    };
+    const std::string tooLong =
+        "the password line is longer than " + std::to_string(kMaxLine) + " bytes; nothing was done";
     if (source == PasswordSource::Stdin) {
-        if (!ReadLineFromStdin(password)) {
-            if (PendingSignal() != 0) {
-                status = Interrupted();
-                return false;
-            }
-            if (!needed) return true;
-            Say("no password on standard input");
-            status = kFailure;
-            return false;
+        switch (ReadLineFromStdin(password)) {
+            case LineRead::Line: break;
+            case LineRead::TooLong: return refuse(tooLong);
+            case LineRead::End:
+                if (!needed) return true;
+                return refuse("no password on standard input");
+            case LineRead::Failed:
+                if (PendingSignal() != 0) {
+                    status = Interrupted();
+                    return false;
+                }
+                return refuse(std::string("cannot read the password from standard input: ") + std::strerror(errno));
         }
     } else {
-        if (!HasTerminal()) {
-            Say("no terminal to ask for the password on; use --password-stdin");
-            status = kFailure;
-            return false;
-        }
+        if (!HasTerminal()) return refuse("no terminal to ask for the password on; use --password-stdin");
         std::string again;
-        if (!PromptPassword("Password: ", password) || (twice && !PromptPassword("Repeat the password: ", again))) {
+        LineRead got = PromptPassword("Password: ", password);
+        if (got == LineRead::Line && twice) got = PromptPassword("Repeat the password: ", again);
+        if (got == LineRead::TooLong) return refuse(tooLong);
+        if (got != LineRead::Line) {
             if (PendingSignal() != 0) {
                 status = Interrupted();
                 return false;
             }
-            Say("no password was given");
-            status = kFailure;
-            return false;
+            return refuse("no password was given");
         }
-        if (twice && again != password) {
-            Say("the two passwords differ");
-            status = kFailure;
-            return false;
-        }
+        if (twice && again != password) return refuse("the two passwords differ");
     }
-    if (password.empty() && needed) {
-        Say("the password is empty");
-        status = kFailure;
-        return false;
-    }
+    if (password.empty() && needed) return refuse("the password is empty");
     return true;
 }
 
@@ -201,6 +226,42 @@ struct Container {
             question);
     }
 };
+
+bool OverwriteMode(const CommandLine& cl, const std::string& command, TerminalQuestion::Mode& mode, int& status) {
+    mode = HasTerminal() && StderrIsTerminal() ? TerminalQuestion::Mode::Ask : TerminalQuestion::Mode::No;
+    const auto it = cl.values.find("--overwrite");
+    if (it == cl.values.end() || it->second == "ask") {
+        if (it != cl.values.end()) mode = TerminalQuestion::Mode::Ask;
+        return true;
+    }
+    if (it->second == "yes") mode = TerminalQuestion::Mode::Yes;
+    else if (it->second == "no") mode = TerminalQuestion::Mode::No;
+    else {
+        status = Usage(command, "--overwrite must be ask, yes or no, not " + Q(it->second));
+        return false;
+    }
+    return true;
+}
+
+// Whether pack may replace a file with content at output: given by --overwrite yes, asked
+// now on a terminal (before the work), else refused by the container once it has checked the
+// folder (nothing is touched then). The exit status when the pack is not to go on, else -1.
+int ConsentToReplace(const CommandLine& cl, const std::string& output, bool& mayReplace) {
+    TerminalQuestion::Mode mode;
+    int status = kUsage;
+    if (!OverwriteMode(cl, "pack", mode, status)) return status;
+    mayReplace = mode == TerminalQuestion::Mode::Yes;
+    struct stat st {};
+    if (mode != TerminalQuestion::Mode::Ask || ::stat(output.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_size == 0)
+        return -1;
+    TerminalQuestion question(mode, true);
+    mayReplace = question.Ask(output) == 6;
+    if (PendingSignal() != 0) return Interrupted();
+    if (mayReplace) return -1;
+    Say(Q(output) + " was kept; nothing was packed");
+    return kFailure;
+}
 
 int Pack(const CommandLine& cl) {
     if (cl.arguments.size() != 2) return Usage("pack", "pack needs FOLDER and OUTPUT");
@@ -229,18 +290,23 @@ int Pack(const CommandLine& cl) {
         return kFailure;
     }
     if (PendingSignal() != 0) return Interrupted();
+    bool mayReplace = false;
+    if (const int refused = ConsentToReplace(cl, output, mayReplace); refused >= 0) return refused;
     const bool outputExisted = FileLength(output) >= 0;
 
     Container c(StderrIsTerminal() && !cl.quiet, !cl.quiet, nullptr);
+    c.object->ReplaceExistingOutput(mayReplace);
     int32_t result = format == 3 ? c.object->Crow3(folder, output, password) : c.object->Crow2(folder, output);
     if (c.progress) c.progress->Clear();
     switch (result) {
         case 0:
-            // The signal came after the last check: the work is whole, but the status still
-            // tells a script that it was interrupted.
-            if (PendingSignal() == 0) return kOk;
-            Say("interrupted, but " + Q(output) + " was already complete");
-            return Interrupted();
+            // Once the Crow file has its name the work is whole: a signal after that point
+            // is told, but the pack succeeded.
+            if (PendingSignal() != 0) Say("interrupted, but " + Q(output) + " was already complete");
+            if (StderrIsTerminal() && !cl.quiet && c.progress)
+                std::fprintf(stderr, "%s\n",
+                             Summary("packed", c.progress->FileCount(), c.progress->TotalBytes(), "into", output).c_str());
+            return kOk;
         case -1:
             Say("cancelled; " + Q(output) +
                 (outputExisted ? " was not replaced: the existing file stays as it was" : " was not written"));
@@ -267,21 +333,37 @@ bool Inspect(WxhObject& obj, const std::string& file, Facts& f) {
     return false;
 }
 
+// "released 200 files, 318 MiB, into 'dir'": the files written, not those kept.
+std::string ReleaseSummary(const Facts& f, const std::string& dest, const std::vector<std::string>& keptPaths) {
+    std::unordered_map<std::string, int64_t> sizeAt;
+    const std::string prefix = AddPathSep(dest);
+    for (size_t i = 0; i < f.names.size() && i < f.sizes.size(); ++i) sizeAt.emplace(prefix + f.names[i], f.sizes[i]);
+    int64_t files = static_cast<int64_t>(std::min(f.names.size(), f.sizes.size())), bytes = 0;
+    for (int32_t s : f.sizes) bytes += s > 0 ? s : 0;
+    std::unordered_set<std::string> counted;  // a name asked about twice is kept once
+    for (const std::string& p : keptPaths) {
+        auto it = sizeAt.find(p);
+        if (it == sizeAt.end() || !counted.insert(p).second) continue;
+        --files;
+        bytes -= it->second;
+    }
+    std::string line = Summary("released", files, bytes, "into", dest);
+    if (!counted.empty()) line += "; " + Counted(static_cast<int64_t>(counted.size()), "existing file") + " kept";
+    return line;
+}
+
 int Release(const CommandLine& cl) {
-    if (cl.arguments.size() != 2) return Usage("release", "release needs CROWFILE and DESTFOLDER");
+    if (cl.arguments.empty() || cl.arguments.size() > 2)
+        return Usage("release", "release needs CROWFILE and, if you like, DESTFOLDER");
     PasswordSource source;
     std::string problem;
     if (!PasswordOption(cl, source, problem)) return Usage("release", problem);
-    TerminalQuestion::Mode mode = HasTerminal() && StderrIsTerminal() ? TerminalQuestion::Mode::Ask
-                                                                        : TerminalQuestion::Mode::No;
-    if (auto it = cl.values.find("--overwrite"); it != cl.values.end()) {
-        if (it->second == "ask") mode = TerminalQuestion::Mode::Ask;
-        else if (it->second == "yes") mode = TerminalQuestion::Mode::Yes;
-        else if (it->second == "no") mode = TerminalQuestion::Mode::No;
-        else return Usage("release", "--overwrite must be ask, yes or no, not " + Q(it->second));
-    }
+    TerminalQuestion::Mode mode;
+    if (int status = kUsage; !OverwriteMode(cl, "release", mode, status)) return status;
     const std::string& file = cl.arguments[0];
-    const std::string& dest = cl.arguments[1];
+    // Without a folder: beside the user, in a folder named as the window names it.
+    const bool destGiven = cl.arguments.size() == 2;
+    const std::string dest = destGiven ? cl.arguments[1] : ReleaseFolderName(file);
 
     // One object inspects and releases, reading the file it opened once.
     TerminalQuestion question(mode, cl.quiet);
@@ -300,14 +382,23 @@ int Release(const CommandLine& cl) {
     if (source == PasswordSource::Stdin || (needsPassword && source == PasswordSource::Terminal)) {
         if (!ObtainPassword(source, false, needsPassword, password, status)) return status;
     }
+    if (needsPassword && !cl.flags.count(kNoPasswordCheck) &&
+        RefuseWrongPassword(JudgeCrowPassword(file, password), file, "released"))
+        return kFailure;
 
     // DESTFOLDER and the parents it lacks are made now and taken away again (when still
     // empty) if the release is refused, so that a refused release leaves no new folder.
     std::vector<std::filesystem::path> made;
     std::error_code ec;
+    if (!destGiven && std::filesystem::is_symlink(std::filesystem::symlink_status(dest, ec))) {
+        // The folder of its own is never reached through a link, as in the window.
+        Say("cannot release into " + Q(dest) + ": it is a link; name the folder to release into after " + Q(file));
+        return kFailure;
+    }
     if (!std::filesystem::is_directory(dest, ec)) {
         if (std::filesystem::exists(std::filesystem::symlink_status(dest, ec))) {
-            Say("cannot release into " + Q(dest) + ": it is not a folder");
+            Say("cannot release into " + Q(dest) + ": it is not a folder" +
+                (destGiven ? "" : "; name the folder to release into after " + Q(file)));
             return kFailure;
         }
         for (std::filesystem::path p = std::filesystem::absolute(dest, ec).lexically_normal();
@@ -341,11 +432,21 @@ int Release(const CommandLine& cl) {
     else result = c.object->UnCrow1(file, dest);
     if (c.progress) c.progress->Clear();
     if (result != 0) removeMadeFolders();
+    question.Finish();
+    // A signal that ended an overwrite question is seen by the container only at the next
+    // file: the words name the file that was asked about.
+    const std::string& askedAt = question.InterruptedAt();
 
     switch (result) {
         case 0:
-            if (PendingSignal() == 0) return kOk;
-            if (question.Kept() == 0)
+            if (PendingSignal() == 0) {
+                if (StderrIsTerminal() && !cl.quiet) Say(ReleaseSummary(f, dest, question.KeptPaths()));
+                return kOk;
+            }
+            if (!askedAt.empty())
+                Say("interrupted at the question about " + Q(askedAt) + ", which stays as it was; every other file "
+                    "had already been released or kept");
+            else if (question.Kept() == 0)
                 Say("interrupted, but every file had already been released");
             else
                 Say("interrupted at the end; every file was released but the " + std::to_string(question.Kept()) +
@@ -353,7 +454,11 @@ int Release(const CommandLine& cl) {
             return Interrupted();
         case -1: {
             const CrowStatus& st = c.object->Status();
-            if (st.name.empty()) {
+            if (!askedAt.empty()) {
+                Say("cancelled at the question about " + Q(askedAt) + ", which stays as it was" +
+                    (st.amount > 1 ? "; the files before it stay in " + Q(dest) : "") + "; the files after it were not "
+                    "released");
+            } else if (st.name.empty()) {
                 Say("cancelled before any file was released");
             } else {
                 const std::string target = AddPathSep(dest) + st.name;
@@ -418,30 +523,51 @@ std::string JsonString(const std::string& s) {
     return out + "\"";
 }
 
+// Writes one piece of crow info's output; false once standard output failed (said once).
+bool Emit(bool& ok, const std::string& text) {
+    if (ok && std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) {
+        Say(std::string("cannot write to standard output: ") + std::strerror(errno));
+        ok = false;
+    }
+    return ok;
+}
+
 int Info(const CommandLine& cl) {
     if (cl.arguments.size() != 1) return Usage("info", "info needs one CROWFILE");
     const std::string& file = cl.arguments[0];
-    Facts f;
-    WxhObject obj;
-    if (!Inspect(obj, file, f)) return kFailure;
-    int64_t length = FileLength(file);
-    bool pw = f.protectedMark == 1;
-    std::string out;
-    if (cl.flags.count("--json")) {
-        out = "{\"generation\":" + std::to_string(f.ver) + ",\"password\":" + (pw ? "true" : "false") +
-              ",\"files\":" + std::to_string(f.count) + ",\"size\":" + std::to_string(length) + ",\"entries\":[";
-        for (size_t i = 0; i < f.names.size() && i < f.sizes.size(); ++i) {
-            if (i) out += ",";
-            out += "{\"size\":" + std::to_string(f.sizes[i]) + ",\"name\":" + JsonString(f.names[i]) + "}";
-        }
-        out += "]}\n";
-    } else {
-        out = "generation: " + std::to_string(f.ver) + "\npassword: " + (pw ? "yes" : "no") +
-              "\nfiles: " + std::to_string(f.count) + "\nsize: " + std::to_string(length) + "\n";
-        for (size_t i = 0; i < f.names.size() && i < f.sizes.size(); ++i)
-            out += std::to_string(f.sizes[i]) + "\t" + PrintableName(f.names[i]) + "\n";
+    CheckedCrow c;
+    CrowStatus status;
+    if (!OpenCheckedCrow(file, c, status) && !c.reader.DirectoryRead()) {
+        Say(DescribeStatus(status));
+        return kFailure;
     }
-    return PrintToStdout(out);
+    // Streamed entry by entry: the output never has to fit in memory at once.
+    const CrowReader& r = c.reader;
+    const bool json = cl.flags.count("--json") > 0;
+    const std::string count = std::to_string(r.Entries().size()), length = std::to_string(r.Length());
+    bool ok = true;
+    if (json)
+        Emit(ok, "{\"generation\":" + std::to_string(r.Generation()) + ",\"password\":" +
+                     (r.NeedsPassword() ? "true" : "false") + ",\"files\":" + count + ",\"size\":" + length +
+                     ",\"entries\":[");
+    else
+        Emit(ok, "generation: " + std::to_string(r.Generation()) + "\npassword: " + (r.NeedsPassword() ? "yes" : "no") +
+                     "\nfiles: " + count + "\nsize: " + length + "\n");
+    for (size_t i = 0; ok && i < r.Entries().size(); ++i) {
+        const std::string size = std::to_string(r.Entries()[i].size);
+        if (json) Emit(ok, std::string(i ? "," : "") + "{\"size\":" + size + ",\"name\":" + JsonString(r.ShownName(i)) + "}");
+        else Emit(ok, size + "\t" + PrintableName(r.ShownName(i)) + "\n");
+    }
+    if (json) Emit(ok, "]}\n");
+    if (ok && std::fflush(stdout) != 0) {
+        Say(std::string("cannot write to standard output: ") + std::strerror(errno));
+        ok = false;
+    }
+    if (!ok) return kFailure;
+    // What it holds is shown; whether it can be released is said in release's own words.
+    if (status.reason != CrowReason::None && !cl.quiet)
+        Say("note: " + Q(file) + " cannot be released or mounted: " + DescribeStatus(status));
+    return kOk;
 }
 
 int Mount(const CommandLine& cl) {
@@ -456,6 +582,7 @@ int Mount(const CommandLine& cl) {
     rq.quiet = cl.quiet;
     rq.passwordOffered = source != PasswordSource::None;
     rq.passwordFromStdin = source == PasswordSource::Stdin;
+    rq.passwordCheck = cl.flags.count(kNoPasswordCheck) == 0;
     return RunMount(rq, [source](std::string& password, int& status) {
         return ObtainPassword(source, false, true, password, status);
     });
@@ -470,7 +597,7 @@ int Run(int argc, char** argv) {
                          : kToolHelp;
         return PrintToStdout(text);
     }
-    if (cl.version) return PrintToStdout(std::string("crow ") + WXH_VERSION + "\n");
+    if (cl.version) return PrintToStdout(std::string("crow ") + kVersionText + "\n");
     if (cl.command.empty()) {
         std::fputs(kToolHelp, stderr);
         return kUsage;
@@ -486,4 +613,8 @@ int Run(int argc, char** argv) {
 }  // namespace
 }  // namespace wxh::cli
 
-int main(int argc, char** argv) { return wxh::cli::Run(argc, argv); }
+int main(int argc, char** argv) {
+    // Nothing to say it on when this fails: standard error may be the closed one.
+    if (!wxh::EnsureStandardStreams()) return 1;
+    return wxh::cli::Run(argc, argv);
+}

@@ -14,27 +14,33 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <optional>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <new>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "cli/diagnose.h"
-#include "cli/packed_directory.h"
+#include "cli/password_check.h"
 #include "cli/terminal.h"
 #include "crow/CrowFormat.h"
 
 namespace wxh::cli {
 
 const char* const kMountHelp =
-    "Usage: crow mount [--password | --password-stdin] [--background] CROWFILE MOUNTPOINT\n"
+    "Usage: crow mount [--password | --password-stdin] [--background] [--no-password-check]\n"
+    "                  CROWFILE MOUNTPOINT\n"
     "\n"
     "Shows the files of CROWFILE as a read-only folder at MOUNTPOINT (an existing, empty\n"
     "folder) without releasing them: every program can open them there, and their bytes are\n"
-    "decoded as they are read, never written to the disk. Only you can read the folder.\n"
+    "decoded as they are read, never written to the disk. They have the modes a release\n"
+    "would give them (from the umask), on a read-only mount only you can enter.\n"
     "A file that 'crow release' would refuse is refused here too, before mounting.\n"
     "\n"
     "crow mount stays in the foreground until the folder is unmounted ('fusermount3 -u\n"
@@ -42,14 +48,18 @@ const char* const kMountHelp =
     "\n"
     "Options:\n"
     "  --password         ask for the password on the terminal (protected files)\n"
-    "  --password-stdin   read the password from one line of standard input\n"
+    "  --password-stdin   read the password from one line of standard input (4096\n"
+    "                     bytes at most)\n"
     "  --background       return once the folder is mounted; the mount serves on by itself\n"
+    "  --no-password-check  mount even when the password looks wrong\n"
     "  -q, --quiet        say nothing while mounted\n"
     "  -h, --help         show this help\n"
     "\n"
     "If CROWFILE changes or is removed while mounted, reads fail with an input/output\n"
     "error (bytes read before may still come from memory, as they were); wrong bytes are\n"
-    "never returned. A wrong password is not detected: the files read wrong.\n";
+    "never returned. A password whose decoded files clearly do not look like what their\n"
+    "names promise is refused (status 1), as 'crow release' refuses it; where too few files\n"
+    "are of recognisable kinds, a wrong password is not detected and the files read wrong.\n";
 
 namespace {
 
@@ -61,30 +71,6 @@ constexpr double kCacheSeconds = 86400.0;      // nothing in the folder ever cha
 
 void Say(const std::string& text) { std::fprintf(stderr, "crow: %s\n", text.c_str()); }
 std::string Q(const std::string& s) { return "'" + PrintableName(s) + "'"; }
-
-// The words for a Crow file the mount refuses; the same as releasing gives for it.
-std::string Refusal(const std::string& file, DirectoryProblem problem, const PackedDirectory& d) {
-    switch (problem) {
-        case DirectoryProblem::NotCrow: return Q(file) + " is not a Crow file";
-        case DirectoryProblem::LengthDiffers:
-            return Q(file) + " is damaged: its length differs from the length its header gives "
-                             "(cut short, or bytes were appended)";
-        case DirectoryProblem::DataShort:
-            return Q(file) + " is damaged: it is shorter than its size table says (cut short)";
-        case DirectoryProblem::BadEntry: {
-            std::string name, why;
-            if (FindUnsafeName(d.shownNames, name, why))
-                return "cannot mount " + Q(file) + ": " + Q(file) +
-                       " holds a file name that cannot be used safely (" + why + "): " + Q(name);
-            for (int32_t s : d.sizes)
-                if (s <= 0)
-                    return "cannot mount " + Q(file) + ": " + Q(file) + " is damaged: it lists a file of " +
-                           std::to_string(s) + " bytes";
-            return "cannot mount " + Q(file) + ": " + Q(file) + " holds a file name that cannot be used safely";
-        }
-        default: return InfoFailureReason(file);
-    }
-}
 
 // Empty when path is an existing, empty folder; else why it cannot be mounted on.
 std::string MountPointProblem(const std::string& path) {
@@ -108,7 +94,7 @@ std::string MountPointProblem(const std::string& path) {
     return std::string();
 }
 
-// The set-uid helper through which an ordinary user mounts when /dev/fuse is closed to them.
+// The set-uid helper through which an ordinary user mounts.
 bool HaveMountHelper() {
     for (const char* p : {"/usr/bin/fusermount3", "/bin/fusermount3"}) {
         struct stat st {};
@@ -117,7 +103,20 @@ bool HaveMountHelper() {
     return false;
 }
 
+// "crw------- owner root, group root", for saying why a device is closed to this user.
+std::string DescribeDevice(const struct stat& st) {
+    std::string modes = "c";
+    const char* const letters = "rwxrwxrwx";
+    for (int bit = 8; bit >= 0; --bit) modes.push_back((st.st_mode >> bit) & 1 ? letters[8 - bit] : '-');
+    const passwd* pw = ::getpwuid(st.st_uid);
+    const group* gr = ::getgrgid(st.st_gid);
+    return modes + " owner " + (pw ? PrintableName(pw->pw_name) : std::to_string(st.st_uid)) + ", group " +
+           (gr ? PrintableName(gr->gr_name) : std::to_string(st.st_gid));
+}
+
 // Empty when a mount can be tried; else what stands in the way and how to mend it.
+// fusermount3 opens the device as the calling user, so a device this user may not open
+// cannot be mounted through it either.
 std::string FuseProblem() {
     const int fd = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
     if (fd >= 0) {
@@ -128,11 +127,24 @@ std::string FuseProblem() {
     if (e == ENOENT || e == ENODEV || e == ENXIO)
         return "there is no /dev/fuse on this machine (load the kernel module with 'modprobe fuse'; "
                "in a container, pass the device /dev/fuse in)";
-    if ((e == EACCES || e == EPERM) && !HaveMountHelper())
-        return "no permission to use /dev/fuse, and no set-uid fusermount3 to mount through (install "
-               "the package fuse3, or let this user open /dev/fuse)";
-    if (e == EACCES || e == EPERM) return std::string();  // fusermount3 mounts for us
+    if (e == EACCES || e == EPERM) {
+        struct stat st {};
+        const std::string modes = ::stat("/dev/fuse", &st) == 0 ? " (" + DescribeDevice(st) + ")" : std::string();
+        return "no permission to use /dev/fuse" + modes +
+               ": this user may not open it (Debian makes it crw-rw-rw-; ask for 'chmod 0666 /dev/fuse', "
+               "or to be let into its group)";
+    }
     return "cannot open /dev/fuse: " + std::string(std::strerror(e));
+}
+
+// Why the mount failed although /dev/fuse opens: an ordinary user mounts only through the
+// set-uid fusermount3; otherwise the kernel said no (libfuse printed its words above).
+std::string MountFailure() {
+    if (std::string why = FuseProblem(); !why.empty()) return why;
+    if (::geteuid() != 0 && !HaveMountHelper())
+        return "an ordinary user mounts through the set-uid fusermount3, which is missing (install the "
+               "package fuse3)";
+    return "the kernel refused the mount (see the message above)";
 }
 
 // libfuse reads its options split at commas; a backslash keeps one in a value.
@@ -148,26 +160,29 @@ std::string EscapeOption(const std::string& s) {
 // ---- the file system ---------------------------------------------------------------------
 
 struct MountedCrow {
-    int fd = -1;
-    PackedDirectory dir;
-    struct stat crowStat {};         // the Crow file when it was mounted
+    CheckedCrow crow;                        // the Crow file, open for the whole mount
     std::optional<crowfmt::KeyStream> keys;  // CRW3's key
-    std::unordered_map<std::string, size_t> byName;
-    std::vector<uint8_t> buffer;     // one read at a time: the loop is single-threaded
+    std::unordered_map<std::string_view, size_t> byName;  // views of the reader's names
+    std::vector<uint8_t> buffer;             // one read at a time: the loop is single-threaded
     uid_t uid = 0;
     gid_t gid = 0;
+    mode_t fileMode = 0400;  // as a release would make them: see ReleaseModes
+    mode_t dirMode = 0500;
 
-    const PackedEntry* Entry(fuse_ino_t ino) const {
-        if (ino < 2 || ino - 2 >= dir.entries.size()) return nullptr;
-        return &dir.entries[ino - 2];
-    }
+    const CrowReader& Reader() const { return crow.reader; }
+    size_t Count() const { return Reader().Names().size(); }
+    bool IsEntry(fuse_ino_t ino) const { return ino >= 2 && ino - 2 < Count(); }
+    int64_t Size(fuse_ino_t ino) const { return Reader().Entries()[ino - 2].size; }
 
-    // Still the file that was mounted: same length, same modification time, not removed.
+    // Still the file that was mounted: same length, modification and change time, not
+    // removed. The change time catches a rewrite that put the modification time back.
     bool Unchanged() const {
         struct stat st {};
-        if (::fstat(fd, &st) != 0) return false;
-        return st.st_size == crowStat.st_size && st.st_nlink > 0 && st.st_mtim.tv_sec == crowStat.st_mtim.tv_sec &&
-               st.st_mtim.tv_nsec == crowStat.st_mtim.tv_nsec;
+        const struct stat& was = crow.st;
+        if (::fstat(crow.fd.get(), &st) != 0) return false;
+        return st.st_size == was.st_size && st.st_nlink > 0 && st.st_mtim.tv_sec == was.st_mtim.tv_sec &&
+               st.st_mtim.tv_nsec == was.st_mtim.tv_nsec && st.st_ctim.tv_sec == was.st_ctim.tv_sec &&
+               st.st_ctim.tv_nsec == was.st_ctim.tv_nsec;
     }
 
     void Attributes(fuse_ino_t ino, struct stat& st) const {
@@ -175,34 +190,58 @@ struct MountedCrow {
         st.st_ino = ino;
         st.st_uid = uid;
         st.st_gid = gid;
-        st.st_atim = crowStat.st_atim;
-        st.st_mtim = crowStat.st_mtim;
-        st.st_ctim = crowStat.st_ctim;
-        st.st_blksize = 128 * 1024;
+        st.st_atim = crow.st.st_atim;
+        st.st_mtim = crow.st.st_mtim;
+        st.st_ctim = crow.st.st_ctim;
+        st.st_blksize = blksize_t{128} * 1024;
         if (ino == kRootIno) {
-            st.st_mode = S_IFDIR | 0500;
+            st.st_mode = S_IFDIR | dirMode;
             st.st_nlink = 2;
         } else {
-            const PackedEntry* e = Entry(ino);
-            st.st_mode = S_IFREG | 0400;
+            st.st_mode = S_IFREG | fileMode;
             st.st_nlink = 1;
-            st.st_size = e->size;
-            st.st_blocks = (e->size + 511) / 512;
+            st.st_size = Size(ino);
+            st.st_blocks = (st.st_size + 511) / 512;
         }
     }
 
     // Undoes the generation's transformation on bytes whose first one is at position pos of
     // its packed file.
     void Decode(uint8_t* data, size_t n, int64_t pos) const {
-        if (dir.generation == 2) {
+        if (Reader().Generation() == 2) {
             crowfmt::AddByte(data, n, 255);
-        } else if (dir.generation == 3) {
+        } else if (Reader().Generation() == 3) {
             keys->Add(data, n, pos);
         }
     }
 };
 
+// The modes a release under the current umask gives a file (0666 before the umask) and its
+// folder (0777), so that a copy out of the mount comes out as a released file would. The
+// mount is read-only whatever the modes say, and without allow_other no one but the mounting
+// user gets in; the owner's read (and the folder's search) bits stay, since a view its own
+// user cannot read serves nobody.
+void ReleaseModes(mode_t& fileMode, mode_t& dirMode) {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    fileMode = (0666 & ~mask) | 0400;
+    dirMode = (0777 & ~mask) | 0500;
+}
+
 MountedCrow& State(fuse_req_t req) { return *static_cast<MountedCrow*>(fuse_req_userdata(req)); }
+
+// Runs one request's work; nothing may be thrown back into the FUSE library: memory that runs
+// out is answered ENOMEM, anything else EIO.
+template <class Work>
+void Answer(fuse_req_t req, Work work) noexcept {
+    try {
+        work();
+    } catch (const std::bad_alloc&) {
+        fuse_reply_err(req, ENOMEM);
+    } catch (...) {
+        fuse_reply_err(req, EIO);
+    }
+}
 
 fuse_entry_param EntryParam(const MountedCrow& m, fuse_ino_t ino) {
     fuse_entry_param e {};
@@ -213,7 +252,7 @@ fuse_entry_param EntryParam(const MountedCrow& m, fuse_ino_t ino) {
     return e;
 }
 
-void OpInit(void*, fuse_conn_info* conn) {
+void OpInit(void*, fuse_conn_info* conn) noexcept {
     conn->max_read = kMaxRead;
     // No open, release, opendir or flush requests: nothing happens at those moments. The kernel
     // learns it from the first ENOSYS answer and opens by itself from then on; writing is
@@ -225,40 +264,43 @@ void OpInit(void*, fuse_conn_info* conn) {
     conn->want &= ~FUSE_CAP_READDIRPLUS_AUTO;
 }
 
-void OpLookup(fuse_req_t req, fuse_ino_t parent, const char* name) {
-    MountedCrow& m = State(req);
-    if (parent != kRootIno) {
-        fuse_reply_err(req, ENOTDIR);
-        return;
-    }
-    auto it = m.byName.find(name);
-    if (it == m.byName.end()) {
-        fuse_entry_param none {};
-        none.entry_timeout = kCacheSeconds;  // the answer "no such file" does not change either
-        fuse_reply_entry(req, &none);
-        return;
-    }
-    fuse_entry_param e = EntryParam(m, it->second + 2);
-    fuse_reply_entry(req, &e);
+void OpLookup(fuse_req_t req, fuse_ino_t parent, const char* name) noexcept {
+    Answer(req, [&] {
+        MountedCrow& m = State(req);
+        if (parent != kRootIno) {
+            fuse_reply_err(req, ENOTDIR);
+            return;
+        }
+        auto it = m.byName.find(name);
+        if (it == m.byName.end()) {
+            fuse_entry_param none {};
+            none.entry_timeout = kCacheSeconds;  // the answer "no such file" does not change either
+            fuse_reply_entry(req, &none);
+            return;
+        }
+        fuse_entry_param e = EntryParam(m, it->second + 2);
+        fuse_reply_entry(req, &e);
+    });
 }
 
-void OpGetattr(fuse_req_t req, fuse_ino_t ino, fuse_file_info*) {
-    MountedCrow& m = State(req);
-    if (ino != kRootIno && !m.Entry(ino)) {
-        fuse_reply_err(req, ENOENT);
-        return;
-    }
-    struct stat st {};
-    m.Attributes(ino, st);
-    fuse_reply_attr(req, &st, kCacheSeconds);
+void OpGetattr(fuse_req_t req, fuse_ino_t ino, fuse_file_info*) noexcept {
+    Answer(req, [&] {
+        MountedCrow& m = State(req);
+        if (ino != kRootIno && !m.IsEntry(ino)) {
+            fuse_reply_err(req, ENOENT);
+            return;
+        }
+        struct stat st {};
+        m.Attributes(ino, st);
+        fuse_reply_attr(req, &st, kCacheSeconds);
+    });
 }
 
-void OpNoOpen(fuse_req_t req, fuse_ino_t, fuse_file_info*) { fuse_reply_err(req, ENOSYS); }
+void OpNoOpen(fuse_req_t req, fuse_ino_t, fuse_file_info*) noexcept { fuse_reply_err(req, ENOSYS); }
 
-void OpRead(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, fuse_file_info*) {
+void ReadEntry(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off) {
     MountedCrow& m = State(req);
-    const PackedEntry* e = m.Entry(ino);
-    if (!e) {
+    if (!m.IsEntry(ino)) {
         fuse_reply_err(req, ino == kRootIno ? EISDIR : ENOENT);
         return;
     }
@@ -266,25 +308,25 @@ void OpRead(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, fuse_file_in
         fuse_reply_err(req, EIO);
         return;
     }
-    if (off < 0 || off >= e->size || size == 0) {
+    const int64_t length = m.Size(ino);
+    if (off < 0 || off >= length || size == 0) {
         fuse_reply_buf(req, nullptr, 0);
         return;
     }
-    const size_t n = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(size), e->size - off));
+    const size_t n = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(size), length - off));
     if (m.buffer.size() < n) m.buffer.resize(n);
     uint8_t* buf = m.buffer.data();
-    size_t got = 0;
-    while (got < n) {
-        const ssize_t r = ::pread(m.fd, buf + got, n - got, e->offset + off + static_cast<off_t>(got));
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) {  // an error, or the Crow file got shorter between the check and the read
-            fuse_reply_err(req, EIO);
-            return;
-        }
-        got += static_cast<size_t>(r);
+    // Short: an error, or the Crow file got shorter between the check and the read.
+    if (m.Reader().ReadEntry(ino - 2, off, buf, n) != static_cast<ssize_t>(n)) {
+        fuse_reply_err(req, EIO);
+        return;
     }
     m.Decode(buf, n, off);
     fuse_reply_buf(req, reinterpret_cast<const char*>(buf), n);
+}
+
+void OpRead(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, fuse_file_info*) noexcept {
+    Answer(req, [&] { ReadEntry(req, ino, size, off); });
 }
 
 void ReadDirectory(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, bool plus) {
@@ -295,9 +337,9 @@ void ReadDirectory(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, bool 
     }
     std::vector<char> out(size);
     size_t used = 0;
-    const size_t count = m.dir.entries.size() + 2;  // ".", "..", then the files
+    const size_t count = m.Count() + 2;  // ".", "..", then the files
     for (size_t k = static_cast<size_t>(std::max<off_t>(off, 0)); k < count; ++k) {
-        const char* name = k == 0 ? "." : k == 1 ? ".." : m.dir.entries[k - 2].name.c_str();
+        const char* name = k == 0 ? "." : k == 1 ? ".." : m.Reader().Names()[k - 2].c_str();
         const fuse_ino_t entryIno = k < 2 ? kRootIno : k;
         fuse_entry_param e = EntryParam(m, entryIno);
         const off_t next = static_cast<off_t>(k + 1);
@@ -309,21 +351,21 @@ void ReadDirectory(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, bool 
     fuse_reply_buf(req, out.data(), used);
 }
 
-void OpReaddir(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, fuse_file_info*) {
-    ReadDirectory(req, ino, size, off, false);
+void OpReaddir(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, fuse_file_info*) noexcept {
+    Answer(req, [&] { ReadDirectory(req, ino, size, off, false); });
 }
 
-void OpReaddirplus(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, fuse_file_info*) {
-    ReadDirectory(req, ino, size, off, true);
+void OpReaddirplus(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off, fuse_file_info*) noexcept {
+    Answer(req, [&] { ReadDirectory(req, ino, size, off, true); });
 }
 
-void OpStatfs(fuse_req_t req, fuse_ino_t) {
-    MountedCrow& m = State(req);
+void OpStatfs(fuse_req_t req, fuse_ino_t) noexcept {
+    const MountedCrow& m = State(req);
     struct statvfs s {};
     s.f_bsize = 4096;
     s.f_frsize = 4096;
-    s.f_blocks = static_cast<fsblkcnt_t>((m.dir.length + 4095) / 4096);
-    s.f_files = m.dir.entries.size() + 1;
+    s.f_blocks = static_cast<fsblkcnt_t>((m.Reader().Length() + 4095) / 4096);
+    s.f_files = m.Count() + 1;
     s.f_namemax = 255;
     fuse_reply_statfs(req, &s);
 }
@@ -398,24 +440,112 @@ int Serve(fuse_session* se, const sigset_t& waitMask, const std::string& mountPo
     return failure;
 }
 
+// The FUSE session: mounted, unmounted and destroyed on every way out.
+class Session {
+public:
+    Session(fuse_args& args, const fuse_lowlevel_ops& ops, MountedCrow& m)
+        : se_(fuse_session_new(&args, &ops, sizeof ops, &m)) {}
+    ~Session() {
+        if (mounted_) fuse_session_unmount(se_);
+        if (se_) fuse_session_destroy(se_);
+    }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+    fuse_session* get() const { return se_; }
+    bool Mount(const std::string& where) { return mounted_ = fuse_session_mount(se_, where.c_str()) == 0; }
+
+private:
+    fuse_session* se_;
+    bool mounted_ = false;
+};
+
+fuse_lowlevel_ops Operations() {
+    fuse_lowlevel_ops ops {};
+    ops.init = OpInit;
+    ops.lookup = OpLookup;
+    ops.getattr = OpGetattr;
+    ops.open = OpNoOpen;
+    ops.opendir = OpNoOpen;
+    ops.read = OpRead;
+    ops.readdir = OpReaddir;
+    ops.readdirplus = OpReaddirplus;
+    ops.statfs = OpStatfs;
+    return ops;
+}
+
+// From here a stop signal waits for the loop, which unmounts cleanly; waitMask receives the
+// mask to wait with (the stop signals let through).
+void CatchStopSignals(sigset_t& waitMask) {
+    const sigset_t stops = StopSignals();
+    ::sigprocmask(SIG_BLOCK, &stops, &waitMask);
+    sigdelset(&waitMask, SIGINT);
+    sigdelset(&waitMask, SIGTERM);
+    sigdelset(&waitMask, SIGHUP);
+    struct sigaction sa {};
+    sa.sa_handler = StopServing;
+    sigemptyset(&sa.sa_mask);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(sig, &sa, nullptr);
+}
+
+// Mounts m at mountPoint and serves it until it is unmounted. Exit status.
+int MountAndServe(const MountRequest& rq, MountedCrow& m, const std::string& mountPoint, const std::string& source) {
+    const std::string& file = rq.crowFile;
+    sigset_t waitMask;
+    CatchStopSignals(waitMask);
+    if (PendingSignal() != 0) return 128 + PendingSignal();  // interrupted before mounting
+
+    const std::string options = "ro,default_permissions,subtype=crow,fsname=" + EscapeOption(source) +
+                                ",max_read=" + std::to_string(kMaxRead);
+    std::vector<std::string> argStrings = {"crow", "-o", options};
+    std::vector<char*> argv;
+    argv.reserve(argStrings.size());
+    for (std::string& a : argStrings) argv.push_back(a.data());
+    fuse_args args = FUSE_ARGS_INIT(static_cast<int>(argv.size()), argv.data());
+    // The library copies the arguments it rewrites; those copies go on every way out.
+    struct ArgsGuard {
+        fuse_args& a;
+        ~ArgsGuard() { fuse_opt_free_args(&a); }
+    } argsGuard{args};
+
+    const fuse_lowlevel_ops ops = Operations();
+    Session session(args, ops, m);
+    if (!session.get()) {
+        Say("cannot mount " + Q(file) + ": the FUSE library refused to start");
+        return kFailure;
+    }
+    if (!session.Mount(mountPoint)) {
+        Say("cannot mount " + Q(file) + " on " + Q(rq.mountPoint) + ": " + MountFailure());
+        return kFailure;
+    }
+    if (rq.background) {
+        if (fuse_daemonize(0) != 0) {
+            Say("cannot go into the background; " + Q(rq.mountPoint) + " was unmounted again");
+            return kFailure;
+        }
+    } else if (!rq.quiet && StderrIsTerminal()) {
+        Say(Q(file) + " is mounted on " + Q(rq.mountPoint) + "; Ctrl-C or 'fusermount3 -u " +
+            PrintableName(rq.mountPoint) + "' unmounts it");
+    }
+    if (const int failure = Serve(session.get(), waitMask, mountPoint); failure != 0) {
+        Say("the mount of " + Q(file) + " on " + Q(rq.mountPoint) + " failed: " + std::strerror(failure) +
+            "; it was unmounted");
+        return kFailure;
+    }
+    return kOk;
+}
+
 }  // namespace
 
 int RunMount(const MountRequest& rq, const PasswordGetter& getPassword) {
     const std::string& file = rq.crowFile;
     MountedCrow m;
-    m.fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);  // a FIFO must not hang us
-    if (m.fd < 0) {
-        Say(InfoFailureReason(file));
+    // The Crow file is checked as a release checks it, and refused in the same words.
+    if (CrowStatus status; !OpenCheckedCrow(file, m.crow, status)) {
+        Say(Refusal("mount", file, m.crow, status));
         return kFailure;
     }
-    const DirectoryProblem problem = ReadPackedDirectory(m.fd, m.dir);
-    if (problem != DirectoryProblem::None) {
-        Say(Refusal(file, problem, m.dir));
-        ::close(m.fd);
-        return kFailure;
-    }
-    ::fstat(m.fd, &m.crowStat);
-    if (m.dir.NeedsPassword() && !rq.passwordOffered) {
+    const CrowReader& reader = m.Reader();
+    if (reader.NeedsPassword() && !rq.passwordOffered) {
         Say(Q(file) + " is protected by a password; give it with --password or --password-stdin");
         return kFailure;
     }
@@ -425,8 +555,19 @@ int RunMount(const MountRequest& rq, const PasswordGetter& getPassword) {
     }
     std::string password;
     int status = kOk;
-    if (rq.passwordFromStdin || (rq.passwordOffered && m.dir.NeedsPassword())) {
+    if (rq.passwordFromStdin || (rq.passwordOffered && reader.NeedsPassword())) {
         if (!getPassword(password, status)) return status;
+    }
+    const std::string key = reader.Generation() == 3 ? reader.Key(password) : std::string();
+    if (!key.empty()) m.keys.emplace(key);
+    if (reader.NeedsPassword() && rq.passwordCheck) {
+        const auto head = [&m, &reader](size_t i, uint8_t* buf, size_t max) -> size_t {
+            const ssize_t r = reader.ReadEntry(i, 0, buf, static_cast<size_t>(std::min<int64_t>(m.Size(i + 2), static_cast<int64_t>(max))));
+            if (r <= 0) return 0;
+            m.Decode(buf, static_cast<size_t>(r), 0);
+            return static_cast<size_t>(r);
+        };
+        if (RefuseWrongPassword(JudgePassword(reader.Names(), head, key.size()), file, "mounted")) return kFailure;
     }
     if (std::string why = FuseProblem(); !why.empty()) {
         Say("cannot mount " + Q(file) + " on " + Q(rq.mountPoint) + ": " + why);
@@ -438,83 +579,12 @@ int RunMount(const MountRequest& rq, const PasswordGetter& getPassword) {
     const std::string mountPoint = ::realpath(rq.mountPoint.c_str(), real) ? real : rq.mountPoint;
     const std::string source = ::realpath(file.c_str(), real) ? real : file;
 
-    const std::string key = PackedKey(m.dir, password);
-    if (!key.empty()) m.keys.emplace(key);
-    m.byName.reserve(m.dir.entries.size());
-    for (size_t i = 0; i < m.dir.entries.size(); ++i) m.byName.emplace(m.dir.entries[i].name, i);
+    m.byName.reserve(m.Count());
+    for (size_t i = 0; i < m.Count(); ++i) m.byName.emplace(reader.Names()[i], i);
     m.uid = ::getuid();
     m.gid = ::getgid();
-
-    // From here a stop signal waits for the loop, which unmounts cleanly.
-    const sigset_t stops = StopSignals();
-    sigset_t waitMask;
-    ::sigprocmask(SIG_BLOCK, &stops, &waitMask);
-    sigdelset(&waitMask, SIGINT);
-    sigdelset(&waitMask, SIGTERM);
-    sigdelset(&waitMask, SIGHUP);
-    struct sigaction sa {};
-    sa.sa_handler = StopServing;
-    sigemptyset(&sa.sa_mask);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(sig, &sa, nullptr);
-    if (PendingSignal() != 0) return 128 + PendingSignal();  // interrupted before mounting
-
-    const std::string options = "ro,default_permissions,subtype=crow,fsname=" + EscapeOption(source) +
-                                ",max_read=" + std::to_string(kMaxRead);
-    std::vector<std::string> argStrings = {"crow", "-o", options};
-    std::vector<char*> argv;
-    for (std::string& a : argStrings) argv.push_back(a.data());
-    fuse_args args = FUSE_ARGS_INIT(static_cast<int>(argv.size()), argv.data());
-    // The library copies the arguments it rewrites; those copies go on every way out.
-    struct ArgsGuard {
-        fuse_args& a;
-        ~ArgsGuard() { fuse_opt_free_args(&a); }
-    } argsGuard{args};
-
-    fuse_lowlevel_ops ops {};
-    ops.init = OpInit;
-    ops.lookup = OpLookup;
-    ops.getattr = OpGetattr;
-    ops.open = OpNoOpen;
-    ops.opendir = OpNoOpen;
-    ops.read = OpRead;
-    ops.readdir = OpReaddir;
-    ops.readdirplus = OpReaddirplus;
-    ops.statfs = OpStatfs;
-
-    fuse_session* se = fuse_session_new(&args, &ops, sizeof ops, &m);
-    if (!se) {
-        Say("cannot mount " + Q(file) + ": the FUSE library refused to start");
-        return kFailure;
-    }
-    if (fuse_session_mount(se, mountPoint.c_str()) != 0) {
-        fuse_session_destroy(se);
-        std::string why = FuseProblem();
-        Say("cannot mount " + Q(file) + " on " + Q(rq.mountPoint) + ": " +
-            (why.empty() ? "the kernel refused the mount (see the message above)" : why));
-        return kFailure;
-    }
-    if (rq.background) {
-        if (fuse_daemonize(0) != 0) {
-            fuse_session_unmount(se);
-            fuse_session_destroy(se);
-            Say("cannot go into the background; " + Q(rq.mountPoint) + " was unmounted again");
-            return kFailure;
-        }
-    } else if (!rq.quiet && StderrIsTerminal()) {
-        Say(Q(file) + " is mounted on " + Q(rq.mountPoint) + "; Ctrl-C or 'fusermount3 -u " +
-            PrintableName(rq.mountPoint) + "' unmounts it");
-    }
-
-    const int failure = Serve(se, waitMask, mountPoint);
-    fuse_session_unmount(se);
-    fuse_session_destroy(se);
-    ::close(m.fd);
-    if (failure != 0) {
-        Say("the mount of " + Q(file) + " on " + Q(rq.mountPoint) + " failed: " + std::strerror(failure) +
-            "; it was unmounted");
-        return kFailure;
-    }
-    return kOk;
+    ReleaseModes(m.fileMode, m.dirMode);
+    return MountAndServe(rq, m, mountPoint, source);
 }
 
 }  // namespace wxh::cli

@@ -14,6 +14,7 @@ struct MountRequest {
     bool quiet = false;
     bool passwordOffered = false;  // --password or --password-stdin was given
     bool passwordFromStdin = false;
+    bool passwordCheck = true;  // refuse a password that looks wrong (--no-password-check: don't)
 };
 
 // Gets the password; on failure gives the exit status through status.

@@ -13,10 +13,10 @@ struct Known {
 
 const std::map<std::string, Known>& Commands() {
     static const std::map<std::string, Known> commands = {
-        {"pack", {{"--format"}, {"--password", "--password-stdin"}}},
-        {"release", {{"--overwrite"}, {"--password", "--password-stdin"}}},
+        {"pack", {{"--format", "--overwrite"}, {"--password", "--password-stdin"}}},
+        {"release", {{"--overwrite"}, {"--password", "--password-stdin", "--no-password-check"}}},
         {"info", {{}, {"--json"}}},
-        {"mount", {{}, {"--password", "--password-stdin", "--background"}}},
+        {"mount", {{}, {"--password", "--password-stdin", "--background", "--no-password-check"}}},
     };
     return commands;
 }

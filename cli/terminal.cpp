@@ -1,4 +1,5 @@
 #include "cli/terminal.h"
+#include "cli/summary.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -57,26 +58,36 @@ bool WaitForInput(int fd) {
     return ready;
 }
 
-// Reads one line from fd; false on end of input before any byte, on an error, or when a
-// signal arrived before or during the read.
-bool ReadLine(int fd, std::string& line) {
+// Reads one line from fd, a block at a time (whatever follows the line is dropped: every
+// caller reads one line from its descriptor and is done, and a terminal gives one line per
+// read anyway). A line longer than kMaxLine is refused as soon as that is clear, so an
+// endless input such as /dev/zero ends at once.
+LineRead ReadLine(int fd, std::string& line) {
     line.clear();
-    bool any = false;
+    std::string got;
+    char block[4096];
     for (;;) {
-        if (!WaitForInput(fd)) return false;
-        char c;
-        ssize_t n = ::read(fd, &c, 1);
+        if (!WaitForInput(fd)) return LineRead::Failed;
+        const ssize_t n = ::read(fd, block, sizeof block);
         if (n < 0) {
             if (errno == EINTR || errno == EAGAIN) continue;
-            return false;
+            return LineRead::Failed;
         }
-        if (n == 0) return any;
-        any = true;
-        if (c == '\n') break;
-        line.push_back(c);
+        if (n == 0) {
+            if (got.empty()) return LineRead::End;
+            break;
+        }
+        got.append(block, static_cast<size_t>(n));
+        if (const size_t end = got.find('\n'); end != std::string::npos) {
+            got.resize(end);
+            break;
+        }
+        if (got.size() > kMaxLine + 1) return LineRead::TooLong;  // + 1: room for a "\r"
     }
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return true;
+    if (!got.empty() && got.back() == '\r') got.pop_back();
+    if (got.size() > kMaxLine) return LineRead::TooLong;
+    line = std::move(got);
+    return LineRead::Line;
 }
 
 std::string HumanBytes(int64_t n) {
@@ -171,9 +182,9 @@ std::string PrintableName(const std::string& name) {
     return out;
 }
 
-bool PromptPassword(const std::string& prompt, std::string& password) {
+LineRead PromptPassword(const std::string& prompt, std::string& password) {
     int fd = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) return LineRead::Failed;
     termios saved{};
     bool haveTermios = ::tcgetattr(fd, &saved) == 0;
     if (haveTermios) {
@@ -183,14 +194,15 @@ bool PromptPassword(const std::string& prompt, std::string& password) {
         ::tcsetattr(fd, TCSAFLUSH, &quiet);
     }
     WriteAll(fd, prompt);
-    bool ok = ReadLine(fd, password);
+    LineRead got = ReadLine(fd, password);
     if (haveTermios) ::tcsetattr(fd, TCSAFLUSH, &saved);
-    if (!ok) WriteAll(fd, "\n");
+    if (got != LineRead::Line) WriteAll(fd, "\n");
     ::close(fd);
-    return ok && PendingSignal() == 0;
+    if (got == LineRead::Line && PendingSignal() != 0) got = LineRead::Failed;
+    return got;
 }
 
-bool ReadLineFromStdin(std::string& line) { return ReadLine(STDIN_FILENO, line); }
+LineRead ReadLineFromStdin(std::string& line) { return ReadLine(STDIN_FILENO, line); }
 
 // ---- progress line ----
 
@@ -200,7 +212,10 @@ TerminalProgress::~TerminalProgress() { Clear(); }
 
 void TerminalProgress::SetNowFile(const std::string& name) { name_ = name; }
 
-void TerminalProgress::OnTotal(int64_t totalBytes, int32_t) { total_ = totalBytes; }
+void TerminalProgress::OnTotal(int64_t totalBytes, int32_t fileCount) {
+    total_ = totalBytes;
+    files_ = fileCount;
+}
 
 void TerminalProgress::OnFileStart(const std::string& name, int64_t size) {
     if (started_) doneBefore_ += size_;
@@ -221,6 +236,14 @@ void TerminalProgress::OnStoredAs(const std::string& diskName, const std::string
     if (!notes_) return;
     Clear();
     WriteAll(fd_, "crow: note: '" + PrintableName(diskName) + "' is stored as '" + PrintableName(storedName) + "'\n");
+}
+
+void TerminalProgress::OnNotPacked(const NotPacked& skipped) {
+    if (!notes_) return;
+    Clear();
+    if (const std::string note = NotPackedNote(skipped); !note.empty()) WriteAll(fd_, "crow: note: " + note + "\n");
+    if (!skipped.output.empty())
+        WriteAll(fd_, "crow: note: '" + PrintableName(skipped.output) + "' is not packed: it is the Crow file being written\n");
 }
 
 void TerminalProgress::DoEvents() {
@@ -248,7 +271,7 @@ std::string ProgressLine(const std::string& name, int64_t done, int64_t size, in
 
 void TerminalProgress::Draw(bool force) {
     if (!draw_) return;
-    auto now = std::chrono::steady_clock::now();
+    const auto now = clock_ ? clock_() : std::chrono::steady_clock::now();
     if (!force && drawn_ && now - lastDraw_ < std::chrono::milliseconds(200)) return;
     lastDraw_ = now;
     WriteAll(fd_, "\r\033[K" + ProgressLine(name_, done_, size_, doneBefore_ + done_, total_, TerminalColumns()));
@@ -270,7 +293,8 @@ int32_t TerminalQuestion::Ask(const std::string& path) {
             for (;;) {
                 WriteAll(fd, "crow: '" + PrintableName(path) + "' exists. Overwrite? [y]es, [n]o, [a]ll, [N]one: ");
                 std::string reply;
-                if (!ReadLine(fd, reply)) {  // end of input or a signal: keep this one
+                if (ReadLine(fd, reply) != LineRead::Line) {  // end of input or a signal: keep this one
+                    if (PendingSignal() != 0) interruptedAt_ = path;
                     WriteAll(fd, "\n");
                     break;
                 }
@@ -291,13 +315,25 @@ int32_t TerminalQuestion::Ask(const std::string& path) {
         }
     }
     if (answer == 7) {
-        ++kept_;
+        kept_.push_back(path);
         if (!quiet_ && !asked) {
-            if (progress_) progress_->Clear();
-            WriteAll(STDERR_FILENO, "crow: kept the existing '" + PrintableName(path) + "'\n");
+            if (told_ < kShownKept) {
+                ++told_;
+                if (progress_) progress_->Clear();
+                WriteAll(STDERR_FILENO, "crow: kept the existing '" + PrintableName(path) + "'\n");
+            } else {
+                ++untold_;
+            }
         }
     }
     return answer;
+}
+
+void TerminalQuestion::Finish() {
+    if (untold_ == 0) return;
+    if (progress_) progress_->Clear();
+    WriteAll(STDERR_FILENO, "crow: ... and " + Counted(untold_, "more file") + " kept\n");
+    untold_ = 0;
 }
 
 }  // namespace wxh::cli

@@ -1,9 +1,3 @@
-function(wxh_add_dir_if_present dir)
-  if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt)
-    add_subdirectory(${CMAKE_SOURCE_DIR}/${dir} ${CMAKE_BINARY_DIR}/${dir})
-  endif()
-endfunction()
-
 # Fails the configure step when a target (or anything it links) pulls in Qt.
 function(wxh_forbid_qt target)
   if(NOT TARGET ${target})
@@ -33,15 +27,16 @@ function(wxh_forbid_qt target)
 endfunction()
 
 # One test executable per source file in the calling folder.
-#   wxh_add_test_folder(PREFIX name LIBS a b c [GUI])
-# GUI tests get a QApplication (tests/support/gui_main.cpp) and run on the offscreen platform.
+#   wxh_add_test_folder(PREFIX name LIBS a b c [GUI] [LABELS l ...])
+# GUI tests get a QApplication (tests/support/gui_main.cpp), run on the offscreen platform and
+# carry the label gui. A test whose every case skipped itself exits with 77, which CTest
+# counts as skipped (tests/support/SkipAware.h).
 function(wxh_add_test_folder)
-  cmake_parse_arguments(ARG "GUI" "PREFIX" "LIBS" ${ARGN})
-  foreach(lib IN LISTS ARG_LIBS)
-    if(NOT TARGET ${lib})
-      return()  # the library under test is not written yet
-    endif()
-  endforeach()
+  cmake_parse_arguments(ARG "GUI" "PREFIX" "LIBS;LABELS" ${ARGN})
+  set(labels ${ARG_LABELS})
+  if(ARG_GUI)
+    list(APPEND labels gui)
+  endif()
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   foreach(src IN LISTS sources)
     get_filename_component(name ${src} NAME_WE)
@@ -52,20 +47,22 @@ function(wxh_add_test_folder)
     if(ARG_GUI)
       target_link_libraries(${exe} PRIVATE ${ARG_LIBS} wxh_test_gui_main GTest::gtest GTest::gmock Qt6::Widgets)
     else()
-      target_link_libraries(${exe} PRIVATE ${ARG_LIBS} wxh_test_support GTest::gtest_main GTest::gmock)
+      target_link_libraries(${exe} PRIVATE ${ARG_LIBS} wxh_test_main GTest::gtest GTest::gmock)
     endif()
     add_test(NAME ${ARG_PREFIX}.${name} COMMAND ${exe})
     set_tests_properties(${ARG_PREFIX}.${name} PROPERTIES
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;WXH_SOURCE_DIR=${CMAKE_SOURCE_DIR};WXH_BIN_DIR=${CMAKE_BINARY_DIR}/bin"
+      SKIP_RETURN_CODE 77
       TIMEOUT 600)
+    if(labels)
+      set_tests_properties(${ARG_PREFIX}.${name} PROPERTIES LABELS "${labels}")
+    endif()
   endforeach()
 endfunction()
 
-# target_link_libraries for those of the given targets that exist (folders are filled in over time).
-function(wxh_link_existing target scope)
-  foreach(lib IN LISTS ARGN)
-    if(TARGET ${lib} OR lib MATCHES "::")
-      target_link_libraries(${target} ${scope} ${lib})
-    endif()
+# Adds labels to tests made by wxh_add_test_folder: wxh_label_tests(LABEL test ...).
+function(wxh_label_tests label)
+  foreach(test IN LISTS ARGN)
+    set_property(TEST ${test} APPEND PROPERTY LABELS ${label})
   endforeach()
 endfunction()

@@ -95,8 +95,8 @@ bool IsAscii(const std::string& s) {
 class TranslitLocale {
 public:
     TranslitLocale() {
-        loc_ = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-        if (!loc_) loc_ = newlocale(LC_CTYPE_MASK, "C.utf8", static_cast<locale_t>(0));
+        loc_ = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+        if (!loc_) loc_ = newlocale(LC_CTYPE_MASK, "C.utf8", nullptr);
         if (loc_) old_ = uselocale(loc_);
     }
     ~TranslitLocale() {
@@ -109,8 +109,8 @@ public:
     TranslitLocale& operator=(const TranslitLocale&) = delete;
 
 private:
-    locale_t loc_ = static_cast<locale_t>(0);
-    locale_t old_ = static_cast<locale_t>(0);
+    locale_t loc_ = nullptr;
+    locale_t old_ = nullptr;
 };
 
 }  // namespace

@@ -20,19 +20,41 @@ std::atomic<bool> g_forceNamed{false};
 // How an unnamed file gets its name: 0 not tried yet, 1 AT_EMPTY_PATH, 2 /proc/self/fd.
 std::atomic<int> g_linkWay{0};
 
-// The temporary name in use (only without O_TMPFILE), for RemovePendingTemporary.
-volatile std::sig_atomic_t g_pendingDir = -1;
-char g_pendingName[40];
+// The temporary names in use (only without O_TMPFILE), for RemovePendingTemporary: a few
+// slots, each claimed by one file; a file that finds none still works, without the clean-up.
+constexpr int kPendingSlots = 16;
+struct PendingSlot {
+    std::atomic<bool> taken{false};
+    volatile std::sig_atomic_t dir = -1;
+    char name[40] = {};
+};
+PendingSlot g_pending[kPendingSlots];
 
 constexpr size_t kMaxSnapshotNames = 100000;  // a larger folder is checked name by name
 
-void SetPending(int dirfd, const std::string& name) {
-    g_pendingDir = -1;
-    std::snprintf(g_pendingName, sizeof g_pendingName, "%s", name.c_str());
-    g_pendingDir = dirfd;
+int ClaimSlot(int dirfd, const std::string& name) {
+    for (int i = 0; i < kPendingSlots; ++i) {
+        bool expected = false;
+        if (!g_pending[i].taken.compare_exchange_strong(expected, true)) continue;
+        std::snprintf(g_pending[i].name, sizeof g_pending[i].name, "%s", name.c_str());
+        g_pending[i].dir = dirfd;
+        return i;
+    }
+    return -1;
 }
 
-void ClearPending() { g_pendingDir = -1; }
+void ReleaseSlot(int slot) {
+    if (slot < 0) return;
+    g_pending[slot].dir = -1;
+    g_pending[slot].taken = false;
+}
+
+std::string RandomTempName() {
+    static thread_local std::mt19937_64 gen{std::random_device{}() ^ static_cast<uint64_t>(::getpid())};
+    char name[40];
+    std::snprintf(name, sizeof name, ".wxh-%016llx.tmp", static_cast<unsigned long long>(gen()));
+    return name;
+}
 
 int RenameNoReplace(int dirfd, const char* from, const char* to) {
     if (::renameat2(dirfd, from, dirfd, to, RENAME_NOREPLACE) == 0) return 0;
@@ -63,8 +85,10 @@ int LinkUnnamed(int fd, int dirfd, const char* name) {
 }  // namespace
 
 void RemovePendingTemporary() {
-    const int dirfd = g_pendingDir;
-    if (dirfd >= 0) ::unlinkat(dirfd, g_pendingName, 0);
+    for (PendingSlot& p : g_pending) {
+        const int dirfd = p.dir;
+        if (dirfd >= 0) ::unlinkat(dirfd, p.name, 0);
+    }
 }
 
 namespace {
@@ -95,12 +119,15 @@ bool DestDir::Open(const std::string& path) {
         errno = ENOENT;
         return false;
     }
-    return Adopt(RetryEintr([&] { return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
+    const int fd = RetryEintr([&] { return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
+    const int err = errno;  // that of the open, not of the clean-up after it
+    if (Adopt(fd)) return true;
+    errno = err;
+    return false;
 }
 
 bool DestDir::Adopt(int dirfd) {
     fd_.Reset(dirfd);
-    temp_.clear();
     snapshot_ = false;
     names_.clear();
     return fd_.ok();
@@ -164,12 +191,17 @@ bool DestDir::MayWrite(const std::string& name) const {
     return ::faccessat(fd_.get(), name.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
-bool DestDir::NewTempName() const {
-    static thread_local std::mt19937_64 gen{std::random_device{}() ^ static_cast<uint64_t>(::getpid())};
-    char name[40];
-    std::snprintf(name, sizeof name, ".wxh-%016llx.tmp", static_cast<unsigned long long>(gen()));
-    temp_ = name;
+bool NewFile::TakeTempName(int dirfd) {
+    DropTempName();
+    temp_ = RandomTempName();
+    slot_ = ClaimSlot(dirfd, temp_);
     return true;
+}
+
+void NewFile::DropTempName() {
+    ReleaseSlot(slot_);
+    slot_ = -1;
+    temp_.clear();
 }
 
 bool DestDir::Create(NewFile& f) const {
@@ -190,10 +222,9 @@ bool DestDir::Create(NewFile& f) const {
         noTmpfile_ = true;  // this file system has no unnamed files: do not ask again
     }
     for (int attempt = 0; attempt < 100; ++attempt) {
-        if (temp_.empty()) NewTempName();
-        SetPending(fd_.get(), temp_);
+        f.TakeTempName(fd_.get());
         const int fd = RetryEintr([&] {
-            return ::openat(fd_.get(), temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+            return ::openat(fd_.get(), f.temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         });
         if (fd >= 0) {
             f.fd_.Reset(fd);
@@ -201,19 +232,18 @@ bool DestDir::Create(NewFile& f) const {
             f.underTempName_ = true;
             return true;
         }
-        ClearPending();
-        if (errno != EEXIST) return false;
-        temp_.clear();  // someone else's: take another
+        const int err = errno;
+        f.DropTempName();
+        errno = err;
+        if (err != EEXIST) return false;  // else someone else's: take another
     }
     return false;
 }
 
 void NewFile::Discard() {
     fd_.Reset();
-    if (underTempName_ && dir_) {
-        ::unlinkat(dir_->fd(), dir_->temp_.c_str(), 0);
-        ClearPending();
-    }
+    if (underTempName_ && dir_) ::unlinkat(dir_->fd(), temp_.c_str(), 0);
+    DropTempName();
     underTempName_ = false;
     dir_ = nullptr;
 }
@@ -221,10 +251,10 @@ void NewFile::Discard() {
 DestDir::Naming DestDir::LinkNew(NewFile& f, const std::string& name) const {
     if (!f.IsOpen() || f.dir_ != this) return Naming::Failed;
     if (f.underTempName_) {
-        if (RenameNoReplace(fd_.get(), temp_.c_str(), name.c_str()) != 0)
+        if (RenameNoReplace(fd_.get(), f.temp_.c_str(), name.c_str()) != 0)
             return errno == EEXIST ? Naming::Exists : Naming::Failed;
         f.underTempName_ = false;
-        ClearPending();
+        f.DropTempName();
     } else {
         if (LinkUnnamed(f.fd(), fd_.get(), name.c_str()) != 0)
             return errno == EEXIST ? Naming::Exists : Naming::Failed;
@@ -234,8 +264,7 @@ DestDir::Naming DestDir::LinkNew(NewFile& f, const std::string& name) const {
     return ok ? Naming::Done : Naming::Failed;
 }
 
-bool DestDir::Replace(NewFile& f, const std::string& name, const struct stat& old, bool flush) const {
-    if (!f.IsOpen() || f.dir_ != this) return false;
+bool DestDir::Settle(NewFile& f, const struct stat& old, bool flush) const {
     if (S_ISREG(old.st_mode)) {
         struct stat mine {};
         if (::fstat(f.fd(), &mine) == 0 && (mine.st_uid != old.st_uid || mine.st_gid != old.st_gid)) {
@@ -245,29 +274,65 @@ bool DestDir::Replace(NewFile& f, const std::string& name, const struct stat& ol
         }
         if (::fchmod(f.fd(), old.st_mode & 0777) != 0) return false;
     }
-    if (flush && ::fdatasync(f.fd()) != 0) return false;
+    return !flush || ::fdatasync(f.fd()) == 0;
+}
+
+bool DestDir::Rename(NewFile& f, const std::string& name) const {
     if (!f.underTempName_) {
         // An unnamed file needs a name before it can be renamed over the old one.
-        if (temp_.empty()) NewTempName();
         bool named = false;
         for (int attempt = 0; attempt < 100 && !named; ++attempt) {
-            SetPending(fd_.get(), temp_);
-            if (LinkUnnamed(f.fd(), fd_.get(), temp_.c_str()) == 0) named = true;
-            else if (errno == EEXIST) NewTempName();  // someone else's: take another
-            else break;
+            f.TakeTempName(fd_.get());
+            if (LinkUnnamed(f.fd(), fd_.get(), f.temp_.c_str()) == 0) named = true;
+            else if (errno != EEXIST) break;  // else someone else's: take another
         }
         if (!named) {
-            ClearPending();
+            const int err = errno;
+            f.DropTempName();
+            errno = err;
             return false;
         }
         f.underTempName_ = true;
     }
-    if (::renameat(fd_.get(), temp_.c_str(), fd_.get(), name.c_str()) != 0) return false;  // Discard removes it
+    if (::renameat(fd_.get(), f.temp_.c_str(), fd_.get(), name.c_str()) != 0) return false;  // Discard removes it
     f.underTempName_ = false;
-    ClearPending();
+    f.DropTempName();
     const bool ok = ::close(f.fd_.Release()) == 0;
     f.dir_ = nullptr;
     return ok;
+}
+
+bool DestDir::Replace(NewFile& f, const std::string& name, const struct stat& old, bool flush) const {
+    if (!f.IsOpen() || f.dir_ != this) return false;
+    return Settle(f, old, flush) && Rename(f, name);
+}
+
+DestDir::Published DestDir::Publish(NewFile& f, const std::string& name, bool replace, struct stat& old,
+                                    const PublishSteps& steps) const {
+    if (!f.IsOpen() || f.dir_ != this) {
+        errno = EBADF;
+        return Published::Failed;
+    }
+    // Something that appears at a new name meanwhile is decided on like any existing entry;
+    // a name that keeps changing under us gives up.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (!replace) {
+            if (steps.stop && steps.stop()) return Published::Stopped;
+            const Naming r = LinkNew(f, name);
+            if (r != Naming::Exists) return r == Naming::Done ? Published::Done : Published::Failed;
+            const EntryKind kind = Inspect(name, &old);
+            if (kind == EntryKind::Missing) continue;  // gone again: try the new name once more
+            const Claim c = steps.onTaken ? steps.onTaken(kind, old) : Claim::Refuse;
+            if (c == Claim::Keep) return Published::Kept;
+            if (c == Claim::Refuse) return Published::Refused;
+            replace = true;
+        }
+        if (!Settle(f, old, S_ISREG(old.st_mode) && old.st_size > 0)) return Published::Failed;
+        if (steps.stop && steps.stop()) return Published::Stopped;
+        return Rename(f, name) ? Published::Done : Published::Failed;
+    }
+    errno = EEXIST;
+    return Published::Failed;
 }
 
 }  // namespace wxh

@@ -2,6 +2,7 @@
 // The folder a Crow file is released into, or a Crow file is written into: one handle,
 // opened once; every later step is relative to it, so nothing looks the path up again.
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <sys/stat.h>
 #include <unordered_set>
@@ -27,8 +28,8 @@ class DestDir;
 
 // A file being written into a DestDir. It has no name until DestDir names it; until then
 // cancel, failure and any signal (even SIGKILL) leave nothing behind. Where the file system
-// has no unnamed files it lives under the folder's one temporary name instead, which Discard
-// (and the destructor) removes.
+// has no unnamed files it lives under a temporary name of its own instead, which Discard (and
+// the destructor) removes; several files of one folder may be under way at once.
 class NewFile {
 public:
     NewFile() = default;
@@ -45,9 +46,13 @@ public:
 
 private:
     friend class DestDir;
+    bool TakeTempName(int dirfd);  // a fresh temporary name, registered for signal clean-up
+    void DropTempName();           // forgets it (the name itself is gone or renamed)
     Fd fd_;
     const DestDir* dir_ = nullptr;
     bool underTempName_ = false;
+    std::string temp_;  // this file's temporary name, when it has one
+    int slot_ = -1;     // its entry among the names a signal handler removes
 };
 
 class DestDir {
@@ -93,27 +98,46 @@ public:
     // A link or special file is replaced as a name, never opened.
     bool Replace(NewFile& f, const std::string& name, const struct stat& old, bool flush) const;
 
+    // "Name it new, or replace it", the last step of every file written here.
+    enum class Claim { Replace, Keep, Refuse };  // what to do with what stands at the name
+    enum class Published { Done, Kept, Refused, Stopped, Failed };
+    struct PublishSteps {
+        // Something appeared at a name planned as new (kind, old: its lstat): Replace it, Keep
+        // it (the file goes unnamed) or Refuse (the caller tells why). Unset: Refuse.
+        std::function<Claim(EntryKind kind, const struct stat& old)> onTaken;
+        // Asked once the data are on their way to the disk, just before the name is given:
+        // true leaves everything as it was (Stopped).
+        std::function<bool()> stop;
+    };
+    // Names the complete file f: as new when replace is false (never replacing anything, see
+    // onTaken), else in the place of what stands at name (old: its lstat, as for Replace; a
+    // regular file with content is flushed over, so a crash keeps either file). Failed leaves
+    // errno set; old receives the lstat of what was found at the name.
+    Published Publish(NewFile& f, const std::string& name, bool replace, struct stat& old,
+                      const PublishSteps& steps) const;
+
     // Test switch: behave as on a file system without unnamed files (O_TMPFILE).
     static void ForceNamedTemporaries(bool on);
 
 private:
     friend class NewFile;
-    bool NewTempName() const;
+    // Gives f's data their final attributes (mode and owner of old, flush) before naming.
+    bool Settle(NewFile& f, const struct stat& old, bool flush) const;
+    bool Rename(NewFile& f, const std::string& name) const;
 
     Fd fd_;
-    mutable std::string temp_;  // the one temporary name of this folder, when needed
     mutable bool noTmpfile_ = false;
     bool snapshot_ = false;
     std::unordered_set<std::string> names_;
 };
 
-// Removes, from a signal handler, the temporary name of a file still being written where the
-// file system has no unnamed files (async-signal-safe; nothing to do otherwise).
+// Removes, from a signal handler, the temporary names of the files still being written where
+// the file system has no unnamed files (async-signal-safe; nothing to do otherwise).
 void RemovePendingTemporary();
 
 // For a program that does not stop its operations on signals itself (the window program):
 // the signals that would end it (SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT, SIGUSR1, SIGUSR2,
-// SIGALRM) first remove that temporary name, then end it as before. A signal that is
+// SIGALRM) first remove those temporary names, then end it as before. A signal that is
 // ignored stays ignored.
 void RemoveTemporaryOnFatalSignals();
 

@@ -15,6 +15,15 @@ bool IsFolder(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+std::string ReleaseFolderName(const std::string& crowFile) {
+    const size_t slash = crowFile.rfind(kPathSep);
+    const std::string name = slash == std::string::npos ? crowFile : crowFile.substr(slash + 1);
+    const size_t dot = name.rfind('.');
+    const std::string base = dot == std::string::npos ? name : name.substr(0, dot);
+    if (base.empty() || base == "." || base == "..") return name;
+    return base;
+}
+
 int32_t TailLength(const std::string& text, const std::string& separator) {
     size_t start = 0;
     if (!separator.empty()) {

@@ -38,7 +38,12 @@ bool WriteAll(int fd, const void* src, size_t n) {
 int OpenRegularAt(int dirfd, const std::string& name, struct stat& st) {
     Fd fd(RetryEintr([&] { return ::openat(dirfd, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); }));
     if (!fd.ok()) return -1;
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int err = S_ISREG(st.st_mode) || st.st_mode == 0 ? errno : EINVAL;  // the failing call's
+        fd.Reset();
+        errno = err;
+        return -1;
+    }
     return fd.Release();
 }
 

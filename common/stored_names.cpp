@@ -27,8 +27,8 @@ bool DriveLike(const std::string& s) { return s.size() >= 2 && IsAsciiLetter(s[0
 // The case-mapping tables of C.UTF-8 cover every script; made once, never freed.
 locale_t CaseLocale() {
     static const locale_t loc = [] {
-        locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-        if (!l) l = newlocale(LC_CTYPE_MASK, "C.utf8", static_cast<locale_t>(0));
+        locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+        if (!l) l = newlocale(LC_CTYPE_MASK, "C.utf8", nullptr);
         return l;
     }();
     return loc;

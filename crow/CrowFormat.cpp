@@ -32,7 +32,7 @@ std::array<uint8_t, kHeaderBytes> FillBitmapHeaders(uint32_t S, int32_t W, int32
     Put32At(&h[2], S);
     Put16At(&h[6], 0);
     Put16At(&h[8], 0);
-    Put32At(&h[10], 54);
+    Put32At(&h[10], kHeaderBytes);
     Put32At(&h[14], 40);
     Put32At(&h[18], static_cast<uint32_t>(W));
     Put32At(&h[22], static_cast<uint32_t>(H));
@@ -45,6 +45,25 @@ std::array<uint8_t, kHeaderBytes> FillBitmapHeaders(uint32_t S, int32_t W, int32
     Put32At(&h[46], 0);
     Put32At(&h[50], 0);
     return h;
+}
+
+std::string EncodeDirectory(int generation, uint32_t S, int32_t W, int32_t H, int32_t keyNumber,
+                            const std::vector<std::string_view>& names, const std::vector<uint32_t>& sizes) {
+    size_t bytes = LastIndexOffset(generation) + 4 + sizes.size() * kSizeEntryBytes;
+    for (std::string_view n : names) bytes += kNameLengthBytes + n.size();
+    std::string head;
+    head.reserve(bytes);
+    const auto bmp = FillBitmapHeaders(S, W, H);
+    head.append(reinterpret_cast<const char*>(bmp.data()), bmp.size());
+    head += generation == 3 ? "CRW3" : "CRW2";
+    if (generation == 3) PutU32(head, static_cast<uint32_t>(keyNumber));
+    PutU32(head, static_cast<uint32_t>(names.size() - 1));
+    for (std::string_view n : names) {
+        PutU16(head, static_cast<uint16_t>(n.size()));
+        head.append(n);
+    }
+    for (uint32_t size : sizes) PutU32(head, size);
+    return head;
 }
 
 int64_t Utf16Length(const std::string& utf8) {
@@ -73,8 +92,8 @@ int64_t Crow3SizeValue(const std::vector<std::string>& cp932Names, const std::ve
 std::string KeyFromNumber(int32_t keyNumber) {
     std::string key(kNumberKeyLength, '\0');
     for (int m = 0; m < kNumberKeyLength / 2; ++m) {
-        key[2 * m] = static_cast<char>((keyNumber / 256) & 0xFF);
-        key[2 * m + 1] = static_cast<char>((keyNumber % 256) & 0xFF);
+        key[2 * static_cast<size_t>(m)] = static_cast<char>((keyNumber / 256) & 0xFF);
+        key[2 * static_cast<size_t>(m) + 1] = static_cast<char>((keyNumber % 256) & 0xFF);
     }
     return key;
 }

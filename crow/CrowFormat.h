@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The rules of the Crow file layout that the writer and the reader share.
@@ -16,11 +17,28 @@ inline constexpr int64_t kWriterThreshold = 18877;    // a point once more than 
 inline constexpr int64_t kUnCrow2Step = 23456;        // UnCrow2: exactly every 23456 bytes
 inline constexpr size_t kHeaderBytes = 54;
 
+// Where the directory stands: right after the bitmap headers the magic ("CRW1", "CRW2",
+// "CRW3"); then, in CRW3 only, the key number; then LastIndex (the number of files - 1), the
+// name table (for each file a 2-byte length and the CP932 bytes) and the size table (4 bytes
+// a file). Every number is little-endian.
+inline constexpr size_t kMagicOffset = kHeaderBytes;            // 54
+inline constexpr size_t kKeyNumberOffset = kMagicOffset + 4;    // 58, CRW3
+inline constexpr size_t LastIndexOffset(int generation) {       // 58, or 62 in CRW3
+    return kKeyNumberOffset + (generation == 3 ? 4 : 0);
+}
+inline constexpr size_t kNameLengthBytes = 2;
+inline constexpr size_t kSizeEntryBytes = 4;
+
 // W = 7k, H = 16k for the largest k >= 0 with W * H <= floor(S / 8).
 void CalcBitmapSize(int64_t S, int32_t& W, int32_t& H);
 
 // The 14-byte file header and the 40-byte info header.
 std::array<uint8_t, kHeaderBytes> FillBitmapHeaders(uint32_t S, int32_t W, int32_t H);
+
+// The start of a Crow file up to its data: bitmap headers (size value S, W x H) and directory.
+// keyNumber is written for CRW3 only; names (CP932) and sizes are of the same length, at least 1.
+std::string EncodeDirectory(int generation, uint32_t S, int32_t W, int32_t H, int32_t keyNumber,
+                            const std::vector<std::string_view>& names, const std::vector<uint32_t>& sizes);
 
 // CRW2's size value estimate: 66 + sum of (2 x UTF-16 length of the name + size).
 int64_t Crow2SizeValue(const std::vector<std::string>& utf8Names, const std::vector<int64_t>& sizes);

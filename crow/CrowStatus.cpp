@@ -29,6 +29,7 @@ constexpr Row kTable[] = {
     {CrowReason::DuplicateName, "DuplicateName", {1, 2, 2, 2, 2, 2}},
     {CrowReason::BadSize, "BadSize", {1, 2, 2, 2, 2, 2}},
     {CrowReason::PasswordNeeded, "PasswordNeeded", {1, 2, 2, 2, 2, 2}},
+    {CrowReason::OutOfMemory, "OutOfMemory", {1, 2, 2, 2, 2, 2}},
     {CrowReason::DestUnopenable, "DestUnopenable", {1, 2, 2, 2, 2, 2}},
     {CrowReason::TargetIsFolder, "TargetIsFolder", {1, 2, 2, 2, 2, 2}},
     {CrowReason::WriteFailed, "WriteFailed", {1, 2, 2, 2, 2, 2}},
@@ -48,6 +49,7 @@ constexpr Row kTable[] = {
     {CrowReason::OutputDangling, "OutputDangling", {1, 2, 2, 2, 2, 2}},
     {CrowReason::OutputReadOnly, "OutputReadOnly", {1, 2, 2, 2, 2, 2}},
     {CrowReason::OutputUnwritable, "OutputUnwritable", {1, 2, 2, 2, 2, 2}},
+    {CrowReason::OutputExists, "OutputExists", {1, 2, 2, 2, 2, 2}},
 };
 
 const Row* Find(CrowReason reason) {

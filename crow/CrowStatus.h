@@ -29,6 +29,7 @@ enum class CrowReason {
     DuplicateName,     // name: given twice
     BadSize,           // name, amount: a size below 1
     PasswordNeeded,    // a protected CRW3 file and no password
+    OutOfMemory,       // memory ran out while the Crow file was read
     // The destination of a release (file: the folder or the file's path).
     DestUnopenable,    // errno
     TargetIsFolder,    // name: a folder stands at the name of a file to release
@@ -50,6 +51,7 @@ enum class CrowReason {
     OutputDangling,    // a link to nothing
     OutputReadOnly,
     OutputUnwritable,  // errno, amount: creating, writing or naming the Crow file
+    OutputExists,      // file: a file stands at the output's name, and replacing it was not allowed
 };
 
 // The result code an operation gives for a reason.
@@ -68,6 +70,7 @@ struct CrowStatus {
     std::string stored;              // the name as a Crow file would store it (UTF-8)
     NameProblem nameProblem = NameProblem::None;
     int64_t amount = 0;              // a size or count that belongs to the reason
+    int32_t entry = -1;              // the entry of the Crow file's tables concerned, -1 when none
 
     // Starts a new operation: nothing wrong yet.
     void Begin(CrowOperation op, const std::string& path) {

@@ -30,8 +30,15 @@ OutputProblem PrepareOutput(const std::string& saveFileName, DestDir& dir, std::
 
 // 0 done; -1 cancelled (nothing left, an older file of that name unchanged); 2 any failure,
 // with nothing left behind either. status receives the reason. Each name stored differently
-// from the disk is told to the progress window (OnStoredAs) before anything is written.
+// from the disk is told to the progress window (OnStoredAs), and what of the folder is not
+// packed (OnNotPacked), before anything is written. The Crow file itself is never packed.
+// Without mayReplace only a missing name or an empty file is taken (OutputExists otherwise,
+// also for a file that appears at the name while packing).
 int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& rng, int gen,
-                   const std::string& dirPath, const std::string& saveFileName, const std::string& password);
+                   const std::string& dirPath, const std::string& saveFileName, const std::string& password,
+                   bool mayReplace = true);
+
+// Test seam: called once every byte of the Crow file is written, just before it is named.
+void SetBeforePublishHook(void (*hook)());
 
 }  // namespace wxh

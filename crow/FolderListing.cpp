@@ -1,6 +1,7 @@
 #include "crow/FolderListing.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -60,15 +61,36 @@ void CloseListed(std::vector<ListedFile>& files) {
     }
 }
 
-bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles, size_t keepOpen) {
+namespace {
+
+// Counts an entry that is not packed: a folder, a hidden name, or anything else that is not
+// a regular file. type is the entry's d_type; st, when known, what it leads to.
+void CountSkipped(NotPacked* skipped, int dirfd, const dirent* e, const struct stat* st) {
+    if (!skipped) return;
+    bool folder = e->d_type == DT_DIR || (st && S_ISDIR(st->st_mode));
+    if (!folder && !st && (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK)) {
+        struct stat s {};
+        folder = ::fstatat(dirfd, e->d_name, &s, 0) == 0 && S_ISDIR(s.st_mode);
+    }
+    if (folder) ++skipped->folders;
+    else if (e->d_name[0] == '.') ++skipped->hidden;
+    else ++skipped->special;
+}
+
+}  // namespace
+
+bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles, size_t keepOpen, NotPacked* skipped) {
     const int copy = ::openat(dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (copy < 0) return false;
     DIR* dir = ::fdopendir(copy);
     if (!dir) {
+        const int err = errno;
         ::close(copy);
+        errno = err;
         return false;
     }
     bool ok = true;
+    int err = 0;  // the errno of the failing readdir, kept past the clean-up and the sort
     size_t opened = 0;
     // Room for as many as are taken (memory is only touched as it fills): the entries never move.
     out.reserve(std::min<size_t>(maxFiles + 1, 1 << 16));
@@ -76,14 +98,21 @@ bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles, size_t
         errno = 0;
         const dirent* e = ::readdir(dir);
         if (!e) {
-            if (errno != 0) ok = false;
+            if (errno != 0) ok = false, err = errno;
             break;
         }
-        if (e->d_name[0] == '.') continue;
+        if (e->d_name[0] == '.') {
+            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                CountSkipped(skipped, dirfd, e, nullptr);
+            continue;
+        }
         // Only a regular file, a link (to one, perhaps) or an entry of unknown type can be packed;
         // folders, devices, FIFOs and sockets are passed over without being touched.
         const unsigned char type = e->d_type;
-        if (type != DT_REG && type != DT_LNK && type != DT_UNKNOWN) continue;
+        if (type != DT_REG && type != DT_LNK && type != DT_UNKNOWN) {
+            CountSkipped(skipped, dirfd, e, nullptr);
+            continue;
+        }
         ListedFile l;
         struct stat st {};
         if (type == DT_REG && opened < keepOpen) {
@@ -98,12 +127,20 @@ bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles, size_t
             else if (errno == EMFILE || errno == ENFILE) keepOpen = opened;  // no more room
         }
         if (!l.fd.ok()) {
-            if (::fstatat(dirfd, e->d_name, &st, 0) != 0) continue;  // dangling link, vanished
+            if (::fstatat(dirfd, e->d_name, &st, 0) != 0) {  // dangling link, vanished
+                if (errno == ENOENT && type == DT_LNK && skipped) ++skipped->special;
+                continue;
+            }
             // a link to a regular file, or one this process may not read: it is read by name later
         }
-        if (!S_ISREG(st.st_mode)) continue;
+        if (!S_ISREG(st.st_mode)) {
+            CountSkipped(skipped, dirfd, e, &st);
+            continue;
+        }
         l.name = e->d_name;
         l.size = st.st_size;
+        l.dev = static_cast<uint64_t>(st.st_dev);
+        l.ino = static_cast<uint64_t>(st.st_ino);
         out.push_back(std::move(l));
         if (out.size() > maxFiles) break;
     }
@@ -133,6 +170,7 @@ bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles, size_t
         out[j] = std::move(first);
         from[j] = j;
     }
+    if (!ok) errno = err;
     return ok;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/posix_io.h"
+#include "crow/progress.h"
 
 namespace wxh {
 
@@ -12,6 +13,8 @@ struct ListedFile {
     std::string name;   // UTF-8, as on disk
     int64_t size = 0;
     Fd fd;              // the file, opened while listing (not when too many are open already)
+    uint64_t dev = 0;   // the file's device and inode (of a link's target)
+    uint64_t ino = 0;
 };
 
 // The regular files directly in the folder open at dirfd (a link to one counts), without the
@@ -20,8 +23,10 @@ struct ListedFile {
 // Up to keepOpen of them are opened for reading as they are listed, so the file measured is the
 // file read later, and its name is looked up once; the others (and any that cannot be opened)
 // are measured by name and left closed.
+// skipped, when given, counts what is passed over (its output field is left alone).
 // False when the folder cannot be read.
-bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles, size_t keepOpen = 0);
+bool ListFolder(int dirfd, std::vector<ListedFile>& out, size_t maxFiles, size_t keepOpen = 0,
+                NotPacked* skipped = nullptr);
 
 // Closes the descriptors the listing kept, with one close_range for each run of consecutive
 // numbers (the listing takes them one after another) instead of one close for each file.

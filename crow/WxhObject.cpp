@@ -10,6 +10,7 @@
 #include "common/paths.h"
 #include "common/posix_io.h"
 #include "crow/CrowDirectory.h"
+#include "crow/CrowReader.h"
 #include "crow/CrowFormat.h"
 #include "crow/CrowReleaser.h"
 #include "crow/CrowStatus.h"
@@ -46,6 +47,7 @@ struct WxhObject::Impl {
     std::unique_ptr<ProgressDialog> dialog;
     OverwriteQuestion* question = nullptr;
     std::mt19937 rng;
+    bool packMayReplace = true;
     bool haveReleaseFolder = false;
     DestDir releaseFolder;  // given by the caller for the next release
 
@@ -53,7 +55,7 @@ struct WxhObject::Impl {
                     const std::string& password);
 };
 
-WxhObject::WxhObject(ProgressDialogFactory factory, OverwriteQuestion* question) : impl_(std::make_unique<Impl>()) {
+WxhObject::WxhObject(const ProgressDialogFactory& factory, OverwriteQuestion* question) : impl_(std::make_unique<Impl>()) {
     impl_->rng.seed(static_cast<uint32_t>(std::chrono::system_clock::now().time_since_epoch().count() ^
                                           std::chrono::steady_clock::now().time_since_epoch().count()));
     impl_->question = question;
@@ -67,18 +69,6 @@ ProgressDialog& WxhObject::Dialog() { return *impl_->dialog; }
 
 const CrowStatus& WxhObject::Status() const { return impl_->status; }
 
-namespace {
-
-// A Crow file that could not be opened: what stands there, or the errno.
-int32_t OpenFailed(CrowStatus& status, const struct stat& st, int err) {
-    if (st.st_mode != 0 && !S_ISREG(st.st_mode)) {
-        status.amount = st.st_mode;
-        return status.Fail(CrowReason::CrowNotRegular);
-    }
-    return status.Fail(CrowReason::CrowUnopenable, err);
-}
-
-}  // namespace
 
 void WxhObject::KeepCrowFileOpen() { impl_->keepCrowFile = true; }
 
@@ -86,6 +76,8 @@ void WxhObject::ReleaseInto(int dirfd) {
     impl_->haveReleaseFolder = true;
     impl_->releaseFolder.Adopt(dirfd);
 }
+
+void WxhObject::ReplaceExistingOutput(bool allowed) { impl_->packMayReplace = allowed; }
 
 void WxhObject::CalcBitmapSize(int64_t S, int32_t& W, int32_t& H) { crowfmt::CalcBitmapSize(S, W, H); }
 
@@ -105,23 +97,25 @@ int32_t WxhObject::GetCrowInfo(const std::string& CrowFileName, int32_t& FileVer
     try {
         struct stat st {};
         Fd fd(impl_->OpenCrow(CrowFileName, st));
-        if (!fd.ok()) return OpenFailed(status, st, errno);
+        if (!fd.ok()) return CrowOpenFailed(status, st, errno);
         FdSource src(fd.get(), st.st_size);
-        CrowDirectory d;
-        switch (ReadCrowDirectory(src, d)) {
-            case DirectoryStatus::Ok: break;
-            case DirectoryStatus::NotCrow: return status.Fail(CrowReason::NotCrow);
-            case DirectoryStatus::Unreadable: return status.Fail(CrowReason::CrowUnreadable, errno);
-            case DirectoryStatus::Damaged: return status.Fail(CrowReason::TablesDamaged);
-        }
+        CrowReader reader;
+        // Only the directory counts here: what a release would refuse later is listed all the same.
+        if (!reader.Open(src) && !reader.DirectoryRead()) return reader.Report(status);
+        const std::vector<CrowEntry>& entries = reader.Entries();
         std::vector<std::string> names;
-        names.reserve(d.names.size());
-        for (const auto& n : d.names) names.push_back(Cp932ToUtf8(n));
-        FileVer = d.generation;
-        FileInfoEx = (d.generation == 3 && d.keyNumber == 0) ? 1 : 0;
-        FileMaxNumber = d.lastIndex + 1;
+        std::vector<int32_t> sizes;
+        names.reserve(entries.size());
+        sizes.reserve(entries.size());
+        for (size_t i = 0; i < entries.size(); ++i) {
+            names.push_back(reader.ShownName(i));
+            sizes.push_back(entries[i].size);
+        }
+        FileVer = reader.Generation();
+        FileInfoEx = reader.NeedsPassword() ? 1 : 0;
+        FileMaxNumber = static_cast<int32_t>(entries.size());
         FileName = std::move(names);
-        FileSize = std::move(d.sizes);
+        FileSize = std::move(sizes);
         if (impl_->keepCrowFile) {
             impl_->keptFd = std::move(fd);
             impl_->keptPath = CrowFileName;
@@ -129,7 +123,7 @@ int32_t WxhObject::GetCrowInfo(const std::string& CrowFileName, int32_t& FileVer
         }
         return 0;
     } catch (const std::bad_alloc&) {
-        return status.Fail(CrowReason::TablesDamaged, ENOMEM);
+        return status.Fail(CrowReason::OutOfMemory, ENOMEM);
     }
 }
 
@@ -138,7 +132,7 @@ int32_t WxhObject::Crow3(const std::string& OpenDirPath, const std::string& Save
     status.Begin(CrowOperation::Crow3, OpenDirPath);
     ProgressDriver progress(*impl_->dialog);
     try {
-        return PackFolder(progress, status, impl_->rng, 3, OpenDirPath, SaveFileName, Password);
+        return PackFolder(progress, status, impl_->rng, 3, OpenDirPath, SaveFileName, Password, impl_->packMayReplace);
     } catch (const std::bad_alloc&) {
         impl_->dialog->Hide();
         return status.FailAt(CrowReason::OutputUnwritable, ENOMEM, SaveFileName);
@@ -150,7 +144,8 @@ int32_t WxhObject::Crow2(const std::string& OpenDirPath, const std::string& Save
     status.Begin(CrowOperation::Crow2, OpenDirPath);
     ProgressDriver progress(*impl_->dialog);
     try {
-        return PackFolder(progress, status, impl_->rng, 2, OpenDirPath, SaveFileName, std::string());
+        return PackFolder(progress, status, impl_->rng, 2, OpenDirPath, SaveFileName, std::string(),
+                          impl_->packMayReplace);
     } catch (const std::bad_alloc&) {
         impl_->dialog->Hide();
         return status.FailAt(CrowReason::OutputUnwritable, ENOMEM, SaveFileName);
@@ -181,7 +176,7 @@ int32_t WxhObject::Impl::Release(int gen, const std::string& openFileName, const
         if (!fd.ok()) {
             const int err = errno;
             if (gen != 1) dialog->Hide();
-            return OpenFailed(status, st, err);
+            return CrowOpenFailed(status, st, err);
         }
         // The destination is opened once; every file is written relative to that handle.
         DestDir opened;
@@ -193,7 +188,7 @@ int32_t WxhObject::Impl::Release(int gen, const std::string& openFileName, const
         return ReleaseCrow(progress, status, question, gen, src, dest, saveDirPath, destErr, password);
     } catch (const std::bad_alloc&) {
         if (gen != 1) dialog->Hide();
-        return status.Fail(CrowReason::TablesDamaged, ENOMEM);
+        return status.Fail(CrowReason::OutOfMemory, ENOMEM);
     }
 }
 

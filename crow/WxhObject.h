@@ -17,7 +17,7 @@ class WxhObject {
 public:
     // factory: makes the progress window (nullptr: a headless one that does nothing).
     // question: asks before overwriting a non-empty file (nullptr: always "No", i.e. skip).
-    explicit WxhObject(ProgressDialogFactory factory = nullptr, OverwriteQuestion* question = nullptr);
+    explicit WxhObject(const ProgressDialogFactory& factory = nullptr, OverwriteQuestion* question = nullptr);
     ~WxhObject();
     WxhObject(const WxhObject&) = delete;
     WxhObject& operator=(const WxhObject&) = delete;
@@ -71,6 +71,10 @@ public:
     // SaveDirPath, which then serves only as the text of the overwrite question; a negative
     // handle (a folder that could not be made or opened) makes it fail with 2.
     void ReleaseInto(int dirfd);
+
+    // Whether Crow2 and Crow3 may replace a file with content at SaveFileName (the default:
+    // the caller has asked). Without it only a missing name or an empty file is taken.
+    void ReplaceExistingOutput(bool allowed);
 
     // The progress window this object created (for callers and tests).
     ProgressDialog& Dialog();

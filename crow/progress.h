@@ -6,6 +6,15 @@
 
 namespace wxh {
 
+// What a folder being packed holds besides the files that are packed, from its listing.
+struct NotPacked {
+    int32_t folders = 0;  // sub-folders, hidden ones included
+    int32_t hidden = 0;   // other names starting with "."
+    int32_t special = 0;  // devices, FIFOs, sockets, links to nothing
+    std::string output;   // the Crow file being written or replaced, when the folder holds it
+    bool Any() const { return folders + hidden + special > 0 || !output.empty(); }
+};
+
 // What the Crow container uses of the progress window. The window program backs it with
 // frmDialog, the command-line tool with a terminal line, tests with scripted fakes.
 // The container hands over names and numbers; every word the user reads belongs to the front
@@ -36,6 +45,8 @@ public:
     virtual void OnPoint(int64_t /*done*/, int64_t /*size*/) {}               // at each progress point
     // A file whose name a Crow file stores differently from the disk (told before writing).
     virtual void OnStoredAs(const std::string& /*diskName*/, const std::string& /*storedName*/) {}
+    // What of the folder is left out (told before writing, only when there is any).
+    virtual void OnNotPacked(const NotPacked& /*skipped*/) {}
 };
 
 // Creates the progress window when a WxhObject is created; the object owns it and

@@ -1,4 +1,5 @@
-// Fuzz target: the directory parser behind GetCrowInfo on arbitrary bytes, parsed in memory.
+// Fuzz target: the one Crow reader (behind GetCrowInfo, the releases, info and mount) on
+// arbitrary bytes, read in memory.
 // The count stays within the format's limit and what the bytes can hold, the lists agree with
 // it, every name shows as well-formed UTF-8, and the release-side name check accepts only
 // names it decoded.
@@ -6,7 +7,7 @@
 #include <vector>
 
 #include "common/cp932.h"
-#include "crow/CrowDirectory.h"
+#include "crow/CrowReader.h"
 #include "fuzz/fuzz_common.h"
 
 namespace {
@@ -28,28 +29,31 @@ bool ValidUtf8(const std::string& s) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     wxh::MemorySource src(data, size);
-    wxh::CrowDirectory d;
-    const wxh::DirectoryStatus r = wxh::ReadCrowDirectory(src, d);
-    if (r != wxh::DirectoryStatus::Ok) {
-        if (r == wxh::DirectoryStatus::NotCrow && d.generation != 0) wxh::fuzz::Fail("a Crow magic called no Crow file");
+    wxh::CrowReader reader;
+    const bool passed = reader.Open(src);
+    const wxh::CrowReason why = reader.Fault().reason;
+    if (passed != (why == wxh::CrowReason::None)) wxh::fuzz::Fail("the verdict and the recorded reason disagree");
+    if (!reader.DirectoryRead()) {
+        if (why == wxh::CrowReason::NotCrow && reader.Generation() != 0) wxh::fuzz::Fail("a Crow magic called no Crow file");
         return 0;
     }
-    if (d.generation < 1 || d.generation > 3) wxh::fuzz::Fail("generation out of range");
-    const size_t count = static_cast<size_t>(d.lastIndex) + 1;
-    if (d.lastIndex < 0 || count > 32767) wxh::fuzz::Fail("a count beyond the format's limit was accepted");
-    if (count != d.names.size() || count != d.sizes.size() || count != d.offsets.size())
-        wxh::fuzz::Fail("count and lists disagree");
+    if (reader.Generation() < 1 || reader.Generation() > 3) wxh::fuzz::Fail("generation out of range");
+    const std::vector<wxh::CrowEntry>& entries = reader.Entries();
+    const size_t count = entries.size();
+    if (count < 1 || count > 32767) wxh::fuzz::Fail("a count beyond the format's limit was accepted");
     // Every entry costs at least 6 bytes of table: the count can never exceed what the bytes hold.
     if (count > size / 6) wxh::fuzz::Fail("more entries than the bytes can hold");
-    if (d.dataStart > static_cast<int64_t>(size)) wxh::fuzz::Fail("tables end beyond the bytes");
-    for (const std::string& n : d.names)
-        if (!ValidUtf8(wxh::Cp932ToUtf8(n))) wxh::fuzz::Fail("a name does not show as UTF-8");
-    std::vector<std::string> utf8;
-    if (wxh::CheckReleaseNames(d, utf8)) {
-        if (utf8.size() != count) wxh::fuzz::Fail("accepted names and count disagree");
+    if (reader.DataStart() > static_cast<int64_t>(size)) wxh::fuzz::Fail("tables end beyond the bytes");
+    for (size_t i = 0; i < count; ++i) {
+        if (entries[i].stored.size() > wxh::CrowReader::kMaxNameBytes) wxh::fuzz::Fail("an over-long name was kept");
+        if (!ValidUtf8(reader.ShownName(i))) wxh::fuzz::Fail("a name does not show as UTF-8");
+    }
+    if (passed) {
+        if (reader.Names().size() != count) wxh::fuzz::Fail("accepted names and count disagree");
         for (size_t i = 0; i < count; ++i)
-            if (utf8[i].empty() || utf8[i].find('/') != std::string::npos || d.sizes[i] <= 0)
+            if (reader.Names()[i].empty() || reader.Names()[i].find('/') != std::string::npos || entries[i].size <= 0)
                 wxh::fuzz::Fail("the release check let an unusable entry through");
+        if (reader.DataStart() + reader.TotalSize() > static_cast<int64_t>(size)) wxh::fuzz::Fail("data area beyond the bytes");
     }
     return 0;
 }

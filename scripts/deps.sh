@@ -11,6 +11,8 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   # crow mount: the FUSE 3 library to build with, fusermount3 to mount and unmount with
   libfuse3-dev fuse3
+  # the wrong-password check: libmagic and its database, the system's extension table
+  libmagic-dev libmagic-mgc media-types
   # window program: Qt (the program's icon is drawn by Qt SVG), picture formats, metafiles,
   # the Japanese font
   qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libwmf-dev fonts-ipafont-gothic
@@ -31,13 +33,17 @@ TEST_PACKAGES=(
   fonts-dejavu-extra
   # real X server for looking at the window and the desktop smoke test
   xvfb xauth x11-utils imagemagick
-  # fuzzing and sanitizers
-  clang libclang-rt-14-dev
+  # fuzzing and sanitizers; clang-tidy over the core (scripts/clang-tidy.sh)
+  clang libclang-rt-14-dev clang-tidy
   # benchmark (bench/run: peak memory)
   time
   # packaging: cpack's dependency reading, validators, Debian's checker, manual page check,
   # X client library of the smoke test, crow's completion as bash loads it
   dpkg-dev file appstream desktop-file-utils lintian groff-base libx11-dev bash-completion
+  # the window program read through AT-SPI as a screen reader reads it
+  at-spi2-core python3-pyatspi dbus
+  # the Crow file type as the desktop sees it: the type database and GIO's gio
+  shared-mime-info libglib2.0-bin
 )
 
 case "${1:-}" in

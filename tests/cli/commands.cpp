@@ -74,7 +74,8 @@ TEST(CrowTool, HelpVersionAndUsageErrors) {
         {"pack", "--format=2", "--password", "a", "b"},
         {"pack", "--format", "3", "--password", "--password-stdin", "a", "b"},
         {"pack", "--bogus", "a", "b"},
-        {"release", "x.bmp"},
+        {"release"},
+        {"release", "x.bmp", "d", "e"},
         {"release", "--overwrite", "maybe", "x.bmp", "d"},
         {"info"},
         {"info", "a", "b"},
@@ -149,7 +150,7 @@ TEST(CrowTool, PackAndReleaseEachGeneration) {
     // CRW2, the default; the destination is created with its parents.
     RunResult p2 = RunCrow({"pack", t.file("src"), t.file("two.bmp")});
     ASSERT_EQ(p2.status, 0) << p2.err;
-    EXPECT_EQ(p2.out + p2.err, "");
+    EXPECT_EQ(p2.out + p2.err, "crow: note: 1 sub-folder and 1 hidden file are not packed\n");
     EXPECT_EQ(RunCrow({"info", t.file("two.bmp")}).out.substr(0, 40).find("generation: 2\npassword: no\nfiles: 5\n"), 0u);
     RunResult r2 = RunCrow({"release", t.file("two.bmp"), t.file("out/two/deep")});
     ASSERT_EQ(r2.status, 0) << r2.err;
@@ -301,11 +302,11 @@ TEST(CrowTool, PackFailuresLeaveAnExistingOutputAlone) {
     EXPECT_EQ(ListTree(t.path()), (std::vector<std::string>{"empty", "old.bmp", "onlysub", "onlysub/sub", "zero",
                                                              "zero/a.txt", "zero/b.txt"}));
 
-    // Success replaces it, whatever its length was.
+    // Success replaces it (when allowed), whatever its length was.
     WriteFile(t.file("old.bmp"), std::string(100000, 'z'));
-    ASSERT_EQ(RunCrow({"pack", t.file("zero/../zero"), t.file("old.bmp")}).status, 1);
+    ASSERT_EQ(RunCrow({"pack", "--overwrite", "yes", t.file("zero/../zero"), t.file("old.bmp")}).status, 1);
     fs::remove(t.file("zero/b.txt"));
-    ASSERT_EQ(RunCrow({"pack", t.file("zero"), t.file("old.bmp")}).status, 0);
+    ASSERT_EQ(RunCrow({"pack", "--overwrite", "yes", t.file("zero"), t.file("old.bmp")}).status, 0);
     EXPECT_EQ(fs::file_size(t.file("old.bmp")), 54u + 4 + 4 + 2 + 5 + 4 + 1);
 }
 
@@ -494,7 +495,7 @@ TEST(CrowTool, PackOutputThatIsNoFile) {
 
     WriteFile(t.file("target.bmp"), std::string("older"));
     fs::create_symlink(t.file("target.bmp"), t.file("link.bmp"));
-    ASSERT_EQ(RunCrow({"pack", t.file("src"), t.file("link.bmp")}).status, 0);
+    ASSERT_EQ(RunCrow({"pack", "--overwrite", "yes", t.file("src"), t.file("link.bmp")}).status, 0);
     EXPECT_TRUE(fs::is_symlink(t.file("link.bmp")));
     EXPECT_EQ(ReadFile(t.file("target.bmp")).substr(54, 4), "CRW2");
 }

@@ -52,7 +52,7 @@ TEST(CrowFaults, DiskFullDuringPack) {
     fs::create_directories(t.file("mnt"));
     fs::create_directories(t.file("res"));
     RunResult r = RunOnSmallDisk(t.file("mnt"), t.file("res"), "printf 'old crow file' > out.bmp",
-                                 "pack \"" + t.file("src") + "\" out.bmp", "out.bmp");
+                                 "pack --overwrite yes \"" + t.file("src") + "\" out.bmp", "out.bmp");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ReadFile(t.file("res/status")), "1\n");
     std::string err = ReadFile(t.file("res/err"));
@@ -91,7 +91,7 @@ TEST(CrowFaults, FileSizeLimit) {
     auto limited = [&](const std::string& args) {
         return RunProgram({"bash", "-c", "ulimit -f 1024; exec \"$0\" " + args, CrowBinary()});
     };
-    RunResult p = limited("pack \"" + t.file("src") + "\" \"" + t.file("out.bmp") + "\"");
+    RunResult p = limited("pack --overwrite yes \"" + t.file("src") + "\" \"" + t.file("out.bmp") + "\"");
     EXPECT_EQ(p.status, 1) << p.err;
     EXPECT_NE(p.err.find("file size limit"), std::string::npos) << p.err;
     EXPECT_EQ(ReadFile(t.file("out.bmp")), "previous");

@@ -26,9 +26,13 @@ bool IsMounted(const std::string& path) {
     return false;
 }
 
-// Skips the test, saying why, where this machine cannot mount.
+// Set by the build when crow is built without FUSE 3.
+bool BuiltWithoutFuse() { return std::getenv("WXH_NO_FUSE") != nullptr; }
+
+// Skips the test, saying why, where this machine (or this crow) cannot mount.
 #define REQUIRE_FUSE()                                                                          \
     do {                                                                                        \
+        if (BuiltWithoutFuse()) GTEST_SKIP() << "crow is built without FUSE 3";                 \
         int fd_ = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);                                      \
         if (fd_ < 0) GTEST_SKIP() << "no usable /dev/fuse here: crow mount cannot be tested";   \
         ::close(fd_);                                                                           \
@@ -134,14 +138,17 @@ TEST(CrowMount, EveryGenerationReadsAsReleased) {
         ASSERT_TRUE(IsMounted(mnt.str()));
 
         EXPECT_EQ(ListTree(mnt.str()), ListTree(released));
-        struct stat crowSt {}, dirSt {};
+        // The modes a release gives, so that copies out of the mount come out the same.
+        struct stat crowSt {}, dirSt {}, releasedDirSt {};
         ASSERT_EQ(::stat(crow.c_str(), &crowSt), 0);
         ASSERT_EQ(::stat(mnt.str().c_str(), &dirSt), 0);
-        EXPECT_EQ(dirSt.st_mode, S_IFDIR | 0500u);
+        ASSERT_EQ(::stat(released.c_str(), &releasedDirSt), 0);
+        EXPECT_EQ(dirSt.st_mode, releasedDirSt.st_mode);
         for (const std::string& f : ListTree(released)) {
-            struct stat st {};
+            struct stat st {}, releasedSt {};
             ASSERT_EQ(::stat(mnt.file(f).c_str(), &st), 0) << f;
-            EXPECT_EQ(st.st_mode, S_IFREG | 0400u) << f;
+            ASSERT_EQ(::stat((released + "/" + f).c_str(), &releasedSt), 0) << f;
+            EXPECT_EQ(st.st_mode, releasedSt.st_mode) << f;
             EXPECT_EQ(st.st_size, static_cast<off_t>(fs::file_size(released + "/" + f))) << f;
             EXPECT_EQ(st.st_mtim.tv_sec, crowSt.st_mtim.tv_sec) << f;
             EXPECT_EQ(st.st_uid, ::getuid()) << f;
@@ -308,6 +315,50 @@ TEST(CrowMount, SignalsUnmountCleanlyAndOtherUsersStayOut) {
     }
 }
 
+// Built without FUSE 3, the command is still known and says that it is not available,
+// before it asks for a password or looks at its arguments; built with it, nothing says so.
+TEST(CrowMount, ABuildWithoutFuseSaysMountIsNotAvailable) {
+    TempDir tmp;
+    const std::string crow = tmp.file("c.bmp");
+    WriteFile(crow, BuildCrow(2, {{"a.txt", "hello"}}));
+    fs::create_directories(tmp.file("mnt"));
+    const RunResult help = RunCrow({"mount", "--help"});
+    EXPECT_EQ(help.status, 0) << help.err;
+    EXPECT_NE(help.out.find("Usage: crow mount"), std::string::npos) << help.out;
+    EXPECT_EQ(help.out.find("Not available") != std::string::npos, BuiltWithoutFuse()) << help.out;
+    if (!BuiltWithoutFuse()) return;
+    const RunResult r = RunCrow({"mount", "--password-stdin", crow, tmp.file("mnt")}, "secret\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "crow: mount is not available: this crow was built without FUSE 3 (libfuse3)\n");
+}
+
+// The modes follow the umask as a release's do, yet the mount stays read-only.
+TEST(CrowMount, ModesFollowTheUmaskOnAReadOnlyMount) {
+    REQUIRE_FUSE();
+    TempDir tmp;
+    const std::string crow = tmp.file("c.bmp");
+    WriteFile(crow, BuildCrow(2, {{"a.txt", "hello"}}));
+    for (const auto& [mask, file, dir] : std::vector<std::tuple<mode_t, mode_t, mode_t>>{
+             {077, 0600, 0700}, {0777, 0400, 0500}}) {  // the owner always reads
+        SCOPED_TRACE(mask);
+        MountPoint mnt(tmp.file("mnt" + std::to_string(mask)));
+        const mode_t before = ::umask(mask);
+        RunResult r = RunCrow({"mount", "--background", crow, mnt.str()});
+        ::umask(before);
+        ASSERT_EQ(r.status, 0) << r.err;
+        struct stat st {};
+        ASSERT_EQ(::stat(mnt.file("a.txt").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode, S_IFREG | file);
+        ASSERT_EQ(::stat(mnt.str().c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode, S_IFDIR | dir);
+        errno = 0;
+        EXPECT_LT(::open(mnt.file("a.txt").c_str(), O_WRONLY), 0);
+        EXPECT_EQ(errno, EROFS);
+        EXPECT_LT(::open(mnt.file("new.txt").c_str(), O_WRONLY | O_CREAT, 0644), 0);
+        EXPECT_EQ(RunProgram({"fusermount3", "-u", mnt.str()}).status, 0);
+    }
+}
+
 TEST(CrowMount, SaysWhatIsMissingWithoutFuse) {
     REQUIRE_FUSE();
     if (::getuid() != 0 || RunProgram({"unshare", "-m", "true"}).status != 0)
@@ -334,5 +385,16 @@ TEST(CrowMount, SaysWhatIsMissingWithoutFuse) {
     if (denied.err.find("setpriv") != std::string::npos) GTEST_SKIP() << denied.err;
     EXPECT_EQ(denied.status, 1) << denied.err;
     EXPECT_NE(denied.err.find("no permission to use /dev/fuse"), std::string::npos) << denied.err;
+    // The set-uid fusermount3 opens the device as the user too: it is no way round.
+    RunResult closed = RunProgram(
+        {"unshare", "-m", "sh", "-c",
+         "d=$(mktemp -d) && mount -t tmpfs none \"$d\" && mknod -m 600 \"$d/fuse\" c 10 229 && "
+         "mount --bind \"$d/fuse\" /dev/fuse && "
+         "exec setpriv --reuid=65534 --regid=65534 --clear-groups \"$0\" mount \"$1\" \"$2\"",
+         tool, crow, mnt.str()});
+    EXPECT_EQ(closed.status, 1) << closed.err;
+    EXPECT_NE(closed.err.find("no permission to use /dev/fuse (crw------- owner root"), std::string::npos)
+        << closed.err;
+    EXPECT_EQ(closed.err.find("kernel refused"), std::string::npos) << closed.err;
     EXPECT_FALSE(IsMounted(mnt.str()));
 }

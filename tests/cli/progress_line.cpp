@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <thread>
 #include <unistd.h>
 
 #include "cli/terminal.h"
@@ -61,13 +60,17 @@ TEST(TerminalProgressLine, DrawsAndErasesItself) {
     int fds[2];
     ASSERT_EQ(::pipe2(fds, O_NONBLOCK), 0);
     {
+        auto now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
         TerminalProgress p(true, fds[1]);
+        p.SetClock([&now] { return now; });
         p.OnTotal(300, 2);
         p.SetNowFile("one");
         p.OnFileStart("one", 100);
+        now += std::chrono::milliseconds(199);
         p.OnPoint(100, 100);  // within the redraw interval: not drawn
-        std::this_thread::sleep_for(std::chrono::milliseconds(250));
-        p.OnFileStart("two", 200);
+        now += std::chrono::milliseconds(1);
+        p.OnFileStart("two", 200);  // 200 ms after the last: drawn
+        p.OnPoint(150, 200);        // at once again: not drawn
         p.Hide();
         p.Hide();  // nothing more to erase
     }

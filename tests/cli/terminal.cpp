@@ -234,7 +234,7 @@ TEST(CrowTerminal, CtrlCInTheMiddleLeavesNothingPartial) {
     // An existing output stays exactly as it was.
     WriteFile(t.file("out/x.bmp"), std::string("keep me"));
     {
-        PtySession s({"pack", "--format", "3", t.file("src"), t.file("out/x.bmp")});
+        PtySession s({"pack", "--format", "3", "--overwrite", "yes", t.file("src"), t.file("out/x.bmp")});
         ASSERT_TRUE(s.WaitFor("%")) << s.output();
         s.Signal(SIGINT);
         EXPECT_EQ(s.Finish(), 130) << s.output();

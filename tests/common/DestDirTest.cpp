@@ -181,6 +181,64 @@ TEST_P(DestDirTest, SubFolderNeverThroughALink) {
     EXPECT_TRUE(fs::is_empty(elsewhere.path()));
 }
 
+// Two files under way in one folder keep apart: discarding one leaves the other whole, and a
+// signal's clean-up removes both temporary names.
+TEST_P(DestDirTest, FilesUnderWayKeepTheirOwnNames) {
+    TempDir t;
+    DestDir d;
+    ASSERT_TRUE(d.Open(t.str()));
+    NewFile first, second;
+    ASSERT_TRUE(WriteNew(d, first, "first"));
+    ASSERT_TRUE(WriteNew(d, second, "second"));
+    EXPECT_EQ(Count(t), 2 * Pending());
+    first.Discard();
+    EXPECT_EQ(Count(t), Pending());
+    ASSERT_EQ(d.LinkNew(second, "b"), DestDir::Naming::Done);
+    EXPECT_EQ(ReadFile(t.file("b")), "second");
+    EXPECT_EQ(Count(t), 1u);
+
+    NewFile third, fourth;
+    ASSERT_TRUE(WriteNew(d, third, "3") && WriteNew(d, fourth, "4"));
+    RemovePendingTemporary();  // what a signal handler calls
+    EXPECT_EQ(Count(t), 1u);
+}
+
+// Publish: a name taken meanwhile is the caller's to decide on; a stop asked for just before
+// the naming leaves everything as it was, and the same file can still be named afterwards.
+TEST_P(DestDirTest, PublishDecidesOnATakenNameAndStopsBeforeNaming) {
+    TempDir t;
+    DestDir d;
+    ASSERT_TRUE(d.Open(t.str()));
+    NewFile f;
+    ASSERT_TRUE(WriteNew(d, f, "new"));
+    WriteFile(t.file("x"), "appeared");
+    int asked = 0;
+    bool stop = false;
+    DestDir::Claim claim = DestDir::Claim::Refuse;
+    DestDir::PublishSteps steps;
+    steps.onTaken = [&](EntryKind kind, const struct stat& old) {
+        ++asked;
+        EXPECT_EQ(kind, EntryKind::File);
+        EXPECT_EQ(old.st_size, 8);
+        return claim;
+    };
+    steps.stop = [&] { return stop; };
+    struct stat old {};
+    EXPECT_EQ(d.Publish(f, "x", false, old, steps), DestDir::Published::Refused);
+    claim = DestDir::Claim::Keep;
+    EXPECT_EQ(d.Publish(f, "x", false, old, steps), DestDir::Published::Kept);
+    claim = DestDir::Claim::Replace;
+    stop = true;
+    EXPECT_EQ(d.Publish(f, "x", false, old, steps), DestDir::Published::Stopped);
+    EXPECT_EQ(ReadFile(t.file("x")), "appeared");
+    EXPECT_EQ(Count(t), 1 + Pending());
+    stop = false;
+    EXPECT_EQ(d.Publish(f, "x", false, old, steps), DestDir::Published::Done);
+    EXPECT_EQ(ReadFile(t.file("x")), "new");
+    EXPECT_EQ(asked, 3);  // the stop came before the name was tried
+    EXPECT_EQ(Count(t), 1u);
+}
+
 TEST(DestDirNamed, SignalCleanupRemovesThePendingName) {
     TempDir t;
     DestDir::ForceNamedTemporaries(true);

@@ -32,6 +32,17 @@ TEST(IsFolder, FoldersAndLinksToThem) {
     EXPECT_FALSE(IsFolder(""));
 }
 
+TEST(ReleaseFolderName, DropsTheLastExtensionButAlwaysNamesAFolderOfItsOwn) {
+    EXPECT_EQ(ReleaseFolderName("/data/photos.bmp"), "photos");
+    EXPECT_EQ(ReleaseFolderName("a.b.c.bmp"), "a.b.c");
+    EXPECT_EQ(ReleaseFolderName("/x.d/noext"), "noext");  // a dot in a folder name is no extension
+    EXPECT_EQ(ReleaseFolderName("写真.BMP"), "写真");
+    // Nothing, "." or ".." would be the folder itself or the one above it.
+    EXPECT_EQ(ReleaseFolderName("/d/.bmp"), ".bmp");
+    EXPECT_EQ(ReleaseFolderName("..bmp"), "..bmp");
+    EXPECT_EQ(ReleaseFolderName("...bmp"), "...bmp");
+}
+
 TEST(TailLength, CountsCharactersAfterTheLastSeparator) {
     EXPECT_EQ(TailLength("C/dir/b.bmp", "/"), 6);
     EXPECT_EQ(TailLength("C/dir/b.bmp", "."), 4);

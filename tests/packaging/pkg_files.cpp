@@ -12,13 +12,17 @@
 namespace wxh::pkgtest {
 
 std::map<std::string, std::string> ReadDesktopEntry(const std::string& path) {
+    return ReadIniGroup(path, "Desktop Entry");
+}
+
+std::map<std::string, std::string> ReadIniGroup(const std::string& path, const std::string& group) {
     std::map<std::string, std::string> keys;
     bool inGroup = false;
     for (std::string line : Lines(wxh::test::ReadFile(path))) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty() || line[0] == '#') continue;
         if (line[0] == '[') {
-            inGroup = line == "[Desktop Entry]";
+            inGroup = line == "[" + group + "]";
             continue;
         }
         auto eq = line.find('=');
@@ -81,6 +85,14 @@ std::set<std::string> ExpectedInstallFiles(const BuildHas& has) {
         files.insert("share/applications/" + id + ".desktop");
         files.insert("share/metainfo/" + id + ".metainfo.xml");
         files.insert("share/icons/hicolor/scalable/apps/" + id + ".svg");
+        files.insert("share/mime/packages/wx-hollin.xml");
+        files.insert("share/icons/hicolor/scalable/mimetypes/application-x-crow.svg");
+        for (const std::string what : {"pack", "release"}) {
+            files.insert("share/file-manager/actions/" + id + "-" + what + ".desktop");
+            files.insert("share/kio/servicemenus/" + id + "-" + what + ".desktop");
+            files.insert("share/nemo/actions/" + id + "-" + what + ".nemo_action");
+        }
+        files.insert("libexec/thunar-archive-plugin/" + id + ".tap");
         if (has.pngIcons) {
             files.insert("share/icons/hicolor/48x48/apps/" + id + ".png");
             files.insert("share/icons/hicolor/256x256/apps/" + id + ".png");

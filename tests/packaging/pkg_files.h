@@ -13,6 +13,8 @@ namespace wxh::pkgtest {
 
 // Keys of the [Desktop Entry] group ("Name", "Name[ja]", ...).
 std::map<std::string, std::string> ReadDesktopEntry(const std::string& path);
+// Keys of any group of an ini-style file ("[Nemo Action]", "[Desktop Action pack]", ...).
+std::map<std::string, std::string> ReadIniGroup(const std::string& path, const std::string& group);
 // Width and height from a PNG file's IHDR chunk; nullopt when it is not a PNG.
 std::optional<std::pair<uint32_t, uint32_t>> PngSize(const std::string& path);
 // Every option word ("--format", "-q") in a text: help output, or roff with "\-" dashes.

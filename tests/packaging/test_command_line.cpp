@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <set>
 
 #include "pkg_files.h"
@@ -136,4 +137,33 @@ TEST_F(Completion, KnowsEveryOptionOfTheTool) {
         std::sort(fromHelp.begin(), fromHelp.end());
         EXPECT_EQ(Complete({"crow", command, "--"}), fromHelp);
     }
+}
+
+// Without a display run-app.sh stops at once with a word on what it needs, before it installs
+// or builds anything: run here on a copy whose install and build steps only leave a mark.
+TEST(RunApp, StopsBeforeInstallingOrBuildingWhenThereIsNoDisplay) {
+    wxh::test::TempDir tree;
+    std::filesystem::create_directory(tree.file("scripts"));
+    WriteFile(tree.file("scripts/run-app.sh"), wxh::test::ReadFile(SourceDir() + "/scripts/run-app.sh"));
+    WriteFile(tree.file("scripts/deps.sh"), "touch \"$(dirname \"$0\")/../deps-ran\"\n");
+    WriteFile(tree.file("scripts/build.sh"), "touch \"$(dirname \"$0\")/../build-ran\"\n");
+    for (const bool wayland : {false, true}) {
+        RunOptions opt;
+        opt.env["DISPLAY"] = std::nullopt;
+        opt.env["WAYLAND_DISPLAY"] = std::nullopt;
+        if (wayland) opt.env["WAYLAND_DISPLAY"] = "";   // set but empty is no display either
+        opt.timeout = std::chrono::seconds(30);
+        RunResult r = RunProgram({"bash", tree.file("scripts/run-app.sh")}, opt);
+        EXPECT_EQ(r.exitCode, 1) << r.describe();
+        EXPECT_NE(r.err.find("no display"), std::string::npos) << r.describe();
+        EXPECT_NE(r.err.find("xvfb-run"), std::string::npos) << r.describe();
+    }
+    EXPECT_FALSE(std::filesystem::exists(tree.file("deps-ran")));
+    EXPECT_FALSE(std::filesystem::exists(tree.file("build-ran")));
+    // With a display it goes on to install and build.
+    RunOptions opt;
+    opt.env["DISPLAY"] = ":99";
+    RunResult r = RunProgram({"bash", tree.file("scripts/run-app.sh")}, opt);
+    EXPECT_TRUE(std::filesystem::exists(tree.file("deps-ran"))) << r.describe();
+    EXPECT_TRUE(std::filesystem::exists(tree.file("build-ran"))) << r.describe();
 }

@@ -2,6 +2,7 @@
 // real libraries), its contents, and the unpacked crow tool at work on a small folder.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <regex>
@@ -94,9 +95,11 @@ TEST_F(Deb, ControlFieldsNameThePackageAndItsRealDependencies) {
     // Read off the binaries by dpkg-shlibdeps: every program needs the C and C++ runtimes.
     EXPECT_TRUE(deps.count("libc6")) << Field(deb_, "Depends");
     EXPECT_TRUE(deps.count("libstdc++6")) << Field(deb_, "Depends");
-    // crow mount: the FUSE library, and fusermount3 to mount with.
-    if (has_.crow)
-        for (const char* p : {"libfuse3-3", "fuse3"}) EXPECT_TRUE(deps.count(p)) << p << " missing from Depends";
+    // crow mount: the FUSE library, and fusermount3 to mount with (none without FUSE).
+    const bool mount = has_.crow && !std::getenv("WXH_NO_FUSE");
+    for (const char* p : {"libfuse3-3", "fuse3"}) EXPECT_EQ(deps.count(p), mount ? 1u : 0u) << p << " in Depends";
+    // The password check: libmagic, its database and the extension table it is judged by.
+    for (const char* p : {"libmagic1", "libmagic-mgc", "media-types"}) EXPECT_TRUE(deps.count(p)) << p << " missing from Depends";
     if (has_.gui) {
         // xdg-open shows a released folder: without it a release would end with no sign.
         for (const char* p : {"libqt6widgets6", "libqt6gui6", "libqt6core6", "libqt6svg6", "fonts-ipafont-gothic",
@@ -170,7 +173,8 @@ TEST_F(Deb, HoldsTheInstallationBelowUsrOwnedByRoot) {
         ss >> mode >> owner >> size >> date >> time >> path;
         EXPECT_EQ(owner, "root/root") << line;
         EXPECT_EQ(path.rfind("./usr", 0), 0u) << line;
-        if (path == "./usr/bin/crow" || path == "./usr/bin/wx-hollin" || path == "./usr/libexec/wx-hollin/wxh-wmf-render") {
+        if (path == "./usr/bin/crow" || path == "./usr/bin/wx-hollin" || path == "./usr/libexec/wx-hollin/wxh-wmf-render" ||
+            path == "./usr/libexec/thunar-archive-plugin/org.wxhollin.wxhollin.tap") {
             EXPECT_EQ(mode, "-rwxr-xr-x") << line;
         } else if (mode[0] == '-') {
             EXPECT_EQ(mode, "-rw-r--r--") << line;

@@ -51,10 +51,12 @@ TEST(DesktopEntry, StartsTheProgramUnderItsNameInItsCategories) {
     EXPECT_EQ(keys["Type"], "Application");
     EXPECT_EQ(keys["Name"], "W.X.Hollin");
     EXPECT_EQ(keys["Name[ja]"], "W.X.Hollin");
-    // One file: a file manager offers "Open with W.X.Hollin" for bitmaps and passes the file.
+    // One file: a file manager opens a Crow file with W.X.Hollin and passes the file. Plain
+    // bitmaps are not claimed, so their default viewer stays the user's; "Open with other
+    // application" still offers the program for them.
     EXPECT_EQ(keys["Exec"], "wx-hollin %f");
     EXPECT_EQ(keys["TryExec"], "wx-hollin");
-    EXPECT_EQ(keys["MimeType"], "image/bmp;");
+    EXPECT_EQ(keys["MimeType"], "application/x-crow;");
     EXPECT_EQ(keys["Icon"], kAppId);
     EXPECT_EQ(keys["Terminal"], "false");
     // Exactly one of the menu's main categories.

@@ -2,9 +2,11 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "support/SkipAware.h"
+
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return wxh::test::RunAllTestsReportingSkips();
 }

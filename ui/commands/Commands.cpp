@@ -19,11 +19,7 @@
 namespace wxh {
 
 QString ReleaseSubFolder(const QString& crowFile) {
-    const QString name = crowFile.mid(crowFile.lastIndexOf(QLatin1Char('/')) + 1);
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    const QString base = dot < 0 ? name : name.left(dot);
-    if (base.isEmpty() || base == QLatin1String(".") || base == QLatin1String("..")) return name;
-    return base;
+    return QString::fromStdString(ReleaseFolderName(crowFile.toStdString()));
 }
 
 ReleaseOutcome Release(WxhObject& crow, const QString& crowFile, const QString& extractFolder,

@@ -14,6 +14,13 @@ QString NoCrowFileSelected() { return QCoreApplication::translate("Messages", "�
 
 QString Cancelled() { return QCoreApplication::translate("Messages", "キャンセルされました"); }
 
+QString PasswordLooksWrong(const QStringList& names) {
+    return QCoreApplication::translate("Messages",
+                                       "パスワードが違うみたいです。\n%1 の中身がファイル名と合いません。\n"
+                                       "それでもレリーズしますか？")
+        .arg(names.join(QStringLiteral(", ")));
+}
+
 QString InspectFailed(int32_t result) {
     return result == 2 ? QCoreApplication::translate("Messages", "未知の形式だよぉ～(>_<)")
                        : QCoreApplication::translate("Messages", "ファイルが読めませ～ん！");

@@ -24,6 +24,10 @@ QString InspectFailed(int32_t result);
 // that have no message.
 QString ReleaseResult(int32_t result);
 
+// The question before releasing with a password whose decoded files do not look like what
+// their names say (names: the first few of them): Yes releases anyway.
+QString PasswordLooksWrong(const QStringList& names);
+
 // The creation dialog's messages.
 QString NoFilesInFolder();        // "このフォルダにはファイルが存在しません"
 QString MissingPassword();        // "パスワードが入力されてないですよ"

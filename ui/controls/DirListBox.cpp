@@ -10,6 +10,10 @@
 
 #include "ui/controls/DriveListBox.h"
 
+// The icons are resources of this static library; their registration must be pulled in by
+// name (from outside any namespace), or the linker leaves it out.
+static void registerFolderIcons() { Q_INIT_RESOURCE(icons); }
+
 namespace wxh {
 namespace {
 
@@ -69,8 +73,9 @@ QString DirListBox::EntryPath(int row) const {
 
 void DirListBox::fill() {
     clear();
-    const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    // Drawings, not the style's small bitmaps: sharp at any scale of the screen.
+    static const QIcon openIcon = (registerFolderIcons(), QIcon(QStringLiteral(":/wxh-controls/folder-open.svg")));
+    static const QIcon closedIcon(QStringLiteral(":/wxh-controls/folder-closed.svg"));
     // Ancestors from the root down to the open folder.
     QStringList chain;
     for (QString p = path_;;) {

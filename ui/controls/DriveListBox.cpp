@@ -1,5 +1,6 @@
 #include "ui/controls/DriveListBox.h"
 
+#include <QAccessibleWidget>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -39,7 +40,32 @@ bool isMediaRoot(const QString& root) {
 
 }  // namespace
 
+namespace {
+
+// Qt names a combo box by its current text on Linux; a screen reader hears the list's role
+// here ("Drives") as its name and the chosen drive as its value.
+class DriveListAccessible : public QAccessibleWidget {
+public:
+    explicit DriveListAccessible(QComboBox* box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
+    QString text(QAccessible::Text t) const override {
+        auto* box = static_cast<QComboBox*>(widget());
+        if (t == QAccessible::Value) return box->currentText();
+        if (t == QAccessible::Name && box->accessibleName().isEmpty()) return box->currentText();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface* DriveListFactory(const QString& key, QObject* object) {
+    if (key == QLatin1String("wxh::DriveListBox"))
+        if (auto* box = qobject_cast<DriveListBox*>(object)) return new DriveListAccessible(box);
+    return nullptr;
+}
+
+}  // namespace
+
 DriveListBox::DriveListBox(QWidget* parent) : QComboBox(parent) {
+    static const bool installed = (QAccessible::installFactory(DriveListFactory), true);
+    (void)installed;
     connect(this, &QComboBox::currentIndexChanged, this, &DriveListBox::onIndexChanged);
     Refresh();
 }

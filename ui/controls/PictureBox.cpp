@@ -1,21 +1,65 @@
 #include "ui/controls/PictureBox.h"
 
+#include <QAccessibleWidget>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace wxh {
 
+namespace {
+
+// A screen reader's view of a PictureBox: its role, its name, and the rows printed on it.
+class PictureBoxAccessible : public QAccessibleWidget {
+public:
+    explicit PictureBoxAccessible(PictureBox* box) : QAccessibleWidget(box, box->AccessibleRole()) {}
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Description || t == QAccessible::Value)
+            return static_cast<const PictureBox*>(widget())->AccessibleText();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface* PictureBoxFactory(const QString& key, QObject* object) {
+    if (key == QLatin1String("wxh::PictureBox"))
+        if (auto* box = qobject_cast<PictureBox*>(object)) return new PictureBoxAccessible(box);
+    return nullptr;
+}
+
+}  // namespace
+
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    static const bool installed = (QAccessible::installFactory(PictureBoxFactory), true);
+    (void)installed;
+}
+
+QString PictureBox::AccessibleText() const {
+    return lines_.isEmpty() ? accessibleDescription() : lines_.join(QLatin1Char('\n'));
+}
+
+void PictureBox::textChanged() {
+    if (announcePending_) return;
+    announcePending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            announcePending_ = false;
+            QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
+            QAccessible::updateAccessibility(&changed);
+            emit AccessibleTextChanged();
+        },
+        Qt::QueuedConnection);
 }
 
 void PictureBox::Cls() {
     ensureCanvas();
+    const bool hadText = !lines_.isEmpty();
     lines_.clear();
     currentY_ = 0;
     canvas_.fill(back_);
     update();
+    if (hadText) textChanged();
 }
 
 int PictureBox::RowHeight() const { return QFontMetrics(font()).height(); }
@@ -32,6 +76,7 @@ void PictureBox::Print(const QString& text) {
     }
     currentY_ += RowHeight();
     update();
+    textChanged();
 }
 
 void PictureBox::FillBox(int x1, int y1, int x2, int y2, const QColor& colour) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <QAccessible>
 #include <QColor>
 #include <QImage>
 #include <QPoint>
@@ -34,9 +35,18 @@ public:
     // Height of one printed row in pixels.
     int RowHeight() const;
 
+    // What assistive technology reads: the printed rows, one per line, as the accessible
+    // description and value (the widget's own accessible description while nothing is
+    // printed); a change is announced once per pass of the event loop, not per row.
+    QString AccessibleText() const;
+    void SetAccessibleRole(QAccessible::Role role) { role_ = role; }
+    QAccessible::Role AccessibleRole() const { return role_; }
+
 signals:
     void MouseDown(Qt::MouseButton button, const QPoint& globalPos);
     void DblClick();
+    // Sent with the accessibility event that announces new rows (once per event-loop pass).
+    void AccessibleTextChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -46,6 +56,9 @@ protected:
 
 private:
     void ensureCanvas();   // the backing image follows the widget's size, keeping what is drawn
+    void textChanged();
+    QAccessible::Role role_ = QAccessible::StaticText;
+    bool announcePending_ = false;
     QImage canvas_;
     QColor back_ = Qt::white;
     QStringList lines_;

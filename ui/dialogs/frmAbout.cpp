@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "common/version.h"
 #include "ui/controls/seams.h"
 #include "ui/controls/twips.h"
 
@@ -32,6 +33,7 @@ frmAbout::frmAbout(const QPixmap& image1Picture, QWidget* parent)
     picIcon->setObjectName(QStringLiteral("picIcon"));
     picIcon->setGeometry(TwRect(240, 240, 1605, 1905));
     picIcon->setAlignment(Qt::AlignCenter);
+    picIcon->setAccessibleName(tr("W.X.Hollinの絵"));
 
     lblTitle = new QLabel(QStringLiteral("W.X.Hollin"), this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
@@ -56,6 +58,7 @@ frmAbout::frmAbout(const QPixmap& image1Picture, QWidget* parent)
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(TwRect(2040, 1800, 3480, 285));
     Text1->setReadOnly(true);   // there to be copied, not edited
+    Text1->setAccessibleName(tr("ホームページ"));
 
     CmdOK = new QPushButton(QStringLiteral("OK"), this);
     CmdOK->setObjectName(QStringLiteral("CmdOK"));
@@ -73,8 +76,7 @@ void frmAbout::Form_Load() {
     if (!picture_.isNull())
         picIcon->setPixmap(picture_.scaled(picIcon->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
     setWindowTitle(tr("%1のﾊﾞｰｼﾞｮﾝ情報").arg(wxh::kAppTitle));
-    lblVersion->setText(tr("ﾊﾞｰｼﾞｮﾝ %1").arg(QString::number(kMajor) + QLatin1Char('.') + QString::number(kMinor) +
-                                            QLatin1Char('.') + QString::number(kRevision)));
+    lblVersion->setText(tr("ﾊﾞｰｼﾞｮﾝ %1").arg(QString::fromLatin1(wxh::kVersionText)));
 }
 
 void frmAbout::CmdOK_Click() {

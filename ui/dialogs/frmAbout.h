@@ -12,10 +12,6 @@ class QPushButton;
 class frmAbout : public QDialog {
     Q_OBJECT
 public:
-    // The program's own version record.
-    static constexpr int kMajor = 1;
-    static constexpr int kMinor = 25;
-    static constexpr int kRevision = 0;
     static const QString kWebAddress;
 
     explicit frmAbout(const QPixmap& image1Picture = QPixmap(), QWidget* parent = nullptr);

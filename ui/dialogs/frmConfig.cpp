@@ -34,11 +34,13 @@ frmConfig::frmConfig(QWidget* mainWindow)
     Drive1->setObjectName(QStringLiteral("Drive1"));
     Drive1->setGeometry(TwRect(120, 480, 3735, 315));
     Drive1->setToolTip(tr("ドライブの選択"));
+    Drive1->setAccessibleName(tr("ドライブ"));
 
     Dir1 = new wxh::DirListBox(this);
     Dir1->setObjectName(QStringLiteral("Dir1"));
     Dir1->setGeometry(TwRect(120, 900, 3735, 2535));
     Dir1->setToolTip(tr("ディレクトリの選択"));
+    Dir1->setAccessibleName(tr("ファイルの解凍先"));
 
     Label2 = new QLabel(tr("オプション："), this);
     Label2->setObjectName(QStringLiteral("Label2"));

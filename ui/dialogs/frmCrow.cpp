@@ -19,6 +19,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/paths.h"
 #include "crow/WxhObject.h"
 #include "ui/commands/Commands.h"
 #include "ui/commands/Messages.h"
@@ -60,6 +61,7 @@ frmCrow::frmCrow(QWidget* mainWindow)
     FolderPath->setGeometry(TwRect(120, 360, 5175, 270));
     FolderPath->setReadOnly(true);
     FolderPath->setText(tr("（フォルダを選択してください）"));
+    FolderPath->setAccessibleName(tr("クロウファイル化するフォルダのパス"));
     {
         QPalette pal = FolderPath->palette();
         pal.setColor(QPalette::Base, pal.color(QPalette::Button));
@@ -93,6 +95,7 @@ frmCrow::frmCrow(QWidget* mainWindow)
     }
     PassBox->setVisible(false);
     PassLabel->setBuddy(PassBox);
+    PassBox->setAccessibleName(tr("パスワード"));
 
     CreateCrowFile = Named(new QPushButton(tr("Crowファイルの作成(&M)"), this), "CreateCrowFile");
     CreateCrowFile->setGeometry(TwRect(2880, 2400, 2415, 495));
@@ -112,15 +115,17 @@ frmCrow::frmCrow(QWidget* mainWindow)
     FolderFile = Named(new QListWidget(this), "FolderFile");
     FolderFile->setGeometry(TwRect(2880, 1320, 2415, 960));
     FolderFile->setSortingEnabled(false);
+    FolderFile->setAccessibleName(tr("フォルダのファイル"));
 
-    // Tab order: FolderPath, (Label1, Frame1), OptCrow3, OptCrow2, (PassLabel), PassBox,
-    // CreateCrowFile, ChkPass, (FileCount, Label4), FolderFile.
+    // Tab order: FolderPath, OptCrow3, OptCrow2, ChkPass, PassBox, CreateCrowFile, FolderFile.
+    // The password field comes right after the box that shows it, so that Tab reaches it as
+    // soon as it appears.
     setTabOrder(FolderPath, OptCrow3);
     setTabOrder(OptCrow3, OptCrow2);
-    setTabOrder(OptCrow2, PassBox);
+    setTabOrder(OptCrow2, ChkPass);
+    setTabOrder(ChkPass, PassBox);
     setTabOrder(PassBox, CreateCrowFile);
-    setTabOrder(CreateCrowFile, ChkPass);
-    setTabOrder(ChkPass, FolderFile);
+    setTabOrder(CreateCrowFile, FolderFile);
 
     // Connected after the initial texts are in place: nothing runs on loading.
     connect(FolderPath, &QLineEdit::textChanged, this, &frmCrow::FolderPath_Change);
@@ -128,6 +133,15 @@ frmCrow::frmCrow(QWidget* mainWindow)
     connect(OptCrow3, &QRadioButton::clicked, this, &frmCrow::OptCrow3_Click);
     connect(ChkPass, &QCheckBox::clicked, this, &frmCrow::ChkPass_Click);
     connect(CreateCrowFile, &QPushButton::clicked, this, &frmCrow::CreateCrowFile_Click);
+}
+
+frmCrow* frmCrow::OpenFor(QWidget* mainWindow, const QString& folder, const QString& saveStartFolder) {
+    // The dialog deletes itself when it closes.
+    auto* crow = new frmCrow(mainWindow);
+    crow->saveStartFolder_ = saveStartFolder;
+    crow->FolderPath->setText(QString::fromStdString(wxh::AddPathSep(folder.toStdString())));
+    crow->show();
+    return crow;
 }
 
 frmCrow::~frmCrow() {
@@ -182,6 +196,7 @@ QString frmCrow::ChooseCrowFile() {
     dlg.CancelError(true);
     dlg.DialogTitle(tr("作成するビットマップファイル"));
     dlg.Filter(tr("ビットマップファイル(*.bmp)|*.bmp"));
+    if (!saveStartFolder_.isEmpty()) dlg.InitDir(saveStartFolder_);
     dlg.ShowSave();
     if (dlg.CancelButton()) {
         // A dialog that failed (rather than being cancelled) says why.

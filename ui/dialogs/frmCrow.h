@@ -24,6 +24,11 @@ public:
     explicit frmCrow(QWidget* mainWindow);
     ~frmCrow() override;
 
+    // What the opener does: a new dialog for folder (FolderPath := folder with a trailing
+    // "/", which lists it at once), shown modeless. saveStartFolder, when not empty, is
+    // where the save dialog starts. The caller hides its own window, if it has one.
+    static frmCrow* OpenFor(QWidget* mainWindow, const QString& folder, const QString& saveStartFolder = QString());
+
     QLabel* Label1;
     QLineEdit* FolderPath;
     QGroupBox* Frame1;
@@ -56,6 +61,7 @@ protected:
 
 private:
     QPointer<QWidget> mainWindow_;
+    QString saveStartFolder_;
     bool centred_ = false;
     bool unloaded_ = false;
 };

@@ -22,6 +22,11 @@ frmDialog*& currentInstance() {
     return instance;
 }
 
+frmDialog::Clock& injectedClock() {
+    static frmDialog::Clock clock;
+    return clock;
+}
+
 constexpr qint64 kFrameNs = 33'000'000;    // at most about 30 painted frames a second
 constexpr qint64 kEventsNs = 1'000'000;    // pending events run at most once a millisecond
 constexpr int kExposeWaitMs = 200;         // how long a new window may take to appear
@@ -58,10 +63,14 @@ frmDialog::frmDialog(QWidget* owner)
     ProgBar->setGeometry(TwRect(120, 360, 3735, 255));
     ProgBar->SetBackColor(palette().color(QPalette::Window));
     ProgBar->setObjectName(QStringLiteral("ProgBar"));
+    ProgBar->setAccessibleName(tr("進行状況"));
+    ProgBar->SetAccessibleRole(QAccessible::ProgressBar);
 
     FileList = new wxh::FileListBox(this);
     FileList->setGeometry(TwRect(120, 1560, 2655, 1170));   // below the visible client area
     FileList->setObjectName(QStringLiteral("FileList"));
+    FileList->setAccessibleName(tr("ファイル"));
+    FileList->setFocusPolicy(Qt::NoFocus);   // never seen, so Tab must not land on it
 
     // Fixed sizes: a new caption repaints the label and never asks for a new layout.
     NowFile = new QLabel(this);
@@ -105,6 +114,13 @@ frmDialog::~frmDialog() {
 
 frmDialog* frmDialog::Instance() { return currentInstance(); }
 
+void frmDialog::SetClock(Clock clock) { injectedClock() = std::move(clock); }
+
+qint64 frmDialog::nowNs() const {
+    const Clock& clock = injectedClock();
+    return clock ? clock() : clock_.nsecsElapsed();
+}
+
 void frmDialog::Form_Load() { bringToTop(this); }
 
 void frmDialog::CmdCancel_Click() { SetCancelTag(QStringLiteral("1")); }
@@ -141,6 +157,7 @@ void frmDialog::FillProgress(int x) {
 void frmDialog::pushProgress() {
     // The widgets mark what changed; the next pass of the event loop paints all of it at once
     // (at a frame one follows at once).
+    const bool changed = fileChanged_ || remainingChanged_;
     if (fileChanged_) {
         NowFile->setText(file_);
         fileChanged_ = false;
@@ -148,6 +165,13 @@ void frmDialog::pushProgress() {
     if (remainingChanged_) {
         Per->setText(PerCaption(remaining_));
         remainingChanged_ = false;
+    }
+    if (changed) {
+        // Assistive technology reads the file and what remains of it from the window and
+        // its bar as well as from the two labels.
+        const QString status = NowFile->text() + QLatin1Char('\n') + Per->text();
+        setAccessibleDescription(status);
+        ProgBar->setAccessibleDescription(status);
     }
     if (barCleared_) {
         ProgBar->Cls();
@@ -202,7 +226,7 @@ void frmDialog::PaintNow() {
 }
 
 void frmDialog::DoEvents() {
-    const qint64 now = clock_.nsecsElapsed();
+    const qint64 now = nowNs();
     const bool frame = !framed_ || now - lastFrameNs_ >= kFrameNs;
     if (frame) {
         framed_ = true;

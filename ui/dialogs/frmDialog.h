@@ -1,4 +1,6 @@
 #pragma once
+#include <functional>
+
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
@@ -69,6 +71,12 @@ public:
     // How many times DoEvents painted a frame (for tests and the benchmark).
     int RepaintCount() const { return repaints_; }
 
+    // The clock of the frame limit and of the event passes: nanoseconds from any fixed point,
+    // never going back. Tests set their own for every dialog; an empty function gives back
+    // the steady clock.
+    using Clock = std::function<qint64()>;
+    static void SetClock(Clock clock);
+
     // The frmDialog that exists now (one at a time), or nullptr.
     static frmDialog* Instance();
 
@@ -77,6 +85,7 @@ protected:
 
 private:
     void pushProgress();
+    qint64 nowNs() const;
 
     QPointer<QWidget> owner_;
     bool shownOnce_ = false;

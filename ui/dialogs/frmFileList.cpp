@@ -23,6 +23,7 @@ frmFileList::frmFileList(QWidget* parent)
     setFixedSize(Tw(3360), Tw(3525));
 
     CrowList = new QListWidget(this);
+    CrowList->setAccessibleName(tr("Crowファイルの中身"));
     CrowList->setObjectName(QStringLiteral("CrowList"));
     CrowList->setGeometry(TwRect(120, 120, 3135, 3300));
     CrowList->setSortingEnabled(false);

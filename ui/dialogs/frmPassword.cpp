@@ -21,6 +21,7 @@ frmPassword::frmPassword(QWidget* parent)
 
     PassBox = new QLineEdit(this);
     PassBox->setObjectName(QStringLiteral("PassBox"));
+    PassBox->setAccessibleName(tr("パスワード"));
     PassBox->setGeometry(TwRect(0, 0, 3855, 270));
     PassBox->setEchoMode(QLineEdit::Normal);   // shown as typed
     PassBox->setMaxLength(32767);              // QLineEdit's own ceiling; no limit of ours

@@ -82,6 +82,14 @@
         <translation>Confirm Overwrite</translation>
     </message>
     <message>
+        <source>パスワードが違うみたいです。
+%1 の中身がファイル名と合いません。
+それでもレリーズしますか？</source>
+        <translation>The password looks wrong.
+Decoded with it, %1 do not look like what their names say.
+Release anyway?</translation>
+    </message>
+    <message>
         <source>次の%1個のファイルは、名前を変えて格納されます：
 
 %2
@@ -136,6 +144,47 @@ Create the Crow file anyway?</translation>
     <message>
         <source>      他 %1ファイル&#x3000;&#x3000;(詳細は右クリック)</source>
         <translation>      and %1 more   (right-click for details)</translation>
+    </message>
+</context>
+<context>
+    <name>StartCommands</name>
+    <message>
+        <source>%1
+が見つかりません</source>
+        <translation>%1
+was not found.</translation>
+    </message>
+    <message>
+        <source>%1
+はファイルではありません</source>
+        <translation>%1
+is not a file.</translation>
+    </message>
+    <message>
+        <source>%1
+はフォルダではありません</source>
+        <translation>%1
+is not a folder.</translation>
+    </message>
+    <message>
+        <source>レリーズするCrowファイルを指定してください</source>
+        <translation>Name the Crow files to release.</translation>
+    </message>
+    <message>
+        <source>Crowファイルにするフォルダを指定してください</source>
+        <translation>Name the folder to pack into a Crow file.</translation>
+    </message>
+    <message>
+        <source>Crowファイルにできるフォルダは一度に一つだけです</source>
+        <translation>Only one folder can be packed at a time.</translation>
+    </message>
+    <message>
+        <source>--release と --pack は一緒に使えません</source>
+        <translation>--release and --pack cannot be used together.</translation>
+    </message>
+    <message>
+        <source>使い方が正しくありません：%1</source>
+        <translation>Wrong command line: %1</translation>
     </message>
 </context>
 <context>
@@ -263,6 +312,14 @@ Create the Crow file anyway?</translation>
         <source>ﾊﾞｰｼﾞｮﾝ %1</source>
         <translation>Version %1</translation>
     </message>
+    <message>
+        <source>W.X.Hollinの絵</source>
+        <translation>W.X.Hollin picture</translation>
+    </message>
+    <message>
+        <source>ホームページ</source>
+        <translation>Home page</translation>
+    </message>
 </context>
 <context>
     <name>frmConfig</name>
@@ -297,6 +354,14 @@ Create the Crow file anyway?</translation>
     <message>
         <source>キャンセル(&amp;C)</source>
         <translation>&amp;Cancel</translation>
+    </message>
+    <message>
+        <source>ドライブ</source>
+        <translation>Drives</translation>
+    </message>
+    <message>
+        <source>ファイルの解凍先</source>
+        <translation>Release folder</translation>
     </message>
 </context>
 <context>
@@ -349,6 +414,18 @@ Create the Crow file anyway?</translation>
         <source>ビットマップファイル(*.bmp)|*.bmp</source>
         <translation>Bitmap files (*.bmp)|*.bmp</translation>
     </message>
+    <message>
+        <source>クロウファイル化するフォルダのパス</source>
+        <translation>Folder to pack</translation>
+    </message>
+    <message>
+        <source>パスワード</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>フォルダのファイル</source>
+        <translation>Files in the folder</translation>
+    </message>
 </context>
 <context>
     <name>frmDialog</name>
@@ -364,6 +441,14 @@ Create the Crow file anyway?</translation>
         <source>キャンセル</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>進行状況</source>
+        <translation>Progress</translation>
+    </message>
+    <message>
+        <source>ファイル</source>
+        <translation>Files</translation>
+    </message>
 </context>
 <context>
     <name>frmFileList</name>
@@ -374,6 +459,10 @@ Create the Crow file anyway?</translation>
     <message>
         <source>ファイルが開けません</source>
         <translation>Cannot open the file.</translation>
+    </message>
+    <message>
+        <source>Crowファイルの中身</source>
+        <translation>Contents of the Crow file</translation>
     </message>
 </context>
 <context>
@@ -518,6 +607,30 @@ Create the Crow file anyway?</translation>
         <source>質問</source>
         <translation>Question</translation>
     </message>
+    <message>
+        <source>ドライブ</source>
+        <translation>Drives</translation>
+    </message>
+    <message>
+        <source>フォルダ</source>
+        <translation>Folders</translation>
+    </message>
+    <message>
+        <source>ファイル</source>
+        <translation>Files</translation>
+    </message>
+    <message>
+        <source>プレビュー</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>画像</source>
+        <translation>Picture</translation>
+    </message>
+    <message>
+        <source>ここにファイルをドロップ</source>
+        <translation>Drop files here</translation>
+    </message>
 </context>
 <context>
     <name>frmPassword</name>
@@ -532,6 +645,10 @@ Create the Crow file anyway?</translation>
     <message>
         <source>キャンセル(&amp;C)</source>
         <translation>&amp;Cancel</translation>
+    </message>
+    <message>
+        <source>パスワード</source>
+        <translation>Password</translation>
     </message>
 </context>
 </TS>

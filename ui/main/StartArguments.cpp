@@ -22,21 +22,30 @@ const std::set<std::string>& QtFlags() {
 
 StartArguments ParseStartArguments(const std::vector<std::string>& args) {
     StartArguments out;
-    auto fail = [&out](std::string problem) {
+    using Action = StartArguments::Action;
+    using Problem = StartArguments::Problem;
+    auto fail = [&out](std::string problem, Problem kind = Problem::Other) {
         out.action = StartArguments::Action::UsageError;
         out.problem = std::move(problem);
+        out.problemKind = kind;
         return out;
     };
     bool optionsEnded = false;
+    std::vector<std::string> paths;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            if (!out.path.empty()) return fail("only one file or folder can be opened");
             if (arg.empty()) return fail("an empty path was given");
-            out.path = arg;
+            paths.push_back(arg);
             continue;
         }
-        if (arg == "--") {
+        if (arg == "--release" || arg == "--pack") {
+            const Action asked = arg == "--release" ? Action::Release : Action::Pack;
+            out.fromFileManager = true;
+            if (out.action != Action::Run && out.action != asked)
+                return fail("--release and --pack cannot be given together", Problem::ReleaseAndPack);
+            out.action = asked;
+        } else if (arg == "--") {
             optionsEnded = true;
         } else if (arg == "-h" || arg == "--help") {
             out.action = StartArguments::Action::Help;
@@ -56,11 +65,43 @@ StartArguments ParseStartArguments(const std::vector<std::string>& args) {
             }
         }
     }
+    switch (out.action) {
+    case Action::Release:
+        if (paths.empty()) return fail("--release needs at least one Crow file", Problem::NoCrowFile);
+        out.files = std::move(paths);
+        break;
+    case Action::Pack:
+        if (paths.empty()) return fail("--pack needs the folder to pack", Problem::NoFolder);
+        if (paths.size() > 1) return fail("--pack packs one folder at a time", Problem::OneFolderOnly);
+        out.path = paths.front();
+        break;
+    default:
+        if (paths.size() > 1) return fail("only one file or folder can be opened");
+        if (!paths.empty()) out.path = paths.front();
+        break;
+    }
     return out;
+}
+
+bool DisplayNamed(const std::vector<std::string>& args, const char* (*getenv)(const char*)) {
+    for (const std::string& arg : args) {
+        if (arg == "--") break;
+        if (arg.size() < 2 || arg[0] != '-') continue;
+        std::string name = arg.substr(arg[1] == '-' ? 2 : 1);
+        name = name.substr(0, name.find('='));
+        if (name == "platform" || name == "display") return true;
+    }
+    for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY"}) {
+        const char* value = getenv(name);
+        if (value && *value) return true;
+    }
+    return false;
 }
 
 const char* StartHelp() {
     return "Usage: wx-hollin [FILE | FOLDER]\n"
+           "       wx-hollin --release CROWFILE...\n"
+           "       wx-hollin --pack FOLDER\n"
            "\n"
            "Browses folders, packs a folder into one Crow file (a 24-bit .bmp) and releases\n"
            "Crow files back into a folder.\n"
@@ -69,13 +110,25 @@ const char* StartHelp() {
            "on it would; with FOLDER it opens that folder. Without either it starts in the\n"
            "folder it was left in.\n"
            "\n"
+           "--release releases each CROWFILE, with the progress window and the same questions\n"
+           "(password, overwrite) as the window's release command, into a folder beside it\n"
+           "named after it (photos.bmp into photos/), and opens that folder in the file\n"
+           "manager. No main window is shown.\n"
+           "--pack opens the Crow file creation dialog alone for FOLDER; its save dialog\n"
+           "starts in the folder that holds FOLDER. The program ends when the dialog closes.\n"
+           "Wrong or missing arguments to either are told in a message box (on standard\n"
+           "error when there is no display).\n"
+           "\n"
            "Options:\n"
+           "  --release      release the Crow files named after it\n"
+           "  --pack         pack the folder named after it\n"
            "  -h, --help     show this help\n"
            "  -V, --version  show the version\n"
            "Qt's own options (-platform, -style, -display, ...) are passed on to Qt.\n"
            "\n"
-           "Exit status: 0 when the window was closed, 1 when FILE or FOLDER does not exist,\n"
-           "2 usage error.\n";
+           "Exit status: 0 when the window was closed (with --release: when every file was\n"
+           "released), 1 when FILE or FOLDER does not exist (with --release: when a release\n"
+           "failed or was cancelled), 2 usage error.\n";
 }
 
 }  // namespace wxh

@@ -15,6 +15,7 @@
 #include <QPainterPath>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QtMath>
 
 #include <algorithm>
 #include <vector>
@@ -76,16 +77,19 @@ void frmMain::buildControls() {
     DriveList->setObjectName(QStringLiteral("DriveList"));
     DriveList->setGeometry(TwRect(0, 0, 2415, 300));
     DriveList->setToolTip(tr("ドライブを選択してね"));
+    DriveList->setAccessibleName(tr("ドライブ"));
 
     DirList = new wxh::DirListBox(client);
     DirList->setObjectName(QStringLiteral("DirList"));
     DirList->setGeometry(TwRect(0, 360, 2415, 3240));
     DirList->setToolTip(tr("ディレクトリを選択して、右クリックでCrowファイルが作れるよ"));
+    DirList->setAccessibleName(tr("フォルダ"));
 
     FileList = new wxh::FileListBox(client);
     FileList->setObjectName(QStringLiteral("FileList"));
     FileList->setGeometry(TwRect(2520, 0, 2295, 1890));
     FileList->setToolTip(tr("ファイルを選択してねぇ"));
+    FileList->setAccessibleName(tr("ファイル"));
     FileList->SetPattern(kPatternBmp);
 
     FileView = new wxh::PictureBox(client);
@@ -93,6 +97,7 @@ void frmMain::buildControls() {
     FileView->setGeometry(TwRect(2520, 1920, 3855, 1695));
     FileView->setToolTip(tr("ダブルクリックでレリ－ズ！！"));
     FileView->setFocusPolicy(Qt::StrongFocus);
+    FileView->setAccessibleName(tr("プレビュー"));
     QFont viewFont(QStringLiteral("IPAPGothic"));
     for (int px = 12; px >= 8; --px) {   // the largest size at which nine rows fit the panel
         viewFont.setPixelSize(px);
@@ -108,12 +113,14 @@ void frmMain::buildControls() {
     PicImage->setObjectName(QStringLiteral("PicImage"));
     PicImage->setGeometry(TwRect(0, 0, 1695, 1650));
     PicImage->installEventFilter(this);   // the shown picture takes no clicks
+    PicImage->setAccessibleName(tr("画像"));
     PicImage->hide();
 
     Image1 = new wxh::ImageBox(client);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(TwRect(4800, 0, 1605, 1905));
     Image1->setToolTip(tr("何でもドロップＯＫ！！"));
+    Image1->setAccessibleName(tr("ここにファイルをドロップ"));
     Image1->SetPicture(DropPicture());
     Image1->SetAcceptFileDrops(true);
 
@@ -452,6 +459,7 @@ bool frmMain::ShowFileInfo(const QString& path, wxh::WxhObject& crow, wxh::Inspe
         PicImage->SetPicture(picture);
         PicImage->show();
         PicImage->setToolTip(path);
+        PicImage->setAccessibleDescription(path);
         SetCurrentCrowFile(kNoFile);
         return false;
     }
@@ -468,17 +476,24 @@ bool frmMain::ShowFileInfo(const QString& path, wxh::WxhObject& crow, wxh::Inspe
 // ---------------------------------------------------------------------------------------
 // The picture of Image1: a folder with a down arrow, drawn here, inviting a drop.
 
-QPixmap frmMain::DropPicture() {
+QPixmap frmMain::DropPicture() { return DropPicture(qApp ? qApp->devicePixelRatio() : 1.0); }
+
+// Drawn for the screen's pixel ratio, so that it is sharp on a scaled screen instead of a
+// small bitmap blown up.
+QPixmap frmMain::DropPicture(qreal devicePixelRatio) {
+    const qreal dpr = std::clamp(devicePixelRatio, 1.0, 8.0);
     static QPixmap picture;
-    if (!picture.isNull()) return picture;
+    if (!picture.isNull() && picture.devicePixelRatio() == dpr) return picture;
     const int w = Tw(1605), h = Tw(1905);
-    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+    QImage image(QSize(qCeil(w * dpr), qCeil(h * dpr)), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
+    image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient sky(0, 0, 0, h);
     sky.setColorAt(0, QColor(0x2B, 0x4C, 0x7E));
     sky.setColorAt(1, QColor(0x56, 0x7E, 0xB9));
-    p.fillRect(image.rect(), sky);
+    p.fillRect(QRectF(0, 0, w, h), sky);
     // A dashed drop zone.
     p.setPen(QPen(QColor(255, 255, 255, 200), 2, Qt::DashLine));
     p.setBrush(Qt::NoBrush);

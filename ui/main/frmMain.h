@@ -97,6 +97,16 @@ public:
     // crow found in it, the file kept open, so that it is not inspected again.
     void ReleaseCurrent(std::unique_ptr<wxh::WxhObject> crow, const wxh::Inspection* inspected);
     bool AskPassword();
+    // The release command's work for one Crow file, once it is known which: inspects it,
+    // releases it below extractFolder with the progress window and the questions (password,
+    // overwrite), then opens the folder or shows the message. owner is the window the boxes
+    // belong to; nullptr when there is no main window (wx-hollin --release). True when the
+    // file was released.
+    // crow and inspected: an object that inspected crowFile already (KeepCrowFileOpen) and
+    // what it found; the file is then not inspected again.
+    static bool ReleaseCrowFile(QWidget* owner, const QString& crowFile, const QString& extractFolder,
+                                int32_t oneFileNoFolder, std::unique_ptr<wxh::WxhObject> crow = nullptr,
+                                const wxh::Inspection* inspected = nullptr);
 
     // --- drop and other commands (frmMain_commands.cpp) ------------------------------
     void Image1_OLEDragDrop(const QStringList& files);
@@ -123,7 +133,8 @@ public:
     // False when the drive or the folder cannot be selected.
     bool SelectFolder(const QString& folder);
     // The fixed picture of Image1 (the version box shows it too).
-    static QPixmap DropPicture();
+    static QPixmap DropPicture();   // at the screens' highest pixel ratio
+    static QPixmap DropPicture(qreal devicePixelRatio);
     // The usage text drawn into FileView at start.
     static QStringList UsageText();
 

@@ -74,8 +74,6 @@ void frmMain::mnu_Dir_Name_Click() {
 
 void frmMain::mnu_Dir_ToBMP_Click() {
     // frmCrow deletes itself when it closes and shows this window again.
-    auto* crow = new frmCrow(this);
-    crow->FolderPath->setText(QString::fromStdString(wxh::AddPathSep(HighlightedFolder().toStdString())));
-    crow->show();
+    frmCrow::OpenFor(this, HighlightedFolder());
     hide();
 }

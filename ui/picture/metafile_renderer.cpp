@@ -13,6 +13,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "common/standard_streams.h"
+
 extern "C" {
 #include <libwmf/api.h>
 #include <libwmf/gd.h>
@@ -37,6 +39,8 @@ bool readAll(int fd, std::vector<unsigned char>& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // libwmf and libgd write to whatever descriptor 1 or 2 is: never to a file opened later.
+    if (!wxh::EnsureStandardStreams()) return 1;
     if (argc != 1) {
         std::fprintf(stderr, "usage: %s < metafile > picture.png\n", argv[0]);
         return 2;

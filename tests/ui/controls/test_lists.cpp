@@ -219,3 +219,21 @@ TEST(DriveListBox, RootFirstEveryPathHasADriveAndTheLastFolderIsRemembered) {
 }
 
 }  // namespace
+
+// The folder icons are drawings: at 1.5x and 3x scale they are drawn for the screen's pixels,
+// not blown up from a 16-pixel bitmap; the open and the closed folder look different.
+TEST_F(DirListTest, FolderIconsAreDrawnForEveryScale) {
+    ASSERT_TRUE(list.SetPath(QString::fromStdString(top)));
+    const QIcon open = list.item(list.OpenRow())->icon();
+    const QIcon closed = list.item(list.OpenRow() + 1)->icon();
+    for (const QIcon& icon : {open, closed}) {
+        ASSERT_FALSE(icon.isNull());
+        // A bitmap icon lists the sizes it has; a drawing has none and fits every size.
+        EXPECT_TRUE(icon.availableSizes().isEmpty()) << icon.availableSizes().size() << " bitmap sizes";
+        for (const qreal scale : {1.0, 1.5, 2.0, 3.0}) {
+            const QPixmap pixmap = icon.pixmap(QSize(16, 16), scale);
+            EXPECT_EQ(pixmap.size(), QSize(16, 16) * scale) << scale;
+        }
+    }
+    EXPECT_NE(open.pixmap(QSize(16, 16), 3.0).toImage(), closed.pixmap(QSize(16, 16), 3.0).toImage());
+}

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+#include "support/Layout.h"
 #include "support/TempDir.h"
 #include "ui/commondlg/FakeCommonDlgBackend.h"
 #include "ui/controls/seams.h"
@@ -26,7 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using wxh::Tw;
-using wxh::TwRect;
+using wxh::test::LayoutProblems;
 using wxh::test::FakeCommonDlgBackend;
 using wxh::test::PatternBytes;
 using wxh::test::ReadFile;
@@ -101,6 +102,7 @@ protected:
 };
 
 TEST_F(CrowDialog, LayoutCaptionsAndInitialStates) {
+    const wxh::test::ProgramFont font;
     frmCrow* d = new frmCrow(&mainWindow);
     dlg = d;
     EXPECT_EQ(d->windowTitle(), QStringLiteral("Crowファイルの作成"));
@@ -111,33 +113,25 @@ TEST_F(CrowDialog, LayoutCaptionsAndInitialStates) {
     EXPECT_TRUE(d->testAttribute(Qt::WA_DeleteOnClose));
 
     EXPECT_EQ(d->Label1->text(), QStringLiteral("クロウファイル化するフォルダのパス："));
-    EXPECT_EQ(d->Label1->geometry(), TwRect(120, 120, 2895, 255));
     EXPECT_EQ(d->FolderPath->text(), QStringLiteral("（フォルダを選択してください）"));
-    EXPECT_EQ(d->FolderPath->geometry(), TwRect(120, 360, 5175, 270));
     EXPECT_TRUE(d->FolderPath->isReadOnly());
     EXPECT_EQ(d->Frame1->title(), QStringLiteral("モード選択"));
-    EXPECT_EQ(d->Frame1->geometry(), TwRect(120, 840, 2535, 1095));
     EXPECT_EQ(d->OptCrow3->parentWidget(), d->Frame1);
     EXPECT_EQ(d->OptCrow3->text(), QStringLiteral("Crow3 Format(&3)"));
-    EXPECT_EQ(d->OptCrow3->geometry(), TwRect(120, 240, 2175, 255));
     EXPECT_EQ(d->OptCrow2->text(), QStringLiteral("Crow2 Format(&2)"));
-    EXPECT_EQ(d->OptCrow2->geometry(), TwRect(120, 600, 2175, 375));
     EXPECT_EQ(d->PassLabel->text(), QStringLiteral("パスワード：(&P)"));
-    EXPECT_EQ(d->PassLabel->geometry(), TwRect(240, 2400, 2415, 255));
     EXPECT_EQ(d->PassLabel->buddy(), d->PassBox);
-    EXPECT_EQ(d->PassBox->geometry(), TwRect(240, 2640, 2415, 270));
     EXPECT_EQ(d->PassBox->echoMode(), QLineEdit::Normal);
     EXPECT_EQ(d->CreateCrowFile->text(), QStringLiteral("Crowファイルの作成(&M)"));
-    EXPECT_EQ(d->CreateCrowFile->geometry(), TwRect(2880, 2400, 2415, 495));
     EXPECT_EQ(d->ChkPass->text(), QStringLiteral("パスワード付き(&E)"));
-    EXPECT_EQ(d->ChkPass->geometry(), TwRect(120, 2040, 2415, 255));
     EXPECT_EQ(d->FileCount->text(), QStringLiteral("総ファイル数： 0個"));
-    EXPECT_EQ(d->FileCount->geometry(), TwRect(2880, 1080, 2415, 255));
     EXPECT_EQ(d->Label4->text(), QStringLiteral("＜　フォルダ情報　＞"));
-    EXPECT_EQ(d->Label4->geometry(), TwRect(2760, 840, 2175, 255));
-    EXPECT_EQ(d->FolderFile->geometry(), TwRect(2880, 1320, 2415, 960));
     EXPECT_FALSE(d->FolderFile->isSortingEnabled());
     EXPECT_EQ(d->FolderFile->count(), 0);
+    {
+        const QStringList problems = LayoutProblems(*d);
+        EXPECT_TRUE(problems.isEmpty()) << problems.join(QStringLiteral("; ")).toStdString();
+    }
 
     // CRW3 can be chosen; CRW2 is the starting mode; the password controls are off.
     EXPECT_TRUE(d->OptCrow3->isEnabled());
@@ -149,9 +143,10 @@ TEST_F(CrowDialog, LayoutCaptionsAndInitialStates) {
     EXPECT_FALSE(d->ChkPass->isChecked());
     EXPECT_TRUE(d->CreateCrowFile->isEnabled());
 
-    // Tab order of the controls that take the focus.
-    const QList<QWidget*> order{d->FolderPath, d->OptCrow3, d->OptCrow2, d->PassBox,
-                                d->CreateCrowFile, d->ChkPass, d->FolderFile};
+    // Tab order of the controls that take the focus: the password field right after the box
+    // that shows it.
+    const QList<QWidget*> order{d->FolderPath, d->OptCrow3, d->OptCrow2, d->ChkPass,
+                                d->PassBox, d->CreateCrowFile, d->FolderFile};
     QList<QWidget*> chain;
     QWidget* w = d->FolderPath;
     do {

@@ -2,7 +2,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QThread>
 #include <QTimer>
 
 #include "ui/dialogs/GuiWxhObject.h"
@@ -265,6 +264,45 @@ TEST_F(Release, EmptyPasswordCancelAndCloseBoxAllCountAsCancelled) {
     EXPECT_EQ(opened.size(), 1u);
 }
 
+// A password whose decoded files do not look like their names: asked before anything is
+// written; No ends as cancelled, Yes releases anyway; the right password is not questioned.
+TEST_F(Release, WrongLookingPasswordIsQuestionedFirst) {
+    const std::string crow = tmp.file("in/notes.bmp");
+    std::vector<PackedFile> texts;
+    for (const char* n : {"a.txt", "b.txt", "c.md", "d.bin"})
+        texts.push_back({n, std::string(40, '\n') + std::string(2000, 'x') + " plain words, line after line.\n"});
+    WriteCrow(crow, 3, texts, 0, "secret");
+    Select(crow);
+    for (const int reply : {wxh::kMsgNo, wxh::kMsgYes}) {
+        messages.clear();
+        opened.clear();
+        answer = [reply](const QString&, const QString&) { return reply; };
+        TypePassword(QStringLiteral("Secret"));
+        win->mnu_View_Relese_Click();
+        ASSERT_GE(messages.size(), 1u);
+        EXPECT_TRUE(messages[0].yesNo);
+        EXPECT_EQ(messages[0].title, QStringLiteral("WX_Hollin"));
+        EXPECT_TRUE(messages[0].text.contains(QStringLiteral("a.txt, b.txt, c.md"))) << messages[0].text.toStdString();
+        EXPECT_FALSE(messages[0].mainEnabled);
+        if (reply == wxh::kMsgNo) {
+            ASSERT_EQ(messages.size(), 2u);
+            EXPECT_EQ(messages[1].text, kCancelled);
+            EXPECT_TRUE(fs::is_empty(Out("notes")));
+            EXPECT_TRUE(opened.empty());
+        } else {
+            EXPECT_EQ(messages.size(), 1u);
+            EXPECT_EQ(opened.size(), 1u);
+            EXPECT_NE(ReadFile(Out("notes/a.txt")), texts[0].data);  // what the user agreed to
+        }
+    }
+    fs::remove_all(Out("notes"));
+    messages.clear();
+    TypePassword(QStringLiteral("secret"));
+    win->mnu_View_Relese_Click();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(ReadFile(Out("notes/c.md")), texts[2].data);
+}
+
 TEST_F(Release, Crow1Crow2AndOpenCrow3NeverAskForAPassword) {
     WriteCrow(tmp.file("in/g1.bmp"), 1, kTwo);
     WriteCrow(tmp.file("in/g2.bmp"), 2, kTwo);
@@ -392,12 +430,14 @@ TEST_F(Release, CancelInTheThirdOfFiveFilesThroughTheProgressWindow) {
     Select(crow);
 
     bool pressed = false, sawDialog = false, mainWasEnabled = true, dialogWasEnabled = false;
+    qint64 now = 0;   // the progress window's clock, moved by a slow disk's 17 ms a point
+    frmDialog::SetClock([&now] { return now; });
     QTimer presser;
     presser.setInterval(0);
     QObject::connect(&presser, &QTimer::timeout, [&] {
         frmDialog* d = frmDialog::Instance();
         if (!d || !d->isVisible() || pressed) return;
-        QThread::usleep(17000);   // a slow disk: the window paints a frame at every point
+        now += 17'000'000;   // a slow disk: 17 ms between two passes of the event loop
         sawDialog = true;
         mainWasEnabled = win->isEnabled();
         dialogWasEnabled = d->CmdCancel->isEnabled() && d->isEnabled();
@@ -410,6 +450,7 @@ TEST_F(Release, CancelInTheThirdOfFiveFilesThroughTheProgressWindow) {
     presser.start();
     win->FileView_DblClick();
     presser.stop();
+    frmDialog::SetClock(nullptr);
 
     EXPECT_TRUE(sawDialog);
     EXPECT_TRUE(pressed);

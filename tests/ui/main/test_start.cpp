@@ -14,7 +14,10 @@
 #include "ui/dialogs/frmPassword.h"
 #include "ui/main/ProgramIcon.h"
 #include "ui/main/StartArguments.h"
+#include "ui/controls/twips.h"
 #include "ui/main/frmMain.h"
+
+#include <QtMath>
 
 using namespace wxh::test;
 using Action = wxh::StartArguments::Action;
@@ -176,4 +179,19 @@ TEST(ProgramIcon, IsTheMenusIconOnTheMainWindowAndItsDialogs) {
         EXPECT_EQ(password.windowIcon().pixmap(48, 48).toImage(), expected) << "frmPassword";
     }
     frmMain::SetLocationsForTesting(QString(), QString());
+}
+
+// The drop picture is drawn for the screen's pixels: at 2x and 3x it has two and three times
+// the pixels at the same size on screen (the box it fills keeps its size).
+TEST(DropPicture, IsDrawnForTheScreensPixelRatio) {
+    const QPixmap one = frmMain::DropPicture(1.0);
+    ASSERT_EQ(one.size(), QSize(wxh::Tw(1605), wxh::Tw(1905)));
+    for (const qreal scale : {1.5, 2.0, 3.0}) {
+        SCOPED_TRACE(scale);
+        const QPixmap sharp = frmMain::DropPicture(scale);
+        EXPECT_EQ(sharp.devicePixelRatio(), scale);
+        EXPECT_EQ(sharp.deviceIndependentSize().toSize(), one.size());
+        EXPECT_EQ(sharp.size(), QSize(qCeil(one.width() * scale), qCeil(one.height() * scale)));
+    }
+    EXPECT_EQ(frmMain::DropPicture(1.0).toImage(), one.toImage()) << "drawing it again changes nothing";
 }

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <sys/stat.h>
+
+#include "crow/CrowFormat.h"
+#include "crow/PasswordCheck.h"
+#include "crow/WxhObject.h"
+#include "support/PasswordCorpus.h"
+#include "support/TempDir.h"
+
+namespace wxh {
+namespace {
+
+using Verdict = PasswordJudgement::Verdict;
+
+// Packs with one password and decodes with another, as a release would, in memory.
+PasswordJudgement JudgeWith(const test::CorpusFolder& f, const std::string& packed, const std::string& given) {
+    const crowfmt::KeyStream in(crowfmt::KeyFromPassword(packed)), out(crowfmt::KeyFromPassword(given));
+    std::vector<std::string> names;
+    for (const auto& file : f.files) names.push_back(file.name);
+    return JudgePassword(names, [&](size_t i, uint8_t* buf, size_t max) {
+        const size_t n = std::min(max, f.files[i].bytes.size());
+        std::memcpy(buf, f.files[i].bytes.data(), n);
+        in.Subtract(buf, n, 0);
+        out.Add(buf, n, 0);
+        return n;
+    }, crowfmt::KeyFromPassword(given).size());
+}
+
+// The whole corpus: never a false alarm with the right password; never a verdict where too
+// few names promise a recognisable type; wrong passwords near the right one caught.
+TEST(PasswordCheck, CorpusRightNeverRefusedWrongCaught) {
+    const std::vector<std::string> rights = {"a", "secret", "Tr0ub4dor&3", "パスワード1", "correct horse"};
+    std::map<std::string, std::pair<int, int>> table;  // folder -> caught, tried
+    for (const test::CorpusFolder& f : test::PasswordCorpus()) {
+        for (const std::string& right : rights) {
+            const PasswordJudgement ok = JudgeWith(f, right, right);
+            EXPECT_NE(ok.verdict, Verdict::LooksWrong) << f.label << " with the right password " << right;
+            if (f.recognisable >= 3) {
+                EXPECT_EQ(ok.verdict, Verdict::Plausible) << f.label << " " << right;
+            }
+            for (const std::string& wrong : test::NearPasswords(right)) {
+                const PasswordJudgement bad = JudgeWith(f, right, wrong);
+                auto& [caught, tried] = table[f.label];
+                ++tried;
+                if (bad.verdict == Verdict::LooksWrong) ++caught;
+                if (f.recognisable < 3) {
+                    EXPECT_NE(bad.verdict, Verdict::Plausible) << f.label << ": undecidable, yet judged";
+                }
+            }
+        }
+    }
+    // What each folder must at least catch (of 82 wrong passwords): texts see a wrong
+    // character anywhere in the password, signatures at a file's start only those that
+    // change the bytes they cover.
+    const std::map<std::string, int> least = {
+        {"JPEG", 35}, {"PNG", 82}, {"GIF", 41}, {"BMP", 52}, {"PDF", 47}, {"Office", 49}, {"MP3", 57},
+        {"MP4", 59}, {"UTF-8 text", 82}, {"Shift-JIS text", 81}, {"C source", 82}, {"Python", 82},
+        {"ZIP", 49}, {"mixed", 82}, {"3 pictures among binaries", 35}};
+    for (const auto& [label, ct] : table) {
+        std::printf("| %s | %d of %d |\n", label.c_str(), ct.first, ct.second);
+        if (least.count(label)) {
+            EXPECT_GE(ct.first, least.at(label)) << label;
+        }
+    }
+}
+
+// Through a real Crow file: the names that do not look right are the ones reported.
+TEST(PasswordCheck, CrowFileOnDisk) {
+    test::TempDir dir;
+    std::filesystem::create_directory(dir.file("in"));
+    std::mt19937 g(7);
+    test::WriteFile(dir.file("in/a.jpg"), test::Jpeg(g));
+    test::WriteFile(dir.file("in/b.png"), test::Png(g));
+    test::WriteFile(dir.file("in/c.pdf"), test::Pdf(g));
+    test::WriteFile(dir.file("in/d.bin"), test::Noise(g, 500));
+    WxhObject obj;
+    ASSERT_EQ(obj.Crow3(dir.file("in"), dir.file("x.bmp"), "hollin"), 0);
+    EXPECT_EQ(JudgeCrowPassword(dir.file("x.bmp"), "hollin").verdict, Verdict::Plausible);
+    const PasswordJudgement bad = JudgeCrowPassword(dir.file("x.bmp"), "Hollin");
+    EXPECT_EQ(bad.verdict, Verdict::LooksWrong);
+    EXPECT_EQ(bad.unlikeNames, (std::vector<std::string>{"a.jpg", "b.png", "c.pdf"}));
+    // Nothing to judge: a CRW2 file, a missing one.
+    ASSERT_EQ(obj.Crow2(dir.file("in"), dir.file("y.bmp")), 0);
+    EXPECT_EQ(JudgeCrowPassword(dir.file("y.bmp"), "hollin").verdict, Verdict::Undecided);
+    EXPECT_EQ(JudgeCrowPassword(dir.file("none.bmp"), "hollin").verdict, Verdict::Undecided);
+    EXPECT_GT(passwordcheck::LoadMicroseconds(), 0);
+}
+
+// The extension table is read as a hostile file: odd lines are passed over, not trusted.
+TEST(PasswordCheck, ExtensionTableDistrusted) {
+    using passwordcheck::ParseMimeTypes;
+    const std::string longLine = "image/x-long " + std::string(passwordcheck::kMaxLine, 'a') + " zz\n";
+    const auto t = ParseMimeTypes("# comment jpg\r\nimage/jpeg\tjpeg JPG jpe\r\nimage/png png\nimage/other png\n"
+                                  "notatype xyz\nimage/../x dots\nimage/a/b ab\ntext/plain txt ../e " +
+                                  std::string(40, 'e') + "\n" + longLine + "video/mp4 mp4");
+    const std::map<std::string, std::string> want = {{"jpeg", "image/jpeg"}, {"jpg", "image/jpeg"}, {"jpe", "image/jpeg"},
+                                                     {"png", "image/png"},   {"txt", "text/plain"}, {"mp4", "video/mp4"}};
+    EXPECT_EQ(t, want);
+    EXPECT_EQ(passwordcheck::PromisedType(t, "Photo.JPG"), "image/jpeg");
+    EXPECT_EQ(passwordcheck::PromisedType(t, ".png"), "");
+    EXPECT_EQ(passwordcheck::PromisedType(t, "png"), "");
+    // Caps: no more extensions than allowed, nothing past the byte limit.
+    std::string many;
+    for (size_t i = 0; i <= passwordcheck::kMaxExtensions; ++i) many += "image/x e" + std::to_string(i) + "\n";
+    EXPECT_EQ(ParseMimeTypes(many).size(), passwordcheck::kMaxExtensions);
+    const std::string past = std::string(passwordcheck::kMaxTableBytes, '\n') + "image/png png\n";
+    EXPECT_TRUE(ParseMimeTypes(past).empty());
+    // Only a regular file is opened: a folder or a FIFO gives an empty table at once.
+    test::TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    EXPECT_TRUE(passwordcheck::LoadMimeTypes(dir.file("fifo")).empty());
+    EXPECT_TRUE(passwordcheck::LoadMimeTypes(dir.str()).empty());
+}
+
+TEST(PasswordCheck, DatabaseTypesReadFromEntries) {
+    using namespace std::string_literals;
+    const std::string mgc = "\x01\0image/jpeg\0\0\0JPEG image data\0audio/mpeg\0x/y\0text/\0\x02video/mp4\0"s +
+                            "application/pdf";  // unterminated at the end: not an entry
+    EXPECT_EQ(passwordcheck::MagicDatabaseTypes(mgc), (std::vector<std::string>{"audio/mpeg", "image/jpeg"}));
+}
+
+}  // namespace
+}  // namespace wxh
