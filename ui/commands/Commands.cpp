@@ -23,17 +23,21 @@ QString ReleaseSubFolder(const QString& crowFile) {
 }
 
 ReleaseOutcome Release(WxhObject& crow, const QString& crowFile, const QString& extractFolder,
-                       int32_t oneFileNoFolder, const std::function<QString()>& askPassword) {
+                       int32_t oneFileNoFolder, const std::function<QString()>& askPassword,
+                       const Inspection* inspected) {
     const std::string path = crowFile.toStdString();
     // Inspected once; the release reads the very file that was inspected.
-    crow.KeepCrowFileOpen();
-    int32_t ver = 0, passwordFlag = 0, count = 0;
-    {
+    Inspection found;
+    if (inspected) {
+        found = *inspected;
+    } else {
+        crow.KeepCrowFileOpen();
         std::vector<std::string> names;
         std::vector<int32_t> sizes;
-        const int32_t r = crow.GetCrowInfo(path, ver, passwordFlag, count, names, sizes);
+        const int32_t r = crow.GetCrowInfo(path, found.format, found.passwordFlag, found.count, names, sizes);
         if (r != 0) return {QString(), text::InspectFailed(r)};
     }
+    const int32_t ver = found.format, passwordFlag = found.passwordFlag, count = found.count;
 
     // A release folder that is not a full path would put the files in "/" or wherever the
     // program happened to start: nothing is created or written there.

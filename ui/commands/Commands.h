@@ -22,14 +22,24 @@ struct ReleaseOutcome {
     QString message;
 };
 
+// What an inspection of a Crow file found, as far as a release needs it.
+struct Inspection {
+    int32_t format = 0;
+    int32_t passwordFlag = 0;
+    int32_t count = 0;
+};
+
 // The release command after its window has made sure there is a current Crow file: inspects
 // crowFile with crow (once, keeping the file open so that what was inspected is what is
 // released), chooses and creates the destination below extractFolder, asks for the password
 // of a protected CRW3 file (askPassword returns it, empty when the user cancelled) and
-// releases. A file that cannot be inspected creates no folder. An empty or relative
-// extractFolder writes nothing and ends as a failed write.
+// releases. inspected: what crow's own GetCrowInfo of crowFile found a moment ago, made
+// after KeepCrowFileOpen; the file is then not inspected again. A file that cannot be
+// inspected creates no folder. An empty or relative extractFolder writes nothing and ends as
+// a failed write.
 ReleaseOutcome Release(WxhObject& crow, const QString& crowFile, const QString& extractFolder,
-                       int32_t oneFileNoFolder, const std::function<QString()>& askPassword);
+                       int32_t oneFileNoFolder, const std::function<QString()>& askPassword,
+                       const Inspection* inspected = nullptr);
 
 // The creation dialog's choice of format.
 enum class CrowMode { Crow2, Crow3, Crow3WithPassword };

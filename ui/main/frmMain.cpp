@@ -440,14 +440,15 @@ bool frmMain::BrowseTo(const QString& fileOrFolder) {
 }
 
 bool frmMain::ShowFileInfo(const QString& path) {
+    wxh::Inspection found;
+    return ShowFileInfo(path, *NewGuiWxhObject(this), found);
+}
+
+bool frmMain::ShowFileInfo(const QString& path, wxh::WxhObject& crow, wxh::Inspection& found) {
     int32_t format = 0, passwordFlag = 0, count = 0;
     std::vector<std::string> names;
     std::vector<int32_t> sizes;
-    int32_t result;
-    {
-        auto object = NewGuiWxhObject(this);
-        result = object->GetCrowInfo(path.toStdString(), format, passwordFlag, count, names, sizes);
-    }
+    const int32_t result = crow.GetCrowInfo(path.toStdString(), format, passwordFlag, count, names, sizes);
     if (result != 0) {
         QPixmap picture = wxh::LoadPicturePixmap(path);
         if (picture.isNull()) return false;   // neither a Crow file nor a picture: nothing changes
@@ -466,6 +467,7 @@ bool frmMain::ShowFileInfo(const QString& path) {
     PicImage->hide();
     FileView->Cls();
     SetCurrentCrowFile(path);
+    found = {format, passwordFlag, count};
     const wxh::CrowInfo info{format, passwordFlag, count, std::move(names), std::move(sizes)};
     for (const QString& line : wxh::PreviewLines(path, QFileInfo(path).size(), info)) FileView->Print(line);
     return true;

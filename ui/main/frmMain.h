@@ -6,6 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+#include "crow/WxhObject.h"
+#include "ui/commands/Commands.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
 #include "ui/controls/FileListBox.h"
@@ -80,6 +84,8 @@ public:
     // Describes a Crow file in FileView (it becomes the current Crow file) or shows a
     // picture in PicImage; a file that is neither changes nothing. True for a Crow file.
     bool ShowFileInfo(const QString& path);
+    // The same with crow, which keeps what it found in found.
+    bool ShowFileInfo(const QString& path, wxh::WxhObject& crow, wxh::Inspection& found);
     // What the command line names (an absolute path): a folder is opened in the lists; a
     // file's folder is opened and the file selected as a click on it would (ShowFileInfo),
     // the filter widened to the narrowest one that lists it. False when nothing could be opened.
@@ -87,14 +93,20 @@ public:
 
     // --- release command (frmMain_release.cpp) ---------------------------------------
     void mnu_View_Relese_Click();
+    // The release of the current Crow file with crow (made here when null); inspected: what
+    // crow found in it, the file kept open, so that it is not inspected again.
+    void ReleaseCurrent(std::unique_ptr<wxh::WxhObject> crow, const wxh::Inspection* inspected);
     bool AskPassword();
     // The release command's work for one Crow file, once it is known which: inspects it,
     // releases it below extractFolder with the progress window and the questions (password,
     // overwrite), then opens the folder or shows the message. owner is the window the boxes
     // belong to; nullptr when there is no main window (wx-hollin --release). True when the
     // file was released.
+    // crow and inspected: an object that inspected crowFile already (KeepCrowFileOpen) and
+    // what it found; the file is then not inspected again.
     static bool ReleaseCrowFile(QWidget* owner, const QString& crowFile, const QString& extractFolder,
-                                int32_t oneFileNoFolder);
+                                int32_t oneFileNoFolder, std::unique_ptr<wxh::WxhObject> crow = nullptr,
+                                const wxh::Inspection* inspected = nullptr);
 
     // --- drop and other commands (frmMain_commands.cpp) ------------------------------
     void Image1_OLEDragDrop(const QStringList& files);

@@ -6,6 +6,7 @@
 #include "ui/settings/LiveSettings.h"
 #include "common/paths.h"
 #include "crow/WxhObject.h"
+#include "ui/dialogs/GuiWxhObject.h"
 #include "ui/commands/Messages.h"
 #include "ui/controls/seams.h"
 #include "ui/dialogs/frmAbout.h"
@@ -27,10 +28,14 @@ void frmMain::Image1_OLEDragDrop(const QStringList& files) {
         return;
     }
 
-    // The inspection that describes the file also decides the question.
-    if (ShowFileInfo(path) &&
+    // One inspection describes the file, decides the question and serves the release, which
+    // reads the very file that was described.
+    std::unique_ptr<wxh::WxhObject> crow = NewGuiWxhObject(this);
+    crow->KeepCrowFileOpen();
+    wxh::Inspection found;
+    if (ShowFileInfo(path, *crow, found) &&
         wxh::MsgBox(this, tr("レリーズ（全解凍）する？"), tr("質問"), true) == wxh::kMsgYes)
-        mnu_View_Relese_Click();
+        ReleaseCurrent(std::move(crow), &found);
 }
 
 void frmMain::Image1_Click() {

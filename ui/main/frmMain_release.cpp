@@ -37,10 +37,11 @@ bool askPassword(QWidget* owner) {
 bool frmMain::AskPassword() { return askPassword(this); }
 
 bool frmMain::ReleaseCrowFile(QWidget* owner, const QString& crowFile, const QString& extractFolder,
-                              int32_t oneFileNoFolder) {
+                              int32_t oneFileNoFolder, std::unique_ptr<wxh::WxhObject> crow,
+                              const wxh::Inspection* inspected) {
     // Made after the caller disabled its window, so that the progress window stays usable;
     // released (with the progress window) after the message.
-    std::unique_ptr<wxh::WxhObject> crow = NewGuiWxhObject(owner);
+    if (!crow) crow = NewGuiWxhObject(owner);
     // The password, once its decoded files look right or the user wants to go ahead anyway;
     // empty for a cancel.
     const auto password = [owner, &crowFile]() -> QString {
@@ -54,7 +55,7 @@ bool frmMain::ReleaseCrowFile(QWidget* owner, const QString& crowFile, const QSt
         }
         return QString::fromStdString(wxh::Live().CrowPassword);
     };
-    const wxh::ReleaseOutcome outcome = wxh::Release(*crow, crowFile, extractFolder, oneFileNoFolder, password);
+    const wxh::ReleaseOutcome outcome = wxh::Release(*crow, crowFile, extractFolder, oneFileNoFolder, password, inspected);
     if (!outcome.openFolder.isEmpty()) {
         wxh::OpenFolder(owner, outcome.openFolder);
         return true;
@@ -64,11 +65,16 @@ bool frmMain::ReleaseCrowFile(QWidget* owner, const QString& crowFile, const QSt
 }
 
 void frmMain::mnu_View_Relese_Click() {
+    ReleaseCurrent(nullptr, nullptr);
+}
+
+void frmMain::ReleaseCurrent(std::unique_ptr<wxh::WxhObject> crow, const wxh::Inspection* inspected) {
     DisabledWhile disabled(this);
     const QString current = CurrentCrowFile();
     if (current == kNoFile) {
         wxh::MsgBox(this, wxh::text::NoCrowFileSelected());
         return;
     }
-    ReleaseCrowFile(this, current, QString::fromStdString(wxh::Live().ExtractFolder), wxh::Live().OneFileNoFolder);
+    ReleaseCrowFile(this, current, QString::fromStdString(wxh::Live().ExtractFolder), wxh::Live().OneFileNoFolder,
+                    std::move(crow), inspected);
 }

@@ -161,6 +161,22 @@ TEST_F(Drop, CrowFileAnsweredYesIsReleased) {
     EXPECT_TRUE(win->isEnabled());
 }
 
+// The file described when it was dropped is the one released, even when another file takes
+// its name while the question is asked.
+TEST_F(Drop, TheDroppedFileIsReleasedAsItWasDescribed) {
+    const std::string crow = tmp.file("in/now.bmp");
+    WriteCrow(crow, 2, {{"r.txt", "released"}});
+    answer = [&](const QString&, const QString&) {
+        WriteCrow(tmp.file("in/other.bmp"), 2, {{"x.txt", "other"}});
+        fs::rename(tmp.file("in/other.bmp"), crow);
+        return wxh::kMsgYes;
+    };
+    DropFiles({q(crow)});
+    EXPECT_EQ(ReadFile(tmp.file("out/now/r.txt")), "released");
+    EXPECT_FALSE(fs::exists(tmp.file("out/now/x.txt")));
+    EXPECT_EQ(opened.size(), 1u);
+}
+
 TEST_F(Drop, NothingHappensForTextMissingPathsAndUnknownFiles) {
     const std::string crow = tmp.file("in/c.bmp");
     WriteCrow(crow, 2, {{"x", "y"}});
