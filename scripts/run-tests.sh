@@ -22,5 +22,6 @@ cd ..
 CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DWXH_SANITIZE=ON -DWXH_FUZZ=ON -DWXH_BUILD_GUI=OFF
 cmake --build build-asan -j"$(nproc)"
-(cd build-asan && ctest --output-on-failure -j"$(nproc)" -R '^(common|crow|cli|fuzz)\.')
+# (cli.memory measures address space under a limit, which the sanitizer runtime reserves by the terabyte.)
+(cd build-asan && ctest --output-on-failure -j"$(nproc)" -R '^(common|crow|cli|fuzz)\.' -E '^cli\.memory$')
 WXH_FUZZ_BUILD=build-asan bash fuzz/run 60
