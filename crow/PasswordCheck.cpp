@@ -250,54 +250,95 @@ int64_t LoadMicroseconds() { return gLoadMicroseconds; }
 
 namespace passwordcheck {
 
+namespace {
+
+// The other positions' bytes, smoothed, as the model of what one phase should hold.
+struct PhaseModel {
+    std::array<uint32_t, 256> here{};  // the phase's own bytes
+    std::array<double, 256> logP{};    // the others'
+    PhaseModel(const uint8_t* data, size_t n, size_t period, size_t phase, const std::array<uint32_t, 256>& total) {
+        size_t count = 0;
+        for (size_t i = phase; i < n; i += period, ++count) ++here[data[i]];
+        const double others = static_cast<double>(n - count);
+        for (int b = 0; b < 256; ++b) logP[b] = std::log((total[b] - here[b] + 0.5) / (others + 128.0));
+    }
+    // How much better the phase reads shifted back by delta than as it stands.
+    double Gain(int delta) const {
+        double g = 0;
+        for (int b = 0; b < 256; ++b)
+            if (here[b]) g += here[b] * (logP[(b - delta) & 0xFF] - logP[b]);
+        return g;
+    }
+};
+
+std::array<uint32_t, 256> Histogram(const uint8_t* data, size_t n) {
+    std::array<uint32_t, 256> total{};
+    for (size_t i = 0; i < n; ++i) ++total[data[i]];
+    return total;
+}
+
+// The four commonest byte values of counts.
+template <typename Counts>
+std::array<int, 4> Top4(const Counts& counts) {
+    std::array<int, 4> top{};
+    for (int b = 0; b < 256; ++b)
+        for (int t = 0; t < 4; ++t)
+            if (counts[b] > counts[top[t]] || (counts[b] == counts[top[t]] && b == top[t])) {
+                if (b != top[t]) {
+                    for (int u = 3; u > t; --u) top[u] = top[u - 1];
+                    top[t] = b;
+                }
+                break;
+            }
+    return top;
+}
+
+}  // namespace
+
+double PhaseGain(const uint8_t* data, size_t n, size_t period, size_t phase, int delta) {
+    if (period < 2 || phase >= period || n / period < kMinPhaseBytes) return 0;
+    return PhaseModel(data, n, period, phase, Histogram(data, n)).Gain(delta);
+}
+
+SharedShift FindSharedShift(const std::vector<std::vector<uint8_t>>& heads, size_t period) {
+    // The candidates: each head's own best shift; each is then scored on all of them.
+    std::set<std::pair<size_t, int>> candidates;
+    for (const auto& h : heads) {
+        const PhaseShift ps = FindPhaseShift(h.data(), h.size(), period);
+        if (ps.gain > 0) candidates.insert({ps.phase, ps.delta});
+    }
+    SharedShift best;
+    for (const auto& [phase, delta] : candidates) {
+        SharedShift here{phase, delta, 0, 0};
+        for (const auto& h : heads) {
+            const double g = PhaseGain(h.data(), h.size(), period, phase, delta);
+            here.gain += g;
+            here.files += g > 0 ? 1 : 0;
+        }
+        if (here.gain > best.gain) best = here;
+    }
+    return best;
+}
+
 PhaseShift FindPhaseShift(const uint8_t* data, size_t n, size_t period) {
     PhaseShift best;
     if (period < 2 || n / period < kMinPhaseBytes) return best;
-    std::array<uint32_t, 256> total{};
-    for (size_t i = 0; i < n; ++i) ++total[data[i]];
-    std::vector<double> logP(256);
+    const std::array<uint32_t, 256> total = Histogram(data, n);
     for (size_t k = 0; k < period; ++k) {
-        std::array<uint32_t, 256> here{};
-        size_t count = 0;
-        for (size_t i = k; i < n; i += period, ++count) ++here[data[i]];
-        // The other positions' bytes, smoothed, as the model of what this phase should hold.
-        const double others = static_cast<double>(n - count);
-        for (int b = 0; b < 256; ++b) logP[b] = std::log((total[b] - here[b] + 0.5) / (others + 128.0));
-        std::vector<int> seen;
-        double atZero = 0;
-        for (int b = 0; b < 256; ++b)
-            if (here[b]) {
-                seen.push_back(b);
-                atZero += here[b] * logP[b];
-            }
+        const PhaseModel m(data, n, period, k, total);
         // A shifted phase moves its commonest bytes onto the others' commonest: the shifts
         // between the four commonest of each are the ones worth scoring.
-        const auto top4 = [](const auto& counts) {
-            std::array<int, 4> top{};
-            for (int b = 0; b < 256; ++b)
-                for (int t = 0; t < 4; ++t)
-                    if (counts[b] > counts[top[t]] || (counts[b] == counts[top[t]] && b == top[t])) {
-                        if (b != top[t]) {
-                            for (int u = 3; u > t; --u) top[u] = top[u - 1];
-                            top[t] = b;
-                        }
-                        break;
-                    }
-            return top;
-        };
         std::array<uint32_t, 256> rest{};
-        for (int b = 0; b < 256; ++b) rest[b] = total[b] - here[b];
-        const std::array<int, 4> mine = top4(here), theirs = top4(rest);
+        for (int b = 0; b < 256; ++b) rest[b] = total[b] - m.here[b];
         std::array<bool, 256> tried{};
         tried[0] = true;
-        for (int a : mine)
-            for (int c : theirs) {
+        for (int a : Top4(m.here))
+            for (int c : Top4(rest)) {
                 const int d = (a - c) & 0xFF;
                 if (tried[d]) continue;
                 tried[d] = true;
-                double score = 0;
-                for (int b : seen) score += here[b] * logP[(b - d) & 0xFF];
-                if (score - atZero > best.gain) best = {k, d, score - atZero};
+                const double gain = m.Gain(d);
+                if (gain > best.gain) best = {k, d, gain};
             }
     }
     return best;
@@ -305,14 +346,13 @@ PhaseShift FindPhaseShift(const uint8_t* data, size_t n, size_t period) {
 
 }  // namespace passwordcheck
 
-PasswordJudgement JudgePassword(const std::vector<std::string>& utf8Names, const EntryHead& head, size_t keyPeriod) {
-    using passwordcheck::Judge;
-    PasswordJudgement j;
-    Judge& judge = Judge::Get();
-    if (!judge.Ready()) return j;
+namespace {
 
-    // The entries to look at: one of each promised type in turn, so that one kind of file
-    // does not take every place. No more names are kept per type than can be looked at.
+// The entries to look at, with the types their names promise: one of each promised type in
+// turn, so that one kind of file does not take every place, in the file's order. No more names
+// are kept per type than can be looked at.
+std::vector<std::pair<size_t, std::string>> PickEntries(passwordcheck::Judge& judge,
+                                                        const std::vector<std::string>& utf8Names) {
     std::map<std::string, std::vector<size_t>> byType;
     for (size_t i = 0; i < utf8Names.size(); ++i) {
         std::string type = passwordcheck::PromisedType(judge.Table(), utf8Names[i]);
@@ -328,10 +368,32 @@ PasswordJudgement JudgePassword(const std::vector<std::string>& utf8Names, const
                 picked.emplace_back(list[round], type);
         if (picked.size() == before) break;
     }
-    std::sort(picked.begin(), picked.end());  // read in the file's order
+    std::sort(picked.begin(), picked.end());
+    return picked;
+}
+
+// Adds the names of entries to those the judgement gives, up to three.
+void NameSome(PasswordJudgement& j, const std::vector<std::string>& utf8Names, const std::vector<size_t>& entries) {
+    for (size_t index : entries)
+        if (j.unlikeNames.size() < 3 &&
+            std::find(j.unlikeNames.begin(), j.unlikeNames.end(), utf8Names[index]) == j.unlikeNames.end())
+            j.unlikeNames.push_back(utf8Names[index]);
+}
+
+}  // namespace
+
+PasswordJudgement JudgePassword(const std::vector<std::string>& utf8Names, const EntryHead& head, size_t keyPeriod) {
+    using passwordcheck::Judge;
+    PasswordJudgement j;
+    Judge& judge = Judge::Get();
+    if (!judge.Ready()) return j;
+
+    const std::vector<std::pair<size_t, std::string>> picked = PickEntries(judge, utf8Names);
 
     std::vector<uint8_t> buf(kPasswordCheckHead);
     std::map<std::pair<size_t, int>, std::vector<size_t>> shifted;  // (phase, shift) -> entries
+    std::vector<std::vector<uint8_t>> heads;  // the decoded heads looked at, and their entries
+    std::vector<size_t> headIndex;
     for (const auto& [index, promised] : picked) {
         const size_t n = head(index, buf.data(), buf.size());
         // A few bytes say nothing of what a file is, with any password.
@@ -340,6 +402,8 @@ PasswordJudgement JudgePassword(const std::vector<std::string>& utf8Names, const
         const std::string shown = judge.TypeOf(buf.data(), n, promisedText);
         if (shown.empty()) continue;
         ++j.examined;
+        heads.emplace_back(buf.begin(), buf.begin() + static_cast<ptrdiff_t>(n));
+        headIndex.push_back(index);
         // Text has no period of its own: one position of the key's period whose bytes all
         // read as shifted by the same amount is a wrong character of the password there.
         if (promisedText) {
@@ -360,16 +424,25 @@ PasswordJudgement JudgePassword(const std::vector<std::string>& utf8Names, const
         // Text where binary data was promised, or binary data seen as a type of its own where
         // text was promised, says nothing either way.
     }
+    // Every entry looked at reading better with the same phase shifted back by the same
+    // amount: one wrong character of the password, seen in binary files too.
+    if (heads.size() >= static_cast<size_t>(kPasswordCheckMinUnlike)) {
+        const passwordcheck::SharedShift shared = passwordcheck::FindSharedShift(heads, keyPeriod);
+        j.shiftGain = shared.gain;
+        j.shiftFiles = shared.files;
+        if (shared.files == static_cast<int>(heads.size()) && shared.gain >= passwordcheck::kSharedShiftGain) {
+            j.verdict = PasswordJudgement::Verdict::LooksWrong;
+            NameSome(j, utf8Names, headIndex);
+            return j;
+        }
+    }
     // Texts that agree on the same shift at the same position: a right password leaves no
     // position of a text shifted at all, let alone two texts alike.
     for (const auto& [where, entries] : shifted) {
         if (entries.size() < static_cast<size_t>(kPasswordCheckMinShifted) || j.examined < kPasswordCheckMinUnlike)
             continue;
         j.verdict = PasswordJudgement::Verdict::LooksWrong;
-        for (size_t index : entries)
-            if (j.unlikeNames.size() < 3 &&
-                std::find(j.unlikeNames.begin(), j.unlikeNames.end(), utf8Names[index]) == j.unlikeNames.end())
-                j.unlikeNames.push_back(utf8Names[index]);
+        NameSome(j, utf8Names, entries);
         j.shifted = static_cast<int>(entries.size());
         return j;
     }

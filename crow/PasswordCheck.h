@@ -30,6 +30,8 @@ struct PasswordJudgement {
     int like = 0;      // ... that look like what their names say
     int unlike = 0;    // ... that libmagic cannot place at all although their names promise a type
     int shifted = 0;   // texts that read as shifted at one position of the key's period
+    double shiftGain = 0;  // the best shift shared by the entries looked at, summed over them
+    int shiftFiles = 0;    // ... and how many of them read better with it
     std::vector<std::string> unlikeNames;  // the first few of the unlike ones (as given)
 };
 
@@ -85,6 +87,21 @@ struct PhaseShift {
 inline constexpr size_t kMinPhaseBytes = 16;     // fewer bytes a phase: not judged
 inline constexpr double kPhaseShiftGain = 40.0;  // what counts as shifted
 PhaseShift FindPhaseShift(const uint8_t* data, size_t n, size_t period);
+// The gain of reading one phase shifted back by delta (negative: it reads worse).
+double PhaseGain(const uint8_t* data, size_t n, size_t period, size_t phase, int delta);
+
+// The shift that reads best summed over several decoded heads, and in how many of them it
+// reads better than unshifted. A wrong character shifts the same phase of every file alike
+// (the key starts again with each file); chance structure of one file does not repeat in
+// the others. Seen in every head and worth kSharedShiftGain in all, it counts as shifted.
+struct SharedShift {
+    size_t phase = 0;
+    int delta = 0;
+    double gain = 0;
+    int files = 0;
+};
+inline constexpr double kSharedShiftGain = 64.0;
+SharedShift FindSharedShift(const std::vector<std::vector<uint8_t>>& heads, size_t period);
 
 // What the first load of the table and of libmagic cost, in microseconds (0 before it).
 int64_t LoadMicroseconds();
