@@ -83,19 +83,43 @@ StartArguments ParseStartArguments(const std::vector<std::string>& args) {
     return out;
 }
 
+namespace {
+
+// Whether one of Qt's platforms in list ("xcb", "wayland;xcb", "offscreen"...) can start:
+// xcb needs an X display, the Wayland ones a compositor; the others need neither.
+bool PlatformUsable(const std::string& list, bool x, bool wayland) {
+    for (size_t start = 0; start <= list.size();) {
+        size_t end = list.find(';', start);
+        if (end == std::string::npos) end = list.size();
+        const std::string item = list.substr(start, end - start);
+        const std::string name = item.substr(0, item.find(':'));
+        if (name == "xcb" ? x : name.rfind("wayland", 0) == 0 ? wayland : !name.empty()) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool DisplayNamed(const std::vector<std::string>& args, const char* (*getenv)(const char*)) {
-    for (const std::string& arg : args) {
+    const auto set = [getenv](const char* name) {
+        const char* value = getenv(name);
+        return value && *value;
+    };
+    const bool x = set("DISPLAY"), wayland = set("WAYLAND_DISPLAY");
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (arg == "--") break;
         if (arg.size() < 2 || arg[0] != '-') continue;
         std::string name = arg.substr(arg[1] == '-' ? 2 : 1);
-        name = name.substr(0, name.find('='));
-        if (name == "platform" || name == "display") return true;
+        const size_t eq = name.find('=');
+        std::string value = eq == std::string::npos ? (i + 1 < args.size() ? args[i + 1] : "") : name.substr(eq + 1);
+        name = name.substr(0, eq);
+        if (name == "display") return true;
+        if (name == "platform") return PlatformUsable(value, x, wayland);
     }
-    for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY"}) {
-        const char* value = getenv(name);
-        if (value && *value) return true;
-    }
-    return false;
+    if (set("QT_QPA_PLATFORM")) return PlatformUsable(getenv("QT_QPA_PLATFORM"), x, wayland);
+    return x || wayland;
 }
 
 const char* StartHelp() {

@@ -139,6 +139,13 @@ TEST(FileManagerArguments, ReleaseTakesFilesAndPackOneFolder) {
     EXPECT_TRUE(wxh::DisplayNamed({}, getenv));
     env = {{"WAYLAND_DISPLAY", "wayland-0"}};
     EXPECT_TRUE(wxh::DisplayNamed({}, getenv));
+    // A platform that needs a display it has not got cannot start (Qt would abort).
+    env = {{"QT_QPA_PLATFORM", "xcb"}};
+    EXPECT_FALSE(wxh::DisplayNamed({}, getenv));
+    EXPECT_FALSE(wxh::DisplayNamed({"-platform", "wayland;xcb"}, getenv));
+    env = {{"QT_QPA_PLATFORM", "wayland;xcb"}, {"DISPLAY", ":1"}};
+    EXPECT_TRUE(wxh::DisplayNamed({}, getenv));
+    EXPECT_TRUE(wxh::DisplayNamed({"-platform=offscreen"}, getenv));
 }
 
 TEST_F(FileManagerCommand, WrongArgumentsAreToldInABoxWithStatusTwo) {
