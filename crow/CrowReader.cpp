@@ -18,7 +18,7 @@ using namespace crowfmt;
 namespace {
 
 // Where the tables start: the fixed part is the bitmap headers and the magic.
-constexpr int64_t kFixedPart = 58;
+constexpr int64_t kFixedPart = static_cast<int64_t>(kKeyNumberOffset);
 // Every entry takes at least 6 bytes of table: a name length and a size.
 constexpr int64_t kEntryMinimum = 6;
 
@@ -121,7 +121,7 @@ bool CrowReader::ReadFixedPart() {
     if (src_->ReadSome(h, sizeof h) < 0) return Fail(CrowReason::CrowUnreadable, src_->Error());
     length_ = src_->Length();
     bfSize_ = GetU32(h + 2);
-    const std::string_view magic(reinterpret_cast<const char*>(h + 54), 4);
+    const std::string_view magic(reinterpret_cast<const char*>(h + kMagicOffset), 4);
     generation_ = magic == "CRW3" ? 3 : magic == "CRW2" ? 2 : magic == "CRW1" ? 1 : 0;
     return true;
 }

@@ -81,7 +81,7 @@ void WxhObject::ReplaceExistingOutput(bool allowed) { impl_->packMayReplace = al
 
 void WxhObject::CalcBitmapSize(int64_t S, int32_t& W, int32_t& H) { crowfmt::CalcBitmapSize(S, W, H); }
 
-std::array<uint8_t, 54> WxhObject::FillBitmapHeaders(uint32_t S, int32_t W, int32_t H) {
+std::array<uint8_t, crowfmt::kHeaderBytes> WxhObject::FillBitmapHeaders(uint32_t S, int32_t W, int32_t H) {
     return crowfmt::FillBitmapHeaders(S, W, H);
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "crow/CrowFormat.h"
 #include "crow/CrowStatus.h"
 #include "crow/progress.h"
 
@@ -82,7 +83,7 @@ public:
     // W and H of the bitmap header for the size value S.
     static void CalcBitmapSize(int64_t S, int32_t& W, int32_t& H);
     // The 54 bytes of the bitmap file header and info header.
-    static std::array<uint8_t, 54> FillBitmapHeaders(uint32_t S, int32_t W, int32_t H);
+    static std::array<uint8_t, crowfmt::kHeaderBytes> FillBitmapHeaders(uint32_t S, int32_t W, int32_t H);
     // 6: go ahead (no file, or Yes), 7: skip (No), 0: an empty file, overwritten without a question.
     int32_t AskOverwrite(const std::string& path);
 
