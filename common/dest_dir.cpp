@@ -7,6 +7,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <random>
+#include <utility>
 #include <unistd.h>
 
 #ifndef RENAME_NOREPLACE
@@ -32,6 +33,14 @@ PendingSlot g_pending[kPendingSlots];
 
 constexpr size_t kMaxSnapshotNames = 100000;  // a larger folder is checked name by name
 
+DestDirFaults g_faults;                 // none, unless a test sets them
+std::atomic<uint64_t> g_dataSyncs{0};  // the flushes before a rename
+
+int DataSync(int fd) {
+    ++g_dataSyncs;
+    return ::fdatasync(fd);
+}
+
 int ClaimSlot(int dirfd, const std::string& name) {
     for (int i = 0; i < kPendingSlots; ++i) {
         bool expected = false;
@@ -50,6 +59,7 @@ void ReleaseSlot(int slot) {
 }
 
 std::string RandomTempName() {
+    if (g_faults.tempName) return g_faults.tempName();
     static thread_local std::mt19937_64 gen{std::random_device{}() ^ static_cast<uint64_t>(::getpid())};
     char name[40];
     std::snprintf(name, sizeof name, ".wxh-%016llx.tmp", static_cast<unsigned long long>(gen()));
@@ -57,7 +67,9 @@ std::string RandomTempName() {
 }
 
 int RenameNoReplace(int dirfd, const char* from, const char* to) {
-    if (::renameat2(dirfd, from, dirfd, to, RENAME_NOREPLACE) == 0) return 0;
+    const int injected = g_faults.renameNoReplaceErrno;
+    if (injected == 0 && ::renameat2(dirfd, from, dirfd, to, RENAME_NOREPLACE) == 0) return 0;
+    if (injected != 0) errno = injected;
     if (errno != EINVAL && errno != ENOSYS) return -1;
     // No such rename here: a hard link never replaces either.
     if (::linkat(dirfd, from, dirfd, to, 0) != 0) return -1;
@@ -111,6 +123,10 @@ void RemoveTemporaryOnFatalSignals() {
 }
 
 void DestDir::ForceNamedTemporaries(bool on) { g_forceNamed = on; }
+
+void SetDestDirFaultsForTesting(DestDirFaults faults) { g_faults = std::move(faults); }
+
+uint64_t DataSyncsForTesting() { return g_dataSyncs; }
 
 DestDir::~DestDir() = default;
 
@@ -212,7 +228,9 @@ bool DestDir::Create(NewFile& f) const {
     }
     // 0666 before the umask, as for any newly created file.
     if (!noTmpfile_ && !g_forceNamed) {
-        const int fd = RetryEintr([&] { return ::openat(fd_.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666); });
+        const int injected = g_faults.tmpfileErrno;
+        const int fd = injected != 0 ? -1 : RetryEintr([&] { return ::openat(fd_.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666); });
+        if (injected != 0) errno = injected;
         if (fd >= 0) {
             f.fd_.Reset(fd);
             f.dir_ = this;
@@ -274,7 +292,7 @@ bool DestDir::Settle(NewFile& f, const struct stat& old, bool flush) const {
         }
         if (::fchmod(f.fd(), old.st_mode & 0777) != 0) return false;
     }
-    return !flush || ::fdatasync(f.fd()) == 0;
+    return !flush || DataSync(f.fd()) == 0;
 }
 
 bool DestDir::Rename(NewFile& f, const std::string& name) const {

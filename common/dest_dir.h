@@ -2,6 +2,7 @@
 // The folder a Crow file is released into, or a Crow file is written into: one handle,
 // opened once; every later step is relative to it, so nothing looks the path up again.
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <sys/stat.h>
@@ -130,6 +131,17 @@ private:
     bool snapshot_ = false;
     std::unordered_set<std::string> names_;
 };
+
+// Test seam for what differs between file systems and cannot be seen from outside: faults put
+// into the calls a file system may not support, the names named temporaries take, and a count
+// of the flushes made before a replacing rename. The defaults are the real behaviour.
+struct DestDirFaults {
+    int tmpfileErrno = 0;          // the O_TMPFILE open fails with this errno
+    int renameNoReplaceErrno = 0;  // renameat2(RENAME_NOREPLACE) fails with this errno
+    std::function<std::string()> tempName;  // the next temporary name; empty: a random one
+};
+void SetDestDirFaultsForTesting(DestDirFaults faults);
+uint64_t DataSyncsForTesting();
 
 // Removes, from a signal handler, the temporary names of the files still being written where
 // the file system has no unnamed files (async-signal-safe; nothing to do otherwise).

@@ -111,6 +111,7 @@ OutputProblem PrepareOutput(const std::string& saveFileName, DestDir& dir, std::
 namespace {
 
 void (*g_beforePublish)() = nullptr;
+void (*g_sourceOpened)(const std::string&) = nullptr;
 
 // Everything one pack works with, from the plan to the publish.
 struct PackJob {
@@ -308,6 +309,7 @@ int32_t StreamFile(PackJob& job, ListedFile& f, OutputBuffer& ob, int64_t step, 
     Fd opened;  // a file measured by name only, opened now; closed when it is done
     const int src = SourceFor(job, f, opened);
     if (src < 0) return status.Result();
+    if (g_sourceOpened) g_sourceOpened(f.name);
     int64_t done = 0;
     int64_t next = step;
     bool endSeen = false;  // the read of the last piece asked for one byte more and got none
@@ -387,6 +389,8 @@ int32_t PublishOutput(PackJob& job, NewFile& out) {
 }  // namespace
 
 void SetBeforePublishHook(void (*hook)()) { g_beforePublish = hook; }
+
+void SetSourceOpenedHook(void (*hook)(const std::string& name)) { g_sourceOpened = hook; }
 
 int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& rng, int gen,
                    const std::string& dirPath, const std::string& saveFileName, const std::string& password,

@@ -40,5 +40,8 @@ int32_t PackFolder(ProgressDriver& progress, CrowStatus& status, std::mt19937& r
 
 // Test seam: called once every byte of the Crow file is written, just before it is named.
 void SetBeforePublishHook(void (*hook)());
+// Test seam: called with a file's name once its descriptor is open and measured, just before
+// its bytes are read (a file that grows from here on is still caught).
+void SetSourceOpenedHook(void (*hook)(const std::string& name));
 
 }  // namespace wxh

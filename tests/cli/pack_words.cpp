@@ -35,6 +35,23 @@ TEST(PackWords, SummaryAndNoteWording) {
     EXPECT_EQ(wxh::cli::NotPackedNote(n), "1 special file or broken link is not packed");
 }
 
+// The size limits say which one was passed: a single file of 2^31 bytes is itself too large,
+// while a file a byte shorter fits but the Crow file around it would not (both sparse).
+TEST(PackWords, SizeLimitsSayWhatIsTooLarge) {
+    TempDir t;
+    fs::create_directory(t.file("src"));
+    WriteFile(t.file("src/big"), "");
+    fs::resize_file(t.file("src/big"), uint64_t{1} << 31);
+    RunResult r = RunCrow({"pack", t.file("src"), t.file("c.bmp")});
+    EXPECT_NE(r.status, 0);
+    EXPECT_TRUE(Has(r.err, "is 2147483648 bytes long; a packed file must be shorter than 2147483648")) << r.err;
+    fs::resize_file(t.file("src/big"), (uint64_t{1} << 31) - 1);
+    r = RunCrow({"pack", t.file("src"), t.file("c.bmp")});
+    EXPECT_NE(r.status, 0);
+    EXPECT_TRUE(Has(r.err, "would make a Crow file of")) << r.err;
+    EXPECT_FALSE(fs::exists(t.file("c.bmp")));
+}
+
 // An existing file is replaced only with consent: refused without a terminal (nothing
 // touched, and the message says how to allow it), allowed by --overwrite yes, asked on one.
 TEST(PackWords, ReplacingNeedsConsent) {

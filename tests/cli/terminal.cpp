@@ -103,13 +103,14 @@ TEST(CrowTerminal, OverwriteQuestionTakesYesNoAllAndNone) {
         {{"what", "n", "y", "a"}, "a"},   // an unclear answer is asked again; "all" ends the asking
         {{"y", "N"}, "bcde"},             // "None" keeps this one and every later one
         {{"n", "no", "yes", "Y", "n"}, "abe"},
+        {{"EOF", "y", "N"}, "acde"},      // end of input (Ctrl-D) keeps this one, and asking goes on
     };
     for (const Case& c : cases) {
         reset();
         PtySession s({"release", t.file("c.bmp"), t.file("dst")});
         for (const std::string& reply : c.replies) {
             ASSERT_TRUE(s.WaitFor(prompt)) << s.output();
-            s.Write(reply + "\n");
+            s.Write(reply == "EOF" ? std::string("\x04") : reply + "\n");
         }
         EXPECT_EQ(s.Finish(), 0) << s.output();
         EXPECT_EQ(count(s.output()), c.replies.size()) << s.output();
@@ -137,6 +138,7 @@ TEST(CrowTerminal, ASignalEndsEveryPrompt) {
         {{"pack", "--format", "3", "--password", t.file("src"), t.file("p.bmp")}, "Password: ", SIGTERM},
         {{"release", t.file("c.bmp"), t.file("dst")}, "Overwrite? [y]es", SIGHUP},
         {{"release", t.file("c.bmp"), t.file("dst")}, "Overwrite? [y]es", SIGINT},
+        {{"release", t.file("c.bmp"), t.file("dst")}, "Overwrite? [y]es", SIGUSR1},
     };
     for (const Case& c : cases) {
         fs::remove_all(t.file("dst"));
@@ -146,6 +148,9 @@ TEST(CrowTerminal, ASignalEndsEveryPrompt) {
         ASSERT_TRUE(s.WaitFor(c.prompt)) << s.output();
         s.Signal(c.sig);
         EXPECT_EQ(s.Finish(30), 128 + c.sig) << c.prompt << s.output();
+        if (c.args[0] == "release") {  // caught, not killed: the tool says where it stopped
+            EXPECT_NE(s.output().find("at the question about"), std::string::npos) << c.sig << s.output();
+        }
         EXPECT_FALSE(fs::exists(t.file("p.bmp")));
         EXPECT_EQ(ListTree(t.file("dst")), std::vector<std::string>{"f.txt"}) << c.prompt;
         EXPECT_EQ(ReadFile(t.file("dst/f.txt")), "old");

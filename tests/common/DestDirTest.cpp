@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <filesystem>
+#include <utility>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +25,12 @@ size_t Count(const TempDir& t) {
 }
 
 fs::perms Perms(const std::string& p) { return fs::symlink_status(p).permissions() & fs::perms::all; }
+
+// The permission bits with set-uid, set-gid and sticky.
+mode_t Mode(const std::string& p) {
+    struct stat st {};
+    return ::lstat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
 
 // Every behaviour holds with unnamed files and on a file system without them.
 class DestDirTest : public ::testing::TestWithParam<bool> {
@@ -108,6 +116,7 @@ TEST_P(DestDirTest, LinkAtTargetIsReplacedNotFollowed) {
     EXPECT_EQ(ReadFile(other.file("victim")), "keep");
     EXPECT_FALSE(fs::is_symlink(t.file("f")));
     EXPECT_EQ(ReadFile(t.file("f")), "mine");
+    EXPECT_EQ(Mode(t.file("f")) & 0111, 0u);  // a link's 0777 is not a mode to hand on
 }
 
 // New files get the umask's permissions; a replaced file hands on its own (0600 stays private).
@@ -121,7 +130,8 @@ TEST_P(DestDirTest, PermissionsNewAndKept) {
     ::umask(mask);
     ASSERT_TRUE(ok);
     EXPECT_EQ(Perms(t.file("plain")), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    for (const mode_t mode : {mode_t{0600}, mode_t{0444}, mode_t{0751}}) {
+    // Set-uid and set-gid are not handed on: they belonged to the old content, not to ours.
+    for (const mode_t mode : {mode_t{0600}, mode_t{0444}, mode_t{0751}, mode_t{04755}, mode_t{02750}, mode_t{01644}}) {
         WriteFile(t.file("old"), "old");
         ASSERT_EQ(::chmod(t.file("old").c_str(), mode), 0);
         struct stat old {};
@@ -130,8 +140,56 @@ TEST_P(DestDirTest, PermissionsNewAndKept) {
         ASSERT_TRUE(WriteNew(d, g, "new"));
         ASSERT_TRUE(d.Replace(g, "old", old, true));
         EXPECT_EQ(ReadFile(t.file("old")), "new");
-        EXPECT_EQ(static_cast<mode_t>(Perms(t.file("old"))), mode) << std::oct << mode;
+        EXPECT_EQ(Mode(t.file("old")), mode & 0777) << std::oct << mode;
     }
+}
+
+// A replaced file hands on its owner and group, also when only one of them differs from the
+// writer's (root may give both).
+TEST_P(DestDirTest, OwnerAndGroupAreHandedOn) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to give files away";
+    TempDir t;
+    DestDir d;
+    ASSERT_TRUE(d.Open(t.str()));
+    const uid_t u = ::geteuid();
+    const gid_t g = ::getegid();
+    for (const auto& [uid, gid] : std::vector<std::pair<uid_t, gid_t>>{{4321, g}, {u, 4322}, {4321, 4322}}) {
+        WriteFile(t.file("old"), "old");
+        ASSERT_EQ(::chown(t.file("old").c_str(), uid, gid), 0);
+        struct stat old {};
+        ASSERT_EQ(d.Inspect("old", &old), EntryKind::File);
+        NewFile f;
+        ASSERT_TRUE(WriteNew(d, f, "new"));
+        ASSERT_TRUE(d.Replace(f, "old", old, false));
+        struct stat now {};
+        ASSERT_EQ(::stat(t.file("old").c_str(), &now), 0);
+        EXPECT_EQ(now.st_uid, uid);
+        EXPECT_EQ(now.st_gid, gid);
+    }
+}
+
+// New content is on the disk before it takes an old file's place, so that a crash keeps one
+// of them whole; an empty file or a new name needs no flush.
+TEST_P(DestDirTest, AReplacedFileIsFlushedBeforeItTakesTheName) {
+    TempDir t;
+    DestDir d;
+    ASSERT_TRUE(d.Open(t.str()));
+    const auto flushesFor = [&](const std::string& oldContent, bool viaPublish) {
+        WriteFile(t.file("f"), oldContent);
+        struct stat old {};
+        d.Inspect("f", &old);
+        NewFile f;
+        EXPECT_TRUE(WriteNew(d, f, "new"));
+        const uint64_t before = DataSyncsForTesting();
+        if (viaPublish) EXPECT_EQ(d.Publish(f, "f", true, old, {}), DestDir::Published::Done);
+        else EXPECT_TRUE(d.Replace(f, "f", old, !oldContent.empty()));
+        EXPECT_EQ(ReadFile(t.file("f")), "new");
+        return DataSyncsForTesting() - before;
+    };
+    EXPECT_EQ(flushesFor("old content", false), 1u);
+    EXPECT_EQ(flushesFor("old content", true), 1u);
+    EXPECT_EQ(flushesFor("", false), 0u);
+    EXPECT_EQ(flushesFor("", true), 0u);
 }
 
 TEST_P(DestDirTest, InspectTellsKinds) {
@@ -237,6 +295,83 @@ TEST_P(DestDirTest, PublishDecidesOnATakenNameAndStopsBeforeNaming) {
     EXPECT_EQ(ReadFile(t.file("x")), "new");
     EXPECT_EQ(asked, 3);  // the stop came before the name was tried
     EXPECT_EQ(Count(t), 1u);
+}
+
+// File systems without unnamed files say so in different words; each is taken as "make a
+// named temporary", anything else is a failure.
+TEST(DestDirFileSystems, WithoutUnnamedFilesANamedTemporaryIsUsed) {
+    TempDir t;
+    for (const int err : {EOPNOTSUPP, EISDIR, EINVAL}) {
+        SetDestDirFaultsForTesting({err, 0, {}});
+        DestDir d;
+        ASSERT_TRUE(d.Open(t.str()));
+        NewFile f;
+        ASSERT_TRUE(d.Create(f)) << err;
+        ASSERT_TRUE(f.Write("x", 1));
+        EXPECT_EQ(Count(t), 1u) << err;  // under a temporary name
+        ASSERT_EQ(d.LinkNew(f, "out"), DestDir::Naming::Done) << err;
+        EXPECT_EQ(Count(t), 1u) << err;
+        fs::remove(t.file("out"));
+    }
+    SetDestDirFaultsForTesting({EACCES, 0, {}});
+    DestDir d;
+    ASSERT_TRUE(d.Open(t.str()));
+    NewFile f;
+    EXPECT_FALSE(d.Create(f));
+    EXPECT_EQ(errno, EACCES);
+    SetDestDirFaultsForTesting({});
+    EXPECT_EQ(Count(t), 0u);
+}
+
+// Where renameat2 cannot refuse to replace, a hard link names the file (it never replaces
+// either) and the temporary name goes.
+TEST(DestDirFileSystems, WithoutRenameNoReplaceALinkNamesTheFile) {
+    TempDir t;
+    DestDir::ForceNamedTemporaries(true);
+    for (const int err : {EINVAL, ENOSYS}) {
+        SetDestDirFaultsForTesting({0, err, {}});
+        DestDir d;
+        ASSERT_TRUE(d.Open(t.str()));
+        WriteFile(t.file("taken"), "first");
+        NewFile f;
+        ASSERT_TRUE(d.Create(f) && f.Write("second", 6));
+        EXPECT_EQ(d.LinkNew(f, "taken"), DestDir::Naming::Exists) << err;
+        EXPECT_EQ(ReadFile(t.file("taken")), "first");
+        ASSERT_EQ(d.LinkNew(f, "new"), DestDir::Naming::Done) << err;
+        EXPECT_EQ(ReadFile(t.file("new")), "second");
+        EXPECT_EQ(Count(t), 2u) << err;  // no temporary name left beside them
+        fs::remove(t.file("new"));
+    }
+    SetDestDirFaultsForTesting({0, EPERM, {}});
+    DestDir d;
+    ASSERT_TRUE(d.Open(t.str()));
+    NewFile f;
+    ASSERT_TRUE(d.Create(f));
+    EXPECT_EQ(d.LinkNew(f, "new"), DestDir::Naming::Failed);
+    f.Discard();
+    SetDestDirFaultsForTesting({});
+    DestDir::ForceNamedTemporaries(false);
+    EXPECT_EQ(Count(t), 1u);
+}
+
+// A temporary name someone else's file already has is never opened: another one is drawn.
+TEST(DestDirNamed, ATakenTemporaryNameIsLeftAlone) {
+    TempDir t;
+    WriteFile(t.file(".wxh-taken.tmp"), "someone else's");
+    int drawn = 0;
+    SetDestDirFaultsForTesting({0, 0, [&] { return ++drawn == 1 ? std::string(".wxh-taken.tmp") : ".wxh-free.tmp"; }});
+    DestDir::ForceNamedTemporaries(true);
+    DestDir d;
+    ASSERT_TRUE(d.Open(t.str()));
+    NewFile f;
+    const bool made = d.Create(f) && f.Write("mine", 4) && d.LinkNew(f, "out") == DestDir::Naming::Done;
+    DestDir::ForceNamedTemporaries(false);
+    SetDestDirFaultsForTesting({});
+    ASSERT_TRUE(made);
+    EXPECT_EQ(drawn, 2);
+    EXPECT_EQ(ReadFile(t.file(".wxh-taken.tmp")), "someone else's");
+    EXPECT_EQ(ReadFile(t.file("out")), "mine");
+    EXPECT_EQ(Count(t), 2u);
 }
 
 TEST(DestDirNamed, SignalCleanupRemovesThePendingName) {

@@ -25,6 +25,7 @@ TEST(StoredNames, EveryNameClassComesBackAsAUsableName) {
         {"1:x", "1:x"},
         {"line\nbreak", "line_break"},
         {"tab\there\x7F", "tab_here_"},
+        {"unit\x1Fsep", "unit_sep"},       // U+001F, the last C0 control
         {"c1\xC2\x9B" "x", "c1_x"},         // U+009B, a C1 control
         {"emoji_😀.txt", "emoji__.txt"},
         {"über.txt", "uber.txt"},
@@ -55,6 +56,7 @@ TEST(StoredNames, NamesThatCannotBeReleased) {
         {"a/b", NameProblem::Separator},
         {"a\\b", NameProblem::Separator},
         {"a\x01", NameProblem::Control},
+        {"a\x1F", NameProblem::Control},
         {"a\x7F", NameProblem::Control},
         {"c:x", NameProblem::Drive},
         {"a\x81", NameProblem::NotCp932},
@@ -72,7 +74,7 @@ TEST(StoredNames, NamesThatCannotBeReleased) {
 
 TEST(StoredNames, PlanReportsChangesProblemsAndCollisions) {
     const std::vector<std::string> disk = {"a.txt", "¥.txt", "￥.txt", "x😀", "x😁", "x\ny", "x\ty",
-                                           std::string(250, 'b') + "\\\\\\", "\u2024\u2024"};
+                                           std::string(250, 'b') + "\\\\\\", "\u2024\u2024", "x\ry"};
     const auto plan = PlanStoredNames(disk);
     ASSERT_EQ(plan.size(), disk.size());
     EXPECT_FALSE(plan[0].Changed());
@@ -90,6 +92,8 @@ TEST(StoredNames, PlanReportsChangesProblemsAndCollisions) {
     EXPECT_EQ(plan[6].collidesWith, 5u);
     EXPECT_EQ(plan[7].problem, NameProblem::TooLong);
     EXPECT_EQ(plan[8].problem, NameProblem::DotName);  // two one-dot leaders transliterate to ".."
+    EXPECT_EQ(plan[9].problem, NameProblem::Collision);  // a third "x_y" is told against the first
+    EXPECT_EQ(plan[9].collidesWith, 5u);
 }
 
 TEST(StoredNames, ListingOrderIgnoresCaseOfEveryLetter) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <random>
 #include <sys/stat.h>
 
 #include "crow/CrowFormat.h"
@@ -96,9 +97,11 @@ TEST(PasswordCheck, ExtensionTableDistrusted) {
     const std::string longLine = "image/x-long " + std::string(passwordcheck::kMaxLine, 'a') + " zz\n";
     const auto t = ParseMimeTypes("# comment jpg\r\nimage/jpeg\tjpeg JPG jpe\r\nimage/png png\nimage/other png\n"
                                   "notatype xyz\nimage/../x dots\nimage/a/b ab\ntext/plain txt ../e " +
-                                  std::string(40, 'e') + "\n" + longLine + "video/mp4 mp4");
+                                  std::string(40, 'e') + "\n" + longLine + "text/x-cap " + std::string(32, 'f') + " " +
+                                  std::string(33, 'g') + "\nvideo/mp4 mp4");
     const std::map<std::string, std::string> want = {{"jpeg", "image/jpeg"}, {"jpg", "image/jpeg"}, {"jpe", "image/jpeg"},
-                                                     {"png", "image/png"},   {"txt", "text/plain"}, {"mp4", "video/mp4"}};
+                                                     {"png", "image/png"},   {"txt", "text/plain"}, {"mp4", "video/mp4"},
+                                                     {std::string(32, 'f'), "text/x-cap"}};
     EXPECT_EQ(t, want);
     EXPECT_EQ(passwordcheck::PromisedType(t, "Photo.JPG"), "image/jpeg");
     EXPECT_EQ(passwordcheck::PromisedType(t, ".png"), "");
@@ -114,6 +117,39 @@ TEST(PasswordCheck, ExtensionTableDistrusted) {
     ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
     EXPECT_TRUE(passwordcheck::LoadMimeTypes(dir.file("fifo")).empty());
     EXPECT_TRUE(passwordcheck::LoadMimeTypes(dir.str()).empty());
+}
+
+// Judges entries as a release would hand them over: (name, bytes) after decoding.
+PasswordJudgement JudgeEntries(const std::vector<std::pair<std::string, std::string>>& entries, size_t keyPeriod = 7) {
+    std::vector<std::string> names;
+    for (const auto& e : entries) names.push_back(e.first);
+    return JudgePassword(names, [&](size_t i, uint8_t* buf, size_t max) {
+        const size_t n = std::min(max, entries[i].second.size());
+        std::memcpy(buf, entries[i].second.data(), n);
+        return n;
+    }, keyPeriod);
+}
+
+// Where the verdict turns: entries under 16 bytes say nothing; as many entries that look right
+// as look wrong is no wrong password; one text shifted at one position of the key could be chance, two alike
+// are a wrong character.
+TEST(PasswordCheck, VerdictThresholds) {
+    std::mt19937 g(11);
+    const std::string n15 = test::Noise(g, 15);
+    EXPECT_EQ(JudgeEntries({{"a.jpg", n15}, {"b.png", n15}, {"c.pdf", n15}}).verdict, Verdict::Undecided);
+    EXPECT_EQ(JudgeEntries({{"a.jpg", test::Noise(g, 500)}, {"b.png", test::Noise(g, 500)}, {"c.pdf", test::Noise(g, 500)},
+                            {"d.jpg", test::Jpeg(g)}, {"e.png", test::Png(g)}, {"f.pdf", test::Pdf(g)}})
+                  .verdict,
+              Verdict::Plausible);
+    const auto shifted = [&g] {  // every 7th byte from the 3rd one off by 5, as a wrong character does
+        std::string text = test::Utf8Text(g);
+        for (size_t i = 2; i < text.size(); i += 7) text[i] = static_cast<char>(text[i] + 5);
+        return text;
+    };
+    EXPECT_EQ(JudgeEntries({{"a.txt", shifted()}, {"b.jpg", test::Jpeg(g)}, {"c.png", test::Png(g)}}).verdict,
+              Verdict::Plausible);
+    EXPECT_EQ(JudgeEntries({{"a.txt", shifted()}, {"b.txt", shifted()}, {"c.png", test::Png(g)}}).verdict,
+              Verdict::LooksWrong);
 }
 
 TEST(PasswordCheck, DatabaseTypesReadFromEntries) {

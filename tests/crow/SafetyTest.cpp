@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "CrowTestUtil.h"
+#include "crow/CrowWriter.h"
 #include "crow/FolderListing.h"
 #include "crow/HeadlessProgress.h"
 #include "crow/WxhObject.h"
@@ -35,8 +36,10 @@ std::vector<std::string> Listed(const std::string& crow) {
 TEST(Listing, WhatIsPackedAndInWhichOrder) {
     TempDir src, out;
     WriteFile(src.file("b.txt"), "b");
+    WriteFile(src.file("A.txt"), "A-upper");  // ties made in both orders: the bytes decide them
     WriteFile(src.file("a.txt"), "a-lower");
-    WriteFile(src.file("A.txt"), "A-upper");
+    WriteFile(src.file("d.txt"), "d");
+    WriteFile(src.file("D.txt"), "D");
     WriteFile(src.file("C.txt"), "C");
     for (const char* n : {"Β.txt", "α.txt", "Ｂ.txt", "ａ.txt"}) WriteFile(src.file(n), n);  // case of every letter
     WriteFile(src.file(".hidden"), "h");
@@ -59,7 +62,7 @@ TEST(Listing, WhatIsPackedAndInWhichOrder) {
     }
     WxhObject o;
     ASSERT_EQ(o.Crow2(src.str(), out.file("c.bmp")), 0);
-    EXPECT_EQ(Listed(out.file("c.bmp")), (std::vector<std::string>{"A.txt", "a.txt", "b.txt", "C.txt", "link-to-c", "α.txt", "Β.txt",
+    EXPECT_EQ(Listed(out.file("c.bmp")), (std::vector<std::string>{"A.txt", "a.txt", "b.txt", "C.txt", "D.txt", "d.txt", "link-to-c", "α.txt", "Β.txt",
                                                                   "ａ.txt", "Ｂ.txt"}));
     TempDir dst;
     ASSERT_EQ(o.UnCrow2(out.file("c.bmp"), dst.str()), 0);
@@ -76,6 +79,11 @@ TEST(Listing, FilesBeyondTheOpenAllowanceAreReadByName) {
     const int dirfd = ::open(src.str().c_str(), O_RDONLY | O_DIRECTORY);
     std::vector<ListedFile> files;
     ASSERT_TRUE(ListFolder(dirfd, files, 100, 2));
+    {  // a listing with a limit stops one file past it: enough to tell there are too many
+        std::vector<ListedFile> few;
+        ASSERT_TRUE(ListFolder(dirfd, few, 3, 0));
+        EXPECT_EQ(few.size(), 4u);
+    }
     ::close(dirfd);
     ASSERT_EQ(files.size(), 6u);
     int held = 0;
@@ -116,6 +124,18 @@ TEST(Listing, FilesBeyondTheOpenAllowanceAreReadByName) {
         std::_Exit(0);
     };
     EXPECT_EXIT(packUnderALowLimit(), ::testing::ExitedWithCode(0), "");
+
+    // A soft limit below the hard one is raised for the pack and given back afterwards.
+    const auto packUnderARaisableLimit = [&src] {
+        TempDir out;
+        struct rlimit rl {300, 4096};
+        if (::setrlimit(RLIMIT_NOFILE, &rl) != 0) std::_Exit(3);
+        WxhObject o;
+        if (o.Crow2(src.str(), out.file("c.bmp")) != 0) std::_Exit(4);
+        if (::getrlimit(RLIMIT_NOFILE, &rl) != 0 || rl.rlim_cur != 300 || rl.rlim_max != 4096) std::_Exit(5);
+        std::_Exit(0);
+    };
+    EXPECT_EXIT(packUnderARaisableLimit(), ::testing::ExitedWithCode(0), "");
 }
 
 // (a) A failed pack leaves an older file of that name as it was and no temporary file.
@@ -167,6 +187,27 @@ TEST(WriterSafety, FileChangedOrRemovedAfterListing) {
     WxhObject o([dialog] { return std::unique_ptr<ProgressDialog>(dialog); });
     EXPECT_EQ(o.Crow2(src.str(), out.file("c.bmp")), 2);
     EXPECT_TRUE(fs::is_empty(out.path()));
+}
+
+std::string g_growIn;  // the folder whose file SetSourceOpenedHook makes longer
+
+void GrowWhenOpened(const std::string& name) { std::ofstream(g_growIn + "/" + name, std::ios::app) << "more"; }
+
+// A file that grows after it was measured, just before its bytes are read, is caught by the
+// read itself (it asks for a byte more than it expects), however small the file.
+TEST(WriterSafety, FileGrowingJustBeforeItIsReadIsRefused) {
+    for (const size_t size : {size_t{1}, size_t{6}, size_t{70000}}) {
+        TempDir src, out;
+        WriteFile(src.file("a"), PatternBytes(size));
+        g_growIn = src.str();
+        SetSourceOpenedHook(GrowWhenOpened);
+        WxhObject o;
+        const int32_t r = o.Crow2(src.str(), out.file("c.bmp"));
+        SetSourceOpenedHook(nullptr);
+        EXPECT_EQ(r, 2) << size;
+        EXPECT_EQ(o.Status().reason, CrowReason::SourceChanged) << size;
+        EXPECT_TRUE(fs::is_empty(out.path())) << size;
+    }
 }
 
 // (b) The password key needs no file: no "wxh.TMP" appears beside the program or here.

@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QLibraryInfo>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
@@ -64,6 +65,8 @@ TEST(Language, ChosenFromTheFirstUiLanguage) {
         {{"en-US", "en-Latn-US", "en"}, Language::English},
         {{"en"}, Language::English},
         {{"en_GB"}, Language::English},
+        {{"EN"}, Language::English},
+        {{"En-gb"}, Language::English},
         {{"ja-JP", "ja-Jpan-JP", "ja"}, Language::Japanese},
         {{"C"}, Language::Japanese},
         {{"de-DE", "en-US"}, Language::Japanese},   // only the first counts
@@ -91,6 +94,36 @@ TEST(LanguageChild, DISABLED_Report) {
     QFile out(report);
     ASSERT_TRUE(out.open(QIODevice::WriteOnly));
     out.write(lines.join(QLatin1Char('\n')).toUtf8());
+}
+
+// Run by AMissingQtCatalogueIsReported from a copy of this program whose qt.conf points Qt's
+// translations at a folder that does not exist.
+TEST(LanguageChild, DISABLED_NoQtCatalogue) {
+    if (qEnvironmentVariable("WXH_LANGUAGE_NO_CATALOGUE").isEmpty()) GTEST_SKIP() << "runs only as a child";
+    EXPECT_FALSE(wxh::InstallTranslators(Language::Japanese));  // Qt's own texts would stay English
+    EXPECT_TRUE(wxh::InstallTranslators(Language::English));    // ours are built in
+    wxh::RemoveTranslators();
+}
+
+TEST(Language, AMissingQtCatalogueIsReported) {
+    TempDir tmp;
+    const std::string copy = tmp.file("test_language");
+    std::filesystem::copy_file(QCoreApplication::applicationFilePath().toStdString(), copy);
+    QFile conf(QString::fromStdString(tmp.file("qt.conf")));
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+    conf.write("[Paths]\nTranslations=" + QFile::encodeName(QString::fromStdString(tmp.file("none"))) + "\nPlugins=" +
+               QFile::encodeName(QLibraryInfo::path(QLibraryInfo::PluginsPath)) + "\n");
+    conf.close();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("WXH_LANGUAGE_NO_CATALOGUE"), QStringLiteral("1"));
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.start(QString::fromStdString(copy), {QStringLiteral("--gtest_also_run_disabled_tests"),
+                                               QStringLiteral("--gtest_filter=LanguageChild.DISABLED_NoQtCatalogue")});
+    ASSERT_TRUE(child.waitForFinished(120000));
+    const QByteArray out = child.readAllStandardOutput() + child.readAllStandardError();
+    EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
+    EXPECT_TRUE(out.contains("[       OK ] LanguageChild.DISABLED_NoQtCatalogue")) << out.toStdString();
 }
 
 TEST(Language, FollowsTheLocaleAndLeavesTheSettingsFileAlone) {

@@ -359,4 +359,13 @@ TEST(SettingsLocation, InstalledPlacesNeverHoldTheSettings) {
     EXPECT_FALSE(frmMain::IsInstalledLocation(QString::fromStdString(dir.str())));
     // A folder that does not exist is no installed place either.
     EXPECT_FALSE(frmMain::IsInstalledLocation(QString::fromStdString(dir.file("gone"))));
+    EXPECT_TRUE(frmMain::IsInstalledLocation(QStringLiteral("/opt")));
+    // The user's own ~/.local is one, a folder whose name merely begins the same is not.
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", QByteArray::fromStdString(dir.str()));
+    std::filesystem::create_directories(dir.file(".local/bin"));
+    std::filesystem::create_directories(dir.file(".localized"));
+    EXPECT_TRUE(frmMain::IsInstalledLocation(QString::fromStdString(dir.file(".local/bin"))));
+    EXPECT_FALSE(frmMain::IsInstalledLocation(QString::fromStdString(dir.file(".localized"))));
+    qputenv("HOME", home);
 }
