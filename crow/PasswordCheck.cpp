@@ -426,7 +426,10 @@ PasswordJudgement JudgePassword(const std::vector<std::string>& utf8Names, const
     }
     // Every entry looked at reading better with the same phase shifted back by the same
     // amount: one wrong character of the password, seen in binary files too.
-    if (heads.size() >= static_cast<size_t>(kPasswordCheckMinUnlike)) {
+    // Short periods are left to the signatures: a wrong character among a password's first
+    // three changes the bytes they cover, and a file's own structure lines up with a short
+    // period by chance far more often.
+    if (heads.size() >= static_cast<size_t>(kPasswordCheckMinUnlike) && keyPeriod >= passwordcheck::kSharedShiftMinPeriod) {
         const passwordcheck::SharedShift shared = passwordcheck::FindSharedShift(heads, keyPeriod);
         j.shiftGain = shared.gain;
         j.shiftFiles = shared.files;

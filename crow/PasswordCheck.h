@@ -101,6 +101,7 @@ struct SharedShift {
     int files = 0;
 };
 inline constexpr double kSharedShiftGain = 64.0;
+inline constexpr size_t kSharedShiftMinPeriod = 4;  // passwords of three bytes or more
 SharedShift FindSharedShift(const std::vector<std::vector<uint8_t>>& heads, size_t period);
 
 // What the first load of the table and of libmagic cost, in microseconds (0 before it).
