@@ -295,23 +295,24 @@ std::array<int, 4> Top4(const Counts& counts) {
 
 }  // namespace
 
-double PhaseGain(const uint8_t* data, size_t n, size_t period, size_t phase, int delta) {
-    if (period < 2 || phase >= period || n / period < kMinPhaseBytes) return 0;
-    return PhaseModel(data, n, period, phase, Histogram(data, n)).Gain(delta);
-}
-
 SharedShift FindSharedShift(const std::vector<std::vector<uint8_t>>& heads, size_t period) {
-    // The candidates: each head's own best shift; each is then scored on all of them.
+    // The candidates: each head's own best shift; each is then scored on all of them, against
+    // each head's byte counts taken once.
     std::set<std::pair<size_t, int>> candidates;
+    std::vector<std::array<uint32_t, 256>> totals;
+    totals.reserve(heads.size());
     for (const auto& h : heads) {
         const PhaseShift ps = FindPhaseShift(h.data(), h.size(), period);
         if (ps.gain > 0) candidates.insert({ps.phase, ps.delta});
+        totals.push_back(Histogram(h.data(), h.size()));
     }
     SharedShift best;
     for (const auto& [phase, delta] : candidates) {
         SharedShift here{phase, delta, 0, 0};
-        for (const auto& h : heads) {
-            const double g = PhaseGain(h.data(), h.size(), period, phase, delta);
+        for (size_t i = 0; i < heads.size(); ++i) {
+            const std::vector<uint8_t>& h = heads[i];
+            if (h.size() / period < kMinPhaseBytes) continue;  // too few bytes a phase to say
+            const double g = PhaseModel(h.data(), h.size(), period, phase, totals[i]).Gain(delta);
             here.gain += g;
             here.files += g > 0 ? 1 : 0;
         }

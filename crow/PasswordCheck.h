@@ -87,9 +87,6 @@ struct PhaseShift {
 inline constexpr size_t kMinPhaseBytes = 16;     // fewer bytes a phase: not judged
 inline constexpr double kPhaseShiftGain = 40.0;  // what counts as shifted
 PhaseShift FindPhaseShift(const uint8_t* data, size_t n, size_t period);
-// The gain of reading one phase shifted back by delta (negative: it reads worse).
-double PhaseGain(const uint8_t* data, size_t n, size_t period, size_t phase, int delta);
-
 // The shift that reads best summed over several decoded heads, and in how many of them it
 // reads better than unshifted. A wrong character shifts the same phase of every file alike
 // (the key starts again with each file); chance structure of one file does not repeat in
