@@ -20,6 +20,7 @@
 #include "crow/CrowDirectory.h"
 #include "crow/CrowReader.h"
 #include "crow/CrowFormat.h"
+#include "crow/FileStructure.h"
 
 namespace wxh {
 
@@ -414,10 +415,13 @@ PasswordJudgement JudgePassword(const std::vector<std::string>& utf8Names, const
         const bool shownText = shown.rfind("text/", 0) == 0;
         // Like: the promised type, text where text was promised, or a type of its own though
         // not the promised one (a document seen as the ZIP it is made of; noise seldom gets one).
-        if (shown == promised || (promisedText && shownText) ||
-            (!promisedText && !shownText && shown != "application/octet-stream")) {
+        // A signature right and the structure behind it broken: a wrong password that the
+        // first bytes did not show (one of another length leaves its own length right).
+        const bool broken = filestructure::Broken(shown, buf.data(), n);
+        if (!broken && (shown == promised || (promisedText && shownText) ||
+                        (!promisedText && !shownText && shown != "application/octet-stream"))) {
             ++j.like;
-        } else if (shown == "application/octet-stream") {
+        } else if (broken || shown == "application/octet-stream") {
             // Nothing libmagic knows, not even text: noise where the name promises a file.
             ++j.unlike;
             if (j.unlikeNames.size() < 3) j.unlikeNames.push_back(utf8Names[index]);

@@ -28,7 +28,8 @@ struct PasswordJudgement {
     Verdict verdict = Verdict::Undecided;
     int examined = 0;  // entries looked at
     int like = 0;      // ... that look like what their names say
-    int unlike = 0;    // ... that libmagic cannot place at all although their names promise a type
+    int unlike = 0;    // ... that libmagic cannot place at all although their names promise a type,
+                       //     or whose structure behind the signature is broken
     int shifted = 0;   // texts that read as shifted at one position of the key's period
     double shiftGain = 0;  // the best shift shared by the entries looked at, summed over them
     int shiftFiles = 0;    // ... and how many of them read better with it

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include "crow/CrowFormat.h"
+#include "crow/FileStructure.h"
 #include "crow/PasswordCheck.h"
 #include "crow/WxhObject.h"
 #include "support/PasswordCorpus.h"
@@ -67,6 +68,41 @@ TEST(PasswordCheck, CorpusRightNeverRefusedWrongCaught) {
             EXPECT_GE(ct.first, least.at(label)) << label;
         }
     }
+}
+
+// The structure behind the signatures: intact files pass cut anywhere (nothing is read beyond
+// the bytes given); decoded with a key of another length, or with one structural byte
+// changed, they do not.
+TEST(FileStructure, IntactCutAnywhereBrokenByKeyOrOneByte) {
+    EXPECT_EQ(filestructure::Crc32(reinterpret_cast<const uint8_t*>("IEND"), 4), 0xAE426082u);
+    std::mt19937 g(7);
+    struct Case {
+        const char* type;
+        std::string bytes;
+        size_t structural;  // a byte the format fixes, beyond libmagic's signature
+    };
+    const std::vector<Case> cases = {{"image/jpeg", test::Jpeg(g), 23},  // the DQT length
+                                     {"image/png", test::Png(g), 40},    // a byte of IDAT: its CRC
+                                     {"image/gif", test::Gif(g), 781},   // the image's introducer
+                                     {"image/bmp", test::Bmp(g), 26}};   // the planes
+    for (const Case& c : cases) {
+        const auto* d = reinterpret_cast<const uint8_t*>(c.bytes.data());
+        for (size_t n = 0; n <= c.bytes.size(); ++n) {
+            std::vector<uint8_t> cut(d, d + n);  // exactly n bytes, so that ASan sees a read past them
+            ASSERT_FALSE(filestructure::Broken(c.type, cut.data(), n)) << c.type << " cut at " << n;
+        }
+        std::string one = c.bytes;
+        one[c.structural] = static_cast<char>(one[c.structural] + 1);
+        EXPECT_TRUE(filestructure::Broken(c.type, reinterpret_cast<const uint8_t*>(one.data()), one.size())) << c.type;
+        const crowfmt::KeyStream right(crowfmt::KeyFromPassword("correct horse")), wrong(crowfmt::KeyFromPassword("correct hors"));
+        std::string bad = c.bytes;
+        auto* b = reinterpret_cast<uint8_t*>(bad.data());
+        right.Subtract(b, bad.size(), 0);
+        wrong.Add(b, bad.size(), 0);
+        EXPECT_EQ(bad.compare(0, 11, c.bytes, 0, 11), 0);  // the signature still right
+        EXPECT_TRUE(filestructure::Broken(c.type, b, bad.size())) << c.type << " decoded with a shorter key";
+    }
+    EXPECT_FALSE(filestructure::Broken("application/pdf", reinterpret_cast<const uint8_t*>("%PDF"), 4));
 }
 
 // Through a real Crow file: the names that do not look right are the ones reported.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/cp932.h"
+#include "crow/FileStructure.h"
 
 namespace wxh::test {
 
@@ -42,14 +43,21 @@ inline std::string Jpeg(std::mt19937& g) {
     s += std::string("\xFF\xDA\x00\x0C\x03\x01\x00\x02\x11\x03\x11\x00\x3F\x00", 14) + Noise(g, 3000);
     return s + "\xFF\xD9";
 }
+// A PNG chunk: length, type, data and the CRC of type and data.
+inline std::string PngChunk(const std::string& type, const std::string& data) {
+    const std::string body = type + data;
+    return Be32(static_cast<uint32_t>(data.size())) + body +
+           Be32(filestructure::Crc32(reinterpret_cast<const uint8_t*>(body.data()), body.size()));
+}
 inline std::string Png(std::mt19937& g) {
-    std::string s("\x89PNG\r\n\x1A\n", 8);
-    s += Be32(13) + "IHDR" + Be32(64) + Be32(64) + std::string("\x08\x02\x00\x00\x00", 5) + Be32(0x12345678);
-    return s + Be32(2000) + "IDAT" + Noise(g, 2000) + Be32(0) + Be32(0) + "IEND" + Be32(0xAE426082);
+    return std::string("\x89PNG\r\n\x1A\n", 8) + PngChunk("IHDR", Be32(64) + Be32(64) + std::string("\x08\x02\x00\x00\x00", 5)) +
+           PngChunk("IDAT", Noise(g, 2000)) + PngChunk("IEND", "");
 }
 inline std::string Gif(std::mt19937& g) {
-    return std::string("GIF89a\x40\x00\x40\x00\xF7\x00\x00", 13) + Noise(g, 768) + ",\x00\x00\x00\x00\x40\x00\x40\x00\x00\x08" +
-           Noise(g, 1500) + ";";
+    std::string s = std::string("GIF89a\x40\x00\x40\x00\xF7\x00\x00", 13) + Noise(g, 768) +
+                    std::string(",\x00\x00\x00\x00\x40\x00\x40\x00\x00\x08", 11);
+    for (int b = 0; b < 6; ++b) s += "\xFF" + Noise(g, 255);
+    return s + std::string("\x00;", 2);
 }
 inline std::string Bmp(std::mt19937& g) {
     const uint32_t pixels = 32 * 32 * 3;

@@ -1,0 +1,166 @@
+#include "crow/FileStructure.h"
+
+#include <array>
+
+namespace wxh::filestructure {
+
+namespace {
+
+uint32_t Be16(const uint8_t* p) { return static_cast<uint32_t>(p[0]) << 8 | p[1]; }
+uint32_t Be32(const uint8_t* p) { return Be16(p) << 16 | Be16(p + 2); }
+uint32_t Le16(const uint8_t* p) { return static_cast<uint32_t>(p[1]) << 8 | p[0]; }
+uint32_t Le32(const uint8_t* p) { return Le16(p + 2) << 16 | Le16(p); }
+
+// A segment's body, checked where its layout is fixed by its marker; len counts the body.
+bool JpegSegmentBroken(uint8_t marker, const uint8_t* body, size_t len) {
+    if (marker == 0xDB) {  // quantisation tables: each 1 + 64 or 128 bytes, filling the segment
+        for (size_t i = 0; i < len;) {
+            const unsigned precision = body[i] >> 4, slot = body[i] & 15;
+            if (precision > 1 || slot > 3) return true;
+            i += 1 + 64 * (precision + 1);
+            if (i > len) return true;
+        }
+    } else if (marker == 0xC4) {  // Huffman tables: 17 bytes and as many values as counted
+        for (size_t i = 0; i < len;) {
+            if ((body[i] >> 4) > 1 || (body[i] & 15) > 3 || len - i < 17) return true;
+            size_t values = 0;
+            for (size_t k = 1; k <= 16; ++k) values += body[i + k];
+            if (values > 256) return true;
+            i += 17 + values;
+            if (i > len) return true;
+        }
+    } else if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+        // start of frame: precision, height, width, and three bytes per component
+        if (len < 6 || body[5] == 0 || len != 6 + 3 * size_t{body[5]}) return true;
+        if (body[0] < 2 || body[0] > 16) return true;
+    } else if (marker == 0xDD) {  // restart interval
+        if (len != 2) return true;
+    }
+    return false;
+}
+
+bool JpegBroken(const uint8_t* d, size_t n) {
+    if (n < 2) return false;
+    if (d[0] != 0xFF || d[1] != 0xD8) return true;
+    for (size_t pos = 2;;) {
+        while (pos + 1 < n && d[pos] == 0xFF && d[pos + 1] == 0xFF) ++pos;  // fill bytes
+        if (pos + 4 > n) return false;
+        if (d[pos] != 0xFF) return true;
+        const uint8_t marker = d[pos + 1];
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {  // no length of their own
+            pos += 2;
+            continue;
+        }
+        if (marker < 0xC0 || marker == 0xD8 || marker == 0xD9) return true;  // reserved, or out of place
+        const size_t len = Be16(d + pos + 2);
+        if (len < 2) return true;
+        if (marker == 0xDA) {  // the scan: its header, then entropy-coded data
+            if (pos + 5 > n) return false;
+            const size_t components = d[pos + 4];
+            return components < 1 || components > 4 || len != 6 + 2 * components;
+        }
+        if (pos + 2 + len > n) return false;
+        if (JpegSegmentBroken(marker, d + pos + 4, len - 2)) return true;
+        pos += 2 + len;
+    }
+}
+
+bool PngBroken(const uint8_t* d, size_t n) {
+    static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    for (size_t i = 0; i < 8; ++i)
+        if (i < n && d[i] != kSignature[i]) return true;
+    for (size_t pos = 8; pos + 8 <= n;) {
+        const uint32_t len = Be32(d + pos);
+        if (len > 0x7FFFFFFFu) return true;
+        for (size_t i = 4; i < 8; ++i) {
+            const uint8_t c = d[pos + i] | 0x20;
+            if (c < 'a' || c > 'z') return true;
+        }
+        if (pos == 8 && (len != 13 || Be32(d + pos + 4) != 0x49484452u)) return true;  // IHDR first
+        if (n - pos < 12 || n - pos - 12 < len) return false;
+        if (Crc32(d + pos + 4, 4 + size_t{len}) != Be32(d + pos + 8 + len)) return true;
+        pos += 12 + size_t{len};
+    }
+    return false;
+}
+
+bool GifBroken(const uint8_t* d, size_t n) {
+    if (n < 13) return false;
+    size_t pos = 13 + ((d[10] & 0x80) ? 3u << ((d[10] & 7) + 1) : 0u);
+    // Sub-blocks: each a length byte and its bytes, up to a zero length; false when the
+    // bytes end first.
+    const auto skipBlocks = [&]() {
+        for (;;) {
+            if (pos >= n) return false;
+            const uint8_t len = d[pos++];
+            if (len == 0) return true;
+            pos += len;
+        }
+    };
+    for (;;) {
+        if (pos >= n) return false;
+        const uint8_t introducer = d[pos];
+        if (introducer == 0x3B) return false;  // the trailer
+        if (introducer == 0x21) {              // extension: a label, then sub-blocks
+            if (pos + 2 >= n) return false;
+            if (d[pos + 1] == 0xF9 && d[pos + 2] != 4) return true;  // graphic control: 4 bytes
+            pos += 2;
+        } else if (introducer == 0x2C) {  // image: descriptor, its colours, code size, sub-blocks
+            if (pos + 10 >= n) return false;
+            const uint8_t flags = d[pos + 9];
+            pos += 10 + ((flags & 0x80) ? 3u << ((flags & 7) + 1) : 0u);
+            if (pos >= n) return false;
+            if (d[pos] < 1 || d[pos] > 11) return true;
+            ++pos;
+        } else {
+            return true;
+        }
+        if (!skipBlocks()) return false;
+    }
+}
+
+bool BmpBroken(const uint8_t* d, size_t n) {
+    if (n < 30) return false;
+    if (d[0] != 'B' || d[1] != 'M') return true;
+    const uint32_t infoSize = Le32(d + 14);
+    const uint32_t offBits = Le32(d + 10);
+    if (infoSize == 12) {  // the old OS/2 header
+        return Le16(d + 22) != 1 || (Le16(d + 24) != 1 && Le16(d + 24) != 4 && Le16(d + 24) != 8 &&
+                                     Le16(d + 24) != 24) || offBits < 26;
+    }
+    if (infoSize != 16 && infoSize != 40 && infoSize != 52 && infoSize != 56 && infoSize != 64 &&
+        infoSize != 108 && infoSize != 124)
+        return true;
+    if (offBits < 14 + infoSize || Le16(d + 26) != 1) return true;
+    switch (Le16(d + 28)) {
+        case 0: case 1: case 2: case 4: case 8: case 16: case 24: case 32: case 64: return false;
+        default: return true;
+    }
+}
+
+}  // namespace
+
+uint32_t Crc32(const uint8_t* data, size_t n) {
+    static const std::array<uint32_t, 256> table = [] {
+        std::array<uint32_t, 256> t{};
+        for (uint32_t i = 0; i < 256; ++i) {
+            uint32_t c = i;
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
+        }
+        return t;
+    }();
+    uint32_t c = 0xFFFFFFFFu;
+    for (size_t i = 0; i < n; ++i) c = table[(c ^ data[i]) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+bool Broken(std::string_view mimeType, const uint8_t* data, size_t n) {
+    if (mimeType == "image/jpeg") return JpegBroken(data, n);
+    if (mimeType == "image/png") return PngBroken(data, n);
+    if (mimeType == "image/gif") return GifBroken(data, n);
+    if (mimeType == "image/bmp" || mimeType == "image/x-ms-bmp") return BmpBroken(data, n);
+    return false;
+}
+
+}  // namespace wxh::filestructure

@@ -1,0 +1,21 @@
+#pragma once
+// The structure the commonest picture formats keep in their first bytes, beyond the few bytes
+// of signature libmagic looks at: JPEG's chain of marker segments up to the scan, PNG's chunks
+// and their CRCs, GIF's blocks, BMP's header fields. A password wrong in its length, or in one
+// character, leaves a signature right and breaks this structure; the wrong-password check asks
+// here. Only the bytes given are read: what lies beyond them counts as intact.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace wxh::filestructure {
+
+// True when data (a file's first n bytes) breaks a rule every file of mimeType keeps
+// ("image/jpeg", "image/png", "image/gif", "image/bmp"); false for any other type, and when
+// the bytes given end before anything is broken.
+bool Broken(std::string_view mimeType, const uint8_t* data, size_t n);
+
+// CRC-32 as PNG (and zlib) computes it.
+uint32_t Crc32(const uint8_t* data, size_t n);
+
+}  // namespace wxh::filestructure
