@@ -27,6 +27,8 @@ TEST(Utf8ToCp932, MissingCharactersTransliterateOrBecomeUnderscore) {
     EXPECT_EQ(Utf8ToCp932("½"), "_");           // no "/" from a transliteration
     EXPECT_EQ(Utf8ToCp932("ab\xFF" "c"), "ab_c");  // not UTF-8
     EXPECT_EQ(Utf8ToCp932("end\xE3\x81"), "end__");  // each byte of a cut sequence
+    // Over-long forms ("/" in two and three bytes) are not characters: each byte is one "_".
+    EXPECT_EQ(Utf8ToCp932("a\xC0\xAF" "b\xE0\x80\xAF" "c"), "a__b___c");
     EXPECT_EQ(Utf8ToCp932("?"), "?");
 }
 
