@@ -92,6 +92,9 @@ TEST(CrowTool, HelpVersionAndUsageErrors) {
         EXPECT_TRUE(r.out.empty()) << shown;
         EXPECT_FALSE(r.err.empty()) << shown;
     }
+    // "-" is a name (here of no file), and an unknown option is named as it was typed.
+    EXPECT_NE(RunCrow({"info", "-"}).err.find("No such file"), std::string::npos);
+    EXPECT_NE(RunCrow({"info", "-x=1", "a"}).err.find("unknown option '-x=1'"), std::string::npos);
 }
 
 TEST(CrowTool, InfoPrintsTheExactFormat) {
@@ -269,7 +272,7 @@ TEST(CrowTool, OverwriteModes) {
     EXPECT_EQ(b.err, "");
 
     reset(t.file("q"));
-    RunResult q = RunCrow({"--quiet", "release", "--overwrite=no", t.file("c.bmp"), t.file("q")});
+    RunResult q = RunCrow({"-q", "release", "--overwrite=no", t.file("c.bmp"), t.file("q")});
     EXPECT_EQ(q.status, 0);
     EXPECT_EQ(ReadFile(t.file("q/keep.txt")), "old");
     EXPECT_EQ(q.err, "");

@@ -47,6 +47,7 @@ TEST(PrintableName, NothingThatCanDriveATerminalGetsThrough) {
         {"cut\xE3\x81", "cut\\xE3\\x81"},
         {"over\xC0\xAF", "over\\xC0\\xAF"},            // an overlong "/"
         {"back\\slash", "back\\\\slash"},
+        {"\xC2\x80\xC2\x9F\x1F ", "\\xC2\\x80\\xC2\\x9F\\x1F "},  // the ends of both control ranges
         {"\xC2\xA0nbsp", "\xC2\xA0nbsp"},             // U+00A0 is printable
         {"photo\xE2\x80\xAEgpj.exe", "photo\\xE2\\x80\\xAEgpj.exe"},  // U+202E would show "exe.jpg"
         {"\xE2\x81\xA6x\xE2\x80\xA8", "\\xE2\\x81\\xA6x\\xE2\\x80\\xA8"},   // U+2066 isolate, U+2028
