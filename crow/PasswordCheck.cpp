@@ -418,6 +418,14 @@ PasswordJudgement JudgePassword(const std::vector<std::string>& utf8Names, const
         // A signature right and the structure behind it broken: a wrong password that the
         // first bytes did not show (one of another length leaves its own length right).
         const bool broken = filestructure::Broken(shown, buf.data(), n);
+        // Not text where text was promised, yet a whole picture or document: a misnamed file
+        // read right, which says nothing either way.
+        if (promisedText && shown == "application/octet-stream") {
+            const std::string own = judge.TypeOf(buf.data(), n, false);
+            if (own != shown && own.rfind("text/", 0) != 0 && !own.empty() &&
+                !filestructure::Broken(own, buf.data(), n))
+                continue;
+        }
         if (!broken && (shown == promised || (promisedText && shownText) ||
                         (!promisedText && !shownText && shown != "application/octet-stream"))) {
             ++j.like;

@@ -186,6 +186,12 @@ TEST(PasswordCheck, VerdictThresholds) {
               Verdict::Plausible);
     EXPECT_EQ(JudgeEntries({{"a.txt", shifted()}, {"b.txt", shifted()}, {"c.png", test::Png(g)}}).verdict,
               Verdict::LooksWrong);
+    // Names that promise text on pictures, documents and JSON: misnamed, not wrongly decoded.
+    const std::string json = "{\"names\": [\"a\", \"b\"], \"sizes\": [1, 2], \"ok\": true}\n";
+    for (const auto& misnamed : {std::vector<std::string>{test::Jpeg(g), test::Png(g), test::Pdf(g)},
+                                 std::vector<std::string>{json, json + " ", json + "  "}})
+        EXPECT_NE(JudgeEntries({{"a.txt", misnamed[0]}, {"b.txt", misnamed[1]}, {"c.txt", misnamed[2]}}).verdict,
+                  Verdict::LooksWrong);
 }
 
 TEST(PasswordCheck, DatabaseTypesReadFromEntries) {

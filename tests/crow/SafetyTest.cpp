@@ -41,6 +41,7 @@ TEST(Listing, WhatIsPackedAndInWhichOrder) {
     WriteFile(src.file("d.txt"), "d");
     WriteFile(src.file("D.txt"), "D");
     WriteFile(src.file("C.txt"), "C");
+    for (const char* n : {"eE", "Ee", "ee", "EE"}) WriteFile(src.file(n), n);  // four alike but for case
     for (const char* n : {"Β.txt", "α.txt", "Ｂ.txt", "ａ.txt"}) WriteFile(src.file(n), n);  // case of every letter
     WriteFile(src.file(".hidden"), "h");
     fs::create_directory(src.file("sub"));
@@ -62,7 +63,7 @@ TEST(Listing, WhatIsPackedAndInWhichOrder) {
     }
     WxhObject o;
     ASSERT_EQ(o.Crow2(src.str(), out.file("c.bmp")), 0);
-    EXPECT_EQ(Listed(out.file("c.bmp")), (std::vector<std::string>{"A.txt", "a.txt", "b.txt", "C.txt", "D.txt", "d.txt", "link-to-c", "α.txt", "Β.txt",
+    EXPECT_EQ(Listed(out.file("c.bmp")), (std::vector<std::string>{"A.txt", "a.txt", "b.txt", "C.txt", "D.txt", "d.txt", "EE", "Ee", "eE", "ee", "link-to-c", "α.txt", "Β.txt",
                                                                   "ａ.txt", "Ｂ.txt"}));
     TempDir dst;
     ASSERT_EQ(o.UnCrow2(out.file("c.bmp"), dst.str()), 0);
