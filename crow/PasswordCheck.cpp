@@ -396,6 +396,7 @@ PasswordJudgement JudgePassword(const std::vector<std::string>& utf8Names, const
     std::map<std::pair<size_t, int>, std::vector<size_t>> shifted;  // (phase, shift) -> entries
     std::vector<std::vector<uint8_t>> heads;  // the decoded heads looked at, and their entries
     std::vector<size_t> headIndex;
+    std::vector<std::pair<size_t, bool>> unlikeHeads;  // the unlike ones among the heads, text promised
     for (const auto& [index, promised] : picked) {
         const size_t n = head(index, buf.data(), buf.size());
         // A few bytes say nothing of what a file is, with any password.
@@ -418,14 +419,6 @@ PasswordJudgement JudgePassword(const std::vector<std::string>& utf8Names, const
         // A signature right and the structure behind it broken: a wrong password that the
         // first bytes did not show (one of another length leaves its own length right).
         const bool broken = filestructure::Broken(shown, buf.data(), n);
-        // Not text where text was promised, yet a whole picture or document: a misnamed file
-        // read right, which says nothing either way.
-        if (promisedText && shown == "application/octet-stream") {
-            const std::string own = judge.TypeOf(buf.data(), n, false);
-            if (own != shown && own.rfind("text/", 0) != 0 && !own.empty() &&
-                !filestructure::Broken(own, buf.data(), n))
-                continue;
-        }
         if (!broken && (shown == promised || (promisedText && shownText) ||
                         (!promisedText && !shownText && shown != "application/octet-stream"))) {
             ++j.like;
@@ -433,6 +426,7 @@ PasswordJudgement JudgePassword(const std::vector<std::string>& utf8Names, const
             // Nothing libmagic knows, not even text: noise where the name promises a file.
             ++j.unlike;
             if (j.unlikeNames.size() < 3) j.unlikeNames.push_back(utf8Names[index]);
+            unlikeHeads.emplace_back(heads.size() - 1, promisedText && !broken);
         }
         // Text where binary data was promised, or binary data seen as a type of its own where
         // text was promised, says nothing either way.
@@ -461,6 +455,23 @@ PasswordJudgement JudgePassword(const std::vector<std::string>& utf8Names, const
         NameSome(j, utf8Names, entries);
         j.shifted = static_cast<int>(entries.size());
         return j;
+    }
+    // Text promised and no text seen, yet a whole picture or document libmagic knows: a
+    // misnamed file read right, which says nothing either way. Asked only where it would
+    // decide, for libmagic's full look costs more than its look for text.
+    if (j.unlike >= kPasswordCheckMinUnlike && j.unlike > j.like) {
+        std::vector<size_t> still;
+        for (const auto& [at, text] : unlikeHeads) {
+            const std::vector<uint8_t>& h = heads[at];
+            const std::string own = text ? judge.TypeOf(h.data(), h.size(), false) : std::string();
+            if (text && !own.empty() && own != "application/octet-stream" && own.rfind("text/", 0) != 0 &&
+                !filestructure::Broken(own, h.data(), h.size()))
+                --j.unlike;
+            else
+                still.push_back(headIndex[at]);
+        }
+        j.unlikeNames.clear();
+        NameSome(j, utf8Names, still);
     }
     if (j.unlike >= kPasswordCheckMinUnlike && j.unlike > j.like)
         j.verdict = PasswordJudgement::Verdict::LooksWrong;
