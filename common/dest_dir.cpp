@@ -80,10 +80,12 @@ int RenameNoReplace(int dirfd, const char* from, const char* to) {
 // Links the unnamed file fd at name in dirfd; never replaces. 0, or -1 with errno.
 int LinkUnnamed(int fd, int dirfd, const char* name) {
     if (g_linkWay != 2) {
-        if (::linkat(fd, "", dirfd, name, AT_EMPTY_PATH) == 0) {
+        const int injected = g_faults.linkEmptyPathErrno;
+        if (injected == 0 && ::linkat(fd, "", dirfd, name, AT_EMPTY_PATH) == 0) {
             g_linkWay = 1;
             return 0;
         }
+        if (injected != 0) errno = injected;
         // Without CAP_DAC_READ_SEARCH older kernels refuse AT_EMPTY_PATH (ENOENT).
         if (errno != ENOENT && errno != EPERM && errno != EINVAL) return -1;
     }
@@ -124,7 +126,10 @@ void RemoveTemporaryOnFatalSignals() {
 
 void DestDir::ForceNamedTemporaries(bool on) { g_forceNamed = on; }
 
-void SetDestDirFaultsForTesting(DestDirFaults faults) { g_faults = std::move(faults); }
+void SetDestDirFaultsForTesting(DestDirFaults faults) {
+    g_faults = std::move(faults);
+    g_linkWay = 0;  // the way of linking is found afresh
+}
 
 uint64_t DataSyncsForTesting() { return g_dataSyncs; }
 

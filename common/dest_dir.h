@@ -139,6 +139,7 @@ struct DestDirFaults {
     int tmpfileErrno = 0;          // the O_TMPFILE open fails with this errno
     int renameNoReplaceErrno = 0;  // renameat2(RENAME_NOREPLACE) fails with this errno
     std::function<std::string()> tempName;  // the next temporary name; empty: a random one
+    int linkEmptyPathErrno = 0;    // linking an unnamed file by its descriptor fails with this errno
 };
 void SetDestDirFaultsForTesting(DestDirFaults faults);
 uint64_t DataSyncsForTesting();

@@ -323,6 +323,26 @@ TEST(DestDirFileSystems, WithoutUnnamedFilesANamedTemporaryIsUsed) {
     EXPECT_EQ(Count(t), 0u);
 }
 
+// Kernels that refuse to link an unnamed file by its descriptor (AT_EMPTY_PATH without
+// CAP_DAC_READ_SEARCH) are gone round through /proc/self/fd; any other refusal is a failure.
+TEST(DestDirFileSystems, AnUnnamedFileRefusedALinkByDescriptorIsLinkedThroughProc) {
+    TempDir t;
+    for (const int err : {ENOENT, EPERM, EINVAL, EACCES}) {
+        SetDestDirFaultsForTesting({0, 0, {}, err});
+        DestDir d;
+        ASSERT_TRUE(d.Open(t.str()));
+        NewFile f;
+        ASSERT_TRUE(d.Create(f) && f.Write("x", 1));
+        EXPECT_EQ(d.LinkNew(f, "out"), err == EACCES ? DestDir::Naming::Failed : DestDir::Naming::Done) << err;
+        EXPECT_EQ(Count(t), err == EACCES ? 0u : 1u) << err;
+        if (err != EACCES) {
+            EXPECT_EQ(ReadFile(t.file("out")), "x");
+        }
+        fs::remove(t.file("out"));
+    }
+    SetDestDirFaultsForTesting({});
+}
+
 // Where renameat2 cannot refuse to replace, a hard link names the file (it never replaces
 // either) and the temporary name goes.
 TEST(DestDirFileSystems, WithoutRenameNoReplaceALinkNamesTheFile) {
