@@ -84,21 +84,73 @@ bool PngBroken(const uint8_t* d, size_t n) {
     return false;
 }
 
+// An image's LZW codes read as a decoder reads them (least significant bit first, widths
+// growing with the table): a code beyond the next one the table would make comes from no
+// encoder. What follows the end code is not looked at.
+class LzwCodes {
+public:
+    explicit LzwCodes(unsigned minSize) : clear_(1u << minSize), minSize_(minSize) { Reset(); }
+
+    // False at a code no encoder writes.
+    bool Feed(uint8_t byte) {
+        if (ended_) return true;
+        bits_ |= uint32_t{byte} << count_;
+        count_ += 8;
+        while (count_ >= width_) {
+            const uint32_t code = bits_ & ((1u << width_) - 1);
+            bits_ >>= width_;
+            count_ -= width_;
+            if (code == clear_) {
+                Reset();
+            } else if (code == clear_ + 1) {
+                ended_ = true;
+                return true;
+            } else if (first_) {  // after a clear code only a colour index can come
+                if (code > clear_) return false;
+                first_ = false;
+            } else {
+                if (code > next_) return false;
+                if (next_ < 4096 && ++next_ == 1u << width_ && width_ < 12) ++width_;
+            }
+        }
+        return true;
+    }
+
+private:
+    void Reset() {
+        next_ = clear_ + 2;
+        width_ = minSize_ + 1;
+        first_ = true;
+    }
+    uint32_t clear_, minSize_, next_ = 0, width_ = 0, bits_ = 0, count_ = 0;
+    bool first_ = true, ended_ = false;
+};
+
 bool GifBroken(const uint8_t* d, size_t n) {
     if (n < 13) return false;
     size_t pos = 13 + ((d[10] & 0x80) ? 3u << ((d[10] & 7) + 1) : 0u);
-    // Sub-blocks: each a length byte and its bytes, up to a zero length; false when the
-    // bytes end first.
-    const auto skipBlocks = [&]() {
+    // Sub-blocks: each a length byte and its bytes, up to a zero length, an image's bytes
+    // read as LZW codes (code sizes 2 to 8, as GIF has them). Broken at a code no encoder
+    // writes; false when the bytes end first.
+    bool broken = false;
+    const auto skipBlocks = [&](unsigned codeSize) {
+        LzwCodes codes(codeSize >= 2 && codeSize <= 8 ? codeSize : 2);
         for (;;) {
             if (pos >= n) return false;
             const uint8_t len = d[pos++];
             if (len == 0) return true;
+            if (codeSize >= 2 && codeSize <= 8)
+                for (size_t i = pos; i < pos + len && i < n; ++i)
+                    if (!codes.Feed(d[i])) {
+                        broken = true;
+                        return false;
+                    }
             pos += len;
         }
     };
     for (;;) {
         if (pos >= n) return false;
+        unsigned codeSize = 0;  // none: an extension's sub-blocks
         const uint8_t introducer = d[pos];
         if (introducer == 0x3B) return false;  // the trailer
         if (introducer == 0x21) {              // extension: a label, then sub-blocks
@@ -111,11 +163,11 @@ bool GifBroken(const uint8_t* d, size_t n) {
             pos += 10 + ((flags & 0x80) ? 3u << ((flags & 7) + 1) : 0u);
             if (pos >= n) return false;
             if (d[pos] < 1 || d[pos] > 11) return true;
-            ++pos;
+            codeSize = d[pos++];
         } else {
             return true;
         }
-        if (!skipBlocks()) return false;
+        if (!skipBlocks(codeSize)) return broken;
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Small but real-shaped files of the common kinds, made by code, and folders mixing them:
 // the corpus the wrong-password check is measured on (tests and bench/).
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -53,11 +54,43 @@ inline std::string Png(std::mt19937& g) {
     return std::string("\x89PNG\r\n\x1A\n", 8) + PngChunk("IHDR", Be32(64) + Be32(64) + std::string("\x08\x02\x00\x00\x00", 5)) +
            PngChunk("IDAT", Noise(g, 2000)) + PngChunk("IEND", "");
 }
+// LZW codes (clear 256, end 257, colour indices below 256) packed as a GIF decoder of code
+// size 8 reads them, the width growing with the table, in sub-blocks.
+inline std::string GifCodes(const std::vector<uint32_t>& list) {
+    std::string bytes, blocks;
+    uint32_t bits = 0, count = 0, width = 9, next = 258;
+    bool first = true;
+    for (uint32_t code : list) {
+        for (bits |= code << count, count += width; count >= 8; bits >>= 8, count -= 8) bytes.push_back(static_cast<char>(bits));
+        if (code == 256) {
+            width = 9, next = 258, first = true;
+        } else if (first) {
+            first = false;
+        } else if (next < 4096 && ++next == 1u << width && width < 12) {
+            ++width;
+        }
+    }
+    if (count > 0) bytes.push_back(static_cast<char>(bits));
+    for (size_t at = 0; at < bytes.size(); at += 255)
+        blocks += static_cast<char>(std::min<size_t>(255, bytes.size() - at)) + bytes.substr(at, 255);
+    return blocks + '\0';
+}
+inline std::string GifHeader() {
+    return std::string("GIF89a\x40\x00\x40\x00\xF7\x00\x00", 13);
+}
+inline std::string GifImage(const std::vector<uint32_t>& codes) {
+    return std::string(",\x00\x00\x00\x00\x40\x00\x40\x00\x00\x08", 11) + GifCodes(codes);
+}
+// Random colour indices, a clear code before every 254 of them (the table never grows a bit).
 inline std::string Gif(std::mt19937& g) {
-    std::string s = std::string("GIF89a\x40\x00\x40\x00\xF7\x00\x00", 13) + Noise(g, 768) +
-                    std::string(",\x00\x00\x00\x00\x40\x00\x40\x00\x00\x08", 11);
-    for (int b = 0; b < 6; ++b) s += "\xFF" + Noise(g, 255);
-    return s + std::string("\x00;", 2);
+    std::vector<uint32_t> codes;
+    const std::string pixels = Noise(g, 6 * 255);
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        if (i % 254 == 0) codes.push_back(256);
+        codes.push_back(static_cast<uint8_t>(pixels[i]));
+    }
+    codes.push_back(257);
+    return GifHeader() + Noise(g, 768) + GifImage(codes) + ";";
 }
 inline std::string Bmp(std::mt19937& g) {
     const uint32_t pixels = 32 * 32 * 3;
