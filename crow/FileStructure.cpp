@@ -1,6 +1,8 @@
 #include "crow/FileStructure.h"
 
+#include <algorithm>
 #include <array>
+#include <zlib.h>
 
 namespace wxh::filestructure {
 
@@ -190,6 +192,77 @@ bool BmpBroken(const uint8_t* d, size_t n) {
     }
 }
 
+// A deflated member's data, inflated as far as the bytes given go. Broken where zlib finds
+// the stream invalid, or where it ends elsewhere than the header says or with other bytes
+// than its CRC and size say (those only where the header has them: without a data
+// descriptor). *end gets where the stream ended (0: not within the bytes given).
+bool DeflateBroken(const uint8_t* d, size_t n, bool sized, uint32_t crc, uint32_t csize, uint32_t usize,
+                   size_t* end) {
+    *end = 0;
+    z_stream z{};
+    if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return false;  // no memory: nothing to say
+    std::array<uint8_t, 16384> out;
+    uLong sum = crc32(0, nullptr, 0);
+    z.next_in = const_cast<Bytef*>(d);
+    z.avail_in = static_cast<uInt>(sized ? std::min<size_t>(n, csize) : n);
+    int r = Z_OK;
+    while (r == Z_OK) {
+        z.next_out = out.data();
+        z.avail_out = static_cast<uInt>(out.size());
+        r = inflate(&z, Z_NO_FLUSH);
+        sum = crc32(sum, out.data(), static_cast<uInt>(out.size() - z.avail_out));
+        if (r == Z_OK && z.avail_in == 0 && z.avail_out != 0) break;  // the bytes given end
+    }
+    const bool broken = r == Z_DATA_ERROR || r == Z_NEED_DICT ||
+                        (r == Z_STREAM_END && sized && (z.total_in != csize || z.total_out != usize || sum != crc));
+    if (r == Z_STREAM_END) *end = z.total_in;
+    inflateEnd(&z);
+    return broken;
+}
+
+// ZIP, and what is made of it (Office and OpenDocument files, EPUB, JAR): the chain of local
+// file headers (fields no writer sets otherwise, the next header where the sizes put it), and
+// each member's data: its CRC where it is stored, zlib's look where it is deflated. A member
+// whose end its header does not give (streamed, or ZIP64) ends the walk.
+bool ZipBroken(const uint8_t* d, size_t n) {
+    for (size_t pos = 0;;) {
+        if (n - pos < 4) return false;
+        const uint32_t sig = Le32(d + pos);
+        // The central directory, or a data descriptor's signature after a streamed member.
+        if (sig == 0x02014B50u || sig == 0x06054B50u || sig == 0x08074B50u) return false;
+        if (sig != 0x04034B50u) return true;
+        if (n - pos < 30) return false;
+        const uint8_t* h = d + pos;
+        const uint32_t flags = Le16(h + 6), method = Le16(h + 8), time = Le16(h + 10), date = Le16(h + 12);
+        const uint32_t crc = Le32(h + 14), csize = Le32(h + 18), usize = Le32(h + 22);
+        if ((Le16(h + 4) & 0xFF) > 63 || Le16(h + 26) == 0) return true;  // version needed; a name
+        if (flags & 0xD790) return true;  // bits reserved or unused
+        switch (method) {  // stored, the old methods, deflate(64), bzip2, LZMA, zstd, xz, JPEG, WavPack, PPMd, AES
+            case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 8: case 9: case 10: case 12: case 14:
+            case 18: case 19: case 93: case 95: case 96: case 97: case 98: case 99: break;
+            default: return true;
+        }
+        // An MS-DOS time and date, unless left at zero.
+        if ((time | date) != 0 && ((time & 31) > 29 || ((time >> 5) & 63) > 59 || (time >> 11) > 23 ||
+                                   (date & 31) == 0 || ((date >> 5) & 15) == 0 || ((date >> 5) & 15) > 12))
+            return true;
+        const size_t data = pos + 30 + Le16(h + 26) + Le16(h + 28);
+        const bool sized = (flags & 8) == 0;  // else CRC and sizes follow the data
+        const bool plain = (flags & 1) == 0;  // not encrypted
+        if (method == 0 && plain && sized && csize != usize) return true;
+        if (csize == 0xFFFFFFFFu || usize == 0xFFFFFFFFu || data >= n) return false;
+        if (method == 0 && plain && sized) {
+            if (n - data >= csize && crc32(0, d + data, csize) != crc) return true;
+        } else if (method == 8 && plain) {
+            size_t end = 0;
+            if (DeflateBroken(d + data, n - data, sized, crc, csize, usize, &end)) return true;
+        }
+        if (!sized) return false;  // a data descriptor follows, with or without its signature
+        if (n - data <= csize) return false;
+        pos = data + csize;
+    }
+}
+
 }  // namespace
 
 uint32_t Crc32(const uint8_t* data, size_t n) {
@@ -212,6 +285,8 @@ bool Broken(std::string_view mimeType, const uint8_t* data, size_t n) {
     if (mimeType == "image/png") return PngBroken(data, n);
     if (mimeType == "image/gif") return GifBroken(data, n);
     if (mimeType == "image/bmp" || mimeType == "image/x-ms-bmp") return BmpBroken(data, n);
+    // Whatever libmagic calls a file that begins as a ZIP, it is one.
+    if (n >= 4 && Le32(data) == 0x04034B50u && mimeType != "application/octet-stream") return ZipBroken(data, n);
     return false;
 }
 

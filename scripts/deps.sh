@@ -13,6 +13,8 @@ PACKAGES=(
   libfuse3-dev fuse3
   # the wrong-password check: libmagic and its database, the system's extension table
   libmagic-dev libmagic-mgc media-types
+  # ... which inflates the members of ZIP files (Office documents) to see their structure
+  zlib1g-dev
   # window program: Qt (the program's icon is drawn by Qt SVG), picture formats, metafiles,
   # the Japanese font
   qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libwmf-dev fonts-ipafont-gothic

@@ -85,7 +85,9 @@ TEST(FileStructure, IntactCutAnywhereBrokenByKeyOrOneByte) {
     const std::vector<Case> cases = {{"image/jpeg", test::Jpeg(g), 23},  // the DQT length
                                      {"image/png", test::Png(g), 40},    // a byte of IDAT: its CRC
                                      {"image/gif", test::Gif(g), 781},   // the image's introducer
-                                     {"image/bmp", test::Bmp(g), 26}};   // the planes
+                                     {"image/bmp", test::Bmp(g), 26},    // the planes
+                                     {"application/zip", test::Docx(g), 14},   // the stored member's CRC
+                                     {"application/zip", test::Docx(g), 260}};  // in the deflated member
     for (const Case& c : cases) {
         const auto* d = reinterpret_cast<const uint8_t*>(c.bytes.data());
         for (size_t n = 0; n <= c.bytes.size(); ++n) {
@@ -104,6 +106,25 @@ TEST(FileStructure, IntactCutAnywhereBrokenByKeyOrOneByte) {
         EXPECT_TRUE(filestructure::Broken(c.type, b, bad.size())) << c.type << " decoded with a shorter key";
     }
     EXPECT_FALSE(filestructure::Broken("application/pdf", reinterpret_cast<const uint8_t*>("%PDF"), 4));
+
+    // ZIP, where each check is the only one that can see a fault: a stored member's sizes that
+    // differ (its end not given), its CRC (its last byte the last given), no header where the
+    // sizes put the next one, a deflate block of the reserved type (the stream's end not given).
+    const std::string zip = test::Docx(g);
+    const size_t second = 30 + 19 + static_cast<uint8_t>(zip[18]), deflated = second + 30 + 9;
+    const auto zipBroken = [&zip](size_t at, int add, size_t n) {
+        std::string z = zip;
+        z[at] = static_cast<char>(z[at] + add);
+        return filestructure::Broken("application/zip", reinterpret_cast<const uint8_t*>(z.data()), n);
+    };
+    EXPECT_FALSE(zipBroken(0, 0, second + 4));
+    EXPECT_TRUE(zipBroken(18, 1, 60));
+    EXPECT_TRUE(zipBroken(second - 1, 1, second));
+    EXPECT_TRUE(zipBroken(second, 1, second + 4));
+    EXPECT_TRUE(zipBroken(deflated, 7 - zip[deflated], deflated + 8));
+    // A graphic control block is 4 bytes long.
+    const std::string gce = test::GifHeader() + std::string(768, '\x10') + std::string("\x21\xF9\x03\x00\x00\x00\x00", 7);
+    EXPECT_TRUE(filestructure::Broken("image/gif", reinterpret_cast<const uint8_t*>(gce.data()), gce.size()));
 
     // GIF's LZW codes: the code the table makes next (KwKwK) is intact, one beyond it is not,
     // nor is a made code straight after a clear; 255 colours after a clear widen codes to 10 bits.

@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 #include <vector>
+#include <zlib.h>
 
 #include "common/cp932.h"
 #include "crow/FileStructure.h"
@@ -103,12 +104,32 @@ inline std::string Pdf(std::mt19937& g) {
            "3 0 obj\n<< /Length 2000 /Filter /FlateDecode >>\nstream\n" +
            Noise(g, 2000) + "\nendstream\nendobj\ntrailer\n<< /Root 1 0 R >>\n%%EOF\n";
 }
-// A ZIP whose first member is name (stored), as Office documents and plain archives begin.
+// Raw deflate, as ZIP members hold it.
+inline std::string Deflated(const std::string& in) {
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&z, in.size()), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+    z.avail_in = static_cast<uInt>(in.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+inline uint32_t Crc(const std::string& s) { return filestructure::Crc32(reinterpret_cast<const uint8_t*>(s.data()), s.size()); }
+// A ZIP whose first member is name (stored), as Office documents and plain archives begin,
+// then a deflated one: words made of random letters.
 inline std::string Zip(std::mt19937& g, const std::string& member, const std::string& content) {
-    std::string s = "PK\x03\x04" + Le16(20) + Le16(0) + Le16(0) + Le32(0) + Le32(0x1234) + Le32(static_cast<uint32_t>(content.size())) +
-                    Le32(static_cast<uint32_t>(content.size())) + Le16(static_cast<uint16_t>(member.size())) + Le16(0) + member + content;
-    return s + "PK\x03\x04" + Le16(20) + Le16(8) + Le16(8) + Le32(0) + Le32(0) + Le32(900) + Le32(3000) + Le16(9) + Le16(0) +
-           "word/x.xm" + Noise(g, 900);
+    const auto size = [](const std::string& x) { return Le32(static_cast<uint32_t>(x.size())); };
+    std::string s = "PK\x03\x04" + Le16(20) + Le16(0) + Le16(0) + Le32(0) + Le32(Crc(content)) + size(content) + size(content) +
+                    Le16(static_cast<uint16_t>(member.size())) + Le16(0) + member + content;
+    std::string words = Noise(g, 900);
+    for (size_t i = 0; i < words.size(); ++i) words[i] = i % 6 == 5 ? ' ' : static_cast<char>('a' + static_cast<uint8_t>(words[i]) % 8);
+    const std::string packed = Deflated(words);
+    return s + "PK\x03\x04" + Le16(20) + Le16(0) + Le16(8) + Le32(0) + Le32(Crc(words)) + size(packed) + size(words) + Le16(9) +
+           Le16(0) + "word/x.xm" + packed;
 }
 inline std::string Docx(std::mt19937& g) {
     return Zip(g, "[Content_Types].xml",
