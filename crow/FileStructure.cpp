@@ -263,6 +263,76 @@ bool ZipBroken(const uint8_t* d, size_t n) {
     }
 }
 
+// An MPEG audio frame's length from its 4-byte header; 0 where the header is none (or of
+// the free format, whose length it does not give).
+size_t MpegFrameLength(const uint8_t* h) {
+    if (h[0] != 0xFF || (h[1] & 0xE0) != 0xE0) return 0;
+    const unsigned version = (h[1] >> 3) & 3, layer = (h[1] >> 1) & 3;  // version 3: MPEG-1
+    const unsigned rateIndex = h[2] >> 4, sampleIndex = (h[2] >> 2) & 3, padding = (h[2] >> 1) & 1;
+    if (version == 1 || layer == 0 || rateIndex == 0 || rateIndex == 15 || sampleIndex == 3 || (h[3] & 3) == 2)
+        return 0;
+    static constexpr uint16_t kRates[5][15] = {
+        {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},  // MPEG-1 layer I
+        {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},     // MPEG-1 layer II
+        {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320},      // MPEG-1 layer III
+        {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},     // MPEG-2 and 2.5 layer I
+        {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}};         // MPEG-2 and 2.5 II, III
+    static constexpr uint32_t kSampleRates[3] = {44100, 48000, 32000};
+    const uint32_t sampleRate = kSampleRates[sampleIndex] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
+    const unsigned row = version == 3 ? 3 - layer : layer == 3 ? 3 : 4;
+    const uint32_t bitRate = kRates[row][rateIndex] * 1000u;
+    if (layer == 3) return (12 * bitRate / sampleRate + padding) * 4;
+    return (layer == 1 && version != 3 ? 72 : 144) * bitRate / sampleRate + padding;
+}
+
+// MP3: an ID3v2 tag (its header, its frames, the zeros that pad it), then MPEG audio frames,
+// each where the one before ends and of the same version, layer and sample rate.
+bool Mp3Broken(const uint8_t* d, size_t n) {
+    size_t pos = 0;
+    if (n >= 3 && d[0] == 'I' && d[1] == 'D' && d[2] == '3') {
+        if (n < 10) return false;
+        const unsigned major = d[3];
+        if (major < 2 || major > 4 || d[4] == 0xFF || (d[5] & 0x0F) != 0) return true;
+        if ((d[6] | d[7] | d[8] | d[9]) & 0x80) return true;  // the size: four 7-bit bytes
+        const size_t size = size_t{d[6]} << 21 | size_t{d[7]} << 14 | size_t{d[8]} << 7 | d[9];
+        const size_t end = 10 + size + ((d[5] & 0x10) ? 10 : 0);  // and a footer
+        // The frames, where the tag is not unsynchronised or extended (its layout then differs).
+        const size_t idLength = major == 2 ? 3 : 4, headerLength = major == 2 ? 6 : 10;
+        for (size_t at = 10; (d[5] & 0xC0) == 0 && at < end && at < n;) {
+            if (d[at] == 0) {  // padding: zeros up to the end of the tag
+                for (; at < end && at < n; ++at)
+                    if (d[at] != 0) return true;
+                break;
+            }
+            if (end - at < headerLength) return true;
+            if (n - at < headerLength) return false;
+            for (size_t k = 0; k < idLength; ++k)
+                if (!((d[at + k] >= 'A' && d[at + k] <= 'Z') || (d[at + k] >= '0' && d[at + k] <= '9'))) return true;
+            size_t frame = 0;
+            if (major == 2) {
+                frame = size_t{d[at + 3]} << 16 | size_t{d[at + 4]} << 8 | d[at + 5];
+            } else if (major == 3) {
+                frame = Be32(d + at + 4);
+            } else {
+                if ((d[at + 4] | d[at + 5] | d[at + 6] | d[at + 7]) & 0x80) return true;
+                frame = size_t{d[at + 4]} << 21 | size_t{d[at + 5]} << 14 | size_t{d[at + 6]} << 7 | d[at + 7];
+            }
+            if (frame == 0 || frame > end - at - headerLength) return true;
+            at += headerLength + frame;
+        }
+        pos = end;
+    }
+    // The first frame right after the tag, or nothing is said (some files have junk there).
+    if (pos + 4 > n || MpegFrameLength(d + pos) == 0) return false;
+    const uint8_t kind = d[pos + 1] & 0xFE, rate = d[pos + 2] & 0x0C;  // version and layer; sample rate
+    for (;;) {
+        if (pos + 4 > n) return false;
+        const size_t length = MpegFrameLength(d + pos);
+        if (length == 0 || (d[pos + 1] & 0xFE) != kind || (d[pos + 2] & 0x0C) != rate) return true;
+        pos += length;
+    }
+}
+
 }  // namespace
 
 uint32_t Crc32(const uint8_t* data, size_t n) {
@@ -285,6 +355,7 @@ bool Broken(std::string_view mimeType, const uint8_t* data, size_t n) {
     if (mimeType == "image/png") return PngBroken(data, n);
     if (mimeType == "image/gif") return GifBroken(data, n);
     if (mimeType == "image/bmp" || mimeType == "image/x-ms-bmp") return BmpBroken(data, n);
+    if (mimeType == "audio/mpeg") return Mp3Broken(data, n);
     // Whatever libmagic calls a file that begins as a ZIP, it is one.
     if (n >= 4 && Le32(data) == 0x04034B50u && mimeType != "application/octet-stream") return ZipBroken(data, n);
     return false;
