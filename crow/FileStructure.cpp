@@ -281,8 +281,8 @@ size_t MpegFrameLength(const uint8_t* h) {
     const uint32_t sampleRate = kSampleRates[sampleIndex] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
     const unsigned row = version == 3 ? 3 - layer : layer == 3 ? 3 : 4;
     const uint32_t bitRate = kRates[row][rateIndex] * 1000u;
-    if (layer == 3) return (12 * bitRate / sampleRate + padding) * 4;
-    return (layer == 1 && version != 3 ? 72 : 144) * bitRate / sampleRate + padding;
+    if (layer == 3) return size_t{12 * bitRate / sampleRate + padding} * 4;
+    return size_t{(layer == 1 && version != 3 ? 72 : 144) * bitRate / sampleRate + padding};
 }
 
 // MP3: an ID3v2 tag (its header, its frames, the zeros that pad it), then MPEG audio frames,
