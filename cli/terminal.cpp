@@ -18,6 +18,7 @@ namespace wxh::cli {
 namespace {
 
 volatile std::sig_atomic_t g_signal = 0;
+void (*g_beforeWait)() = nullptr;
 
 extern "C" void NoteSignal(int sig) {
     if (g_signal == 0) g_signal = sig;
@@ -47,6 +48,7 @@ bool WaitForInput(int fd) {
     ::sigprocmask(SIG_BLOCK, &block, &old);
     bool ready = false;
     while (PendingSignal() == 0) {
+        if (g_beforeWait) g_beforeWait();
         pollfd p{fd, POLLIN, 0};
         const int r = ::ppoll(&p, 1, nullptr, &old);
         if (r > 0 || (r < 0 && errno != EINTR)) {  // input, end of input, or an error read() will report
@@ -141,6 +143,8 @@ void InstallSignalHandlers() {
 }
 
 int PendingSignal() { return g_signal; }
+
+void SetBeforeWaitForTesting(void (*hook)()) { g_beforeWait = hook; }
 
 bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 

@@ -18,6 +18,9 @@ namespace wxh::cli {
 void InstallSignalHandlers();
 // The signal noted so far (0: none).
 int PendingSignal();
+// Calls hook each time a wait for input is about to begin, the tool's signals blocked: what
+// a signal arriving at that instant does can be tried.
+void SetBeforeWaitForTesting(void (*hook)());
 
 // True when standard error is a terminal.
 bool StderrIsTerminal();

@@ -1,7 +1,9 @@
 // The tool's progress line and the escaping of names shown on the terminal, without a terminal.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "cli/terminal.h"
@@ -87,6 +89,32 @@ TEST(TerminalProgressLine, DrawsAndErasesItself) {
     EXPECT_EQ(::read(fds[0], buf, sizeof buf), -1);  // nothing written at all
     ::close(fds[0]);
     ::close(fds[1]);
+}
+
+// A signal that comes just before a wait for input still ends it: it is held back until the
+// wait lets it in, instead of being noted before the wait and leaving it to wait for ever.
+// The first signal is the one the tool ends with.
+int g_raise = 0;
+TEST(ToolSignals, OneComingJustBeforeAWaitEndsIt) {
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            int p[2];
+            if (::pipe(p) != 0 || ::dup2(p[0], STDIN_FILENO) < 0) ::_exit(3);  // input that never comes
+            InstallSignalHandlers();
+            g_raise = sig;
+            SetBeforeWaitForTesting([] { ::raise(g_raise); });
+            std::signal(SIGALRM, SIG_DFL);  // (the tool catches it too)
+            ::alarm(5);                      // a wait the signal did not end dies of it
+            std::string line;
+            const bool ended = ReadLineFromStdin(line) == LineRead::Failed;
+            ::raise(sig == SIGINT ? SIGTERM : SIGINT);  // a later one leaves the first noted
+            ::_exit(ended && PendingSignal() == sig ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "signal " << sig << ", status " << status;
+    }
 }
 
 }  // namespace
