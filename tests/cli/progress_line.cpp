@@ -117,4 +117,24 @@ TEST(ToolSignals, OneComingJustBeforeAWaitEndsIt) {
     }
 }
 
+// A password typed as a signal comes is not taken: the signal ends the prompt.
+int g_master = -1;
+TEST(ToolSignals, APasswordThatComesWithASignalIsNotTaken) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        g_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (::setsid() < 0 || g_master < 0 || ::grantpt(g_master) != 0 || ::unlockpt(g_master) != 0) ::_exit(3);
+        if (::open(::ptsname(g_master), O_RDWR) < 0) ::_exit(3);  // the controlling terminal, /dev/tty
+        InstallSignalHandlers();
+        SetBeforeWaitForTesting([] {
+            if (::write(g_master, "secret\n", 7) == 7) ::raise(SIGINT);
+        });
+        std::string password;
+        ::_exit(PromptPassword("Password: ", password) == LineRead::Failed && PendingSignal() == SIGINT ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
 }  // namespace
