@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <zlib.h>
 
 namespace wxh::filestructure {
@@ -333,6 +334,55 @@ bool Mp3Broken(const uint8_t* d, size_t n) {
     }
 }
 
+// ISO base media files (MP4, QuickTime with an ftyp, M4A, 3GP, HEIF): boxes, each a size and
+// a type of four printable characters, one after another where the sizes put them, filling
+// the container boxes exactly; the ftyp box first, with its brands.
+bool BoxesBroken(const uint8_t* d, size_t n, size_t pos, size_t end, int depth) {
+    const auto printable = [](uint8_t c) { return (c >= 0x20 && c < 0x7F) || c == 0xA9; };
+    while (pos < end && pos < n) {
+        if (end - pos < 8) {  // what is left of a container cannot hold a box
+            return !(end - pos == 4 && n - pos >= 4 && Be32(d + pos) == 0);  // but QuickTime's zero end
+        }
+        if (n - pos < 8) return false;
+        for (size_t k = 4; k < 8; ++k)
+            if (!printable(d[pos + k])) return true;
+        const uint32_t type = Be32(d + pos + 4);
+        if (depth == 0 && pos == 0 && type != 0x66747970u) return true;  // "ftyp" first
+        uint64_t size = Be32(d + pos);
+        size_t header = 8;
+        if (size == 1) {  // a 64-bit size follows the type
+            if (n - pos < 16) return false;
+            size = uint64_t{Be32(d + pos + 8)} << 32 | Be32(d + pos + 12);
+            header = 16;
+        } else if (size == 0) {  // up to the end of the file: only at the top
+            return depth > 0;
+        }
+        if (size < header || size > end - pos) return true;  // (a box inside runs past its container)
+        if (type == 0x66747970u) {  // major brand, minor version, compatible brands (or zeros)
+            if (size < 16 || (size - 16) % 4 != 0) return true;
+            for (size_t k = 8; k < 12 && pos + k < n; ++k)
+                if (!printable(d[pos + k])) return true;
+            for (size_t b = pos + 16; b + 4 <= pos + size && b + 4 <= n; b += 4)
+                if (Be32(d + b) != 0 && !(printable(d[b]) && printable(d[b + 1]) && printable(d[b + 2]) && printable(d[b + 3])))
+                    return true;
+        }
+        switch (type) {
+            // Containers whose boxes fill them: moov, trak, mdia, minf, stbl, dinf, edts, mvex, moof, traf.
+            case 0x6D6F6F76u: case 0x7472616Bu: case 0x6D646961u: case 0x6D696E66u: case 0x7374626Cu:
+            case 0x64696E66u: case 0x65647473u: case 0x6D766578u: case 0x6D6F6F66u: case 0x74726166u:
+                if (depth < 8 && BoxesBroken(d, n, pos + header, pos + static_cast<size_t>(size), depth + 1)) return true;
+                break;
+            case 0x6D766864u: case 0x746B6864u: case 0x6D646864u:  // mvhd, tkhd, mdhd: version 0 or 1
+                if (pos + header < n && d[pos + header] > 1) return true;
+                break;
+            default: break;
+        }
+        if (size >= n - pos) return false;  // the next box lies beyond the bytes given
+        pos += static_cast<size_t>(size);
+    }
+    return false;
+}
+
 }  // namespace
 
 uint32_t Crc32(const uint8_t* data, size_t n) {
@@ -356,6 +406,9 @@ bool Broken(std::string_view mimeType, const uint8_t* data, size_t n) {
     if (mimeType == "image/gif") return GifBroken(data, n);
     if (mimeType == "image/bmp" || mimeType == "image/x-ms-bmp") return BmpBroken(data, n);
     if (mimeType == "audio/mpeg") return Mp3Broken(data, n);
+    // Whatever libmagic calls a file that begins with an ftyp box, it is made of boxes.
+    if (n >= 8 && Be32(data + 4) == 0x66747970u && mimeType != "application/octet-stream")
+        return BoxesBroken(data, n, 0, SIZE_MAX, 0);
     // Whatever libmagic calls a file that begins as a ZIP, it is one.
     if (n >= 4 && Le32(data) == 0x04034B50u && mimeType != "application/octet-stream") return ZipBroken(data, n);
     return false;

@@ -3,7 +3,7 @@
 // beyond the few bytes of signature libmagic looks at: JPEG's chain of marker segments up to
 // the scan, PNG's chunks and their CRCs, GIF's blocks and LZW codes, BMP's header fields, ZIP's
 // local headers and members (what Office documents are made of), MP3's ID3v2 tag and chain of
-// audio frames. A password wrong in its length, or in one character, leaves a signature right
+// audio frames, the boxes of MP4 and its kin. A password wrong in its length, or in one character, leaves a signature right
 // and breaks this structure; the wrong-password check asks here. Only the bytes given are read: what lies beyond them counts as intact.
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +13,7 @@ namespace wxh::filestructure {
 
 // True when data (a file's first n bytes) breaks a rule every file of mimeType keeps
 // ("image/jpeg", "image/png", "image/gif", "image/bmp", "audio/mpeg", and any type of a
-// file that begins as a ZIP); false for any other type, and when
+// file that begins as a ZIP or with an ftyp box); false for any other type, and when
 // the bytes given end before anything is broken.
 bool Broken(std::string_view mimeType, const uint8_t* data, size_t n);
 

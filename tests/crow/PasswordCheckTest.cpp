@@ -58,10 +58,10 @@ TEST(PasswordCheck, CorpusRightNeverRefusedWrongCaught) {
     // What each folder must at least catch (of 82 wrong passwords): texts see a wrong
     // character anywhere in the password, signatures at a file's start only those that
     // change the bytes they cover, the structure behind them (PNG's CRCs, GIF's LZW codes,
-    // ZIP's members, MP3's frames) every one that reaches it.
+    // ZIP's members, MP3's frames, MP4's boxes) every one that reaches it.
     const std::map<std::string, int> least = {
         {"JPEG", 74}, {"PNG", 82}, {"GIF", 80}, {"BMP", 57}, {"PDF", 49}, {"Office", 80}, {"MP3", 82},
-        {"MP4", 59}, {"UTF-8 text", 82}, {"Shift-JIS text", 81}, {"C source", 82}, {"Python", 82},
+        {"MP4", 79}, {"UTF-8 text", 82}, {"Shift-JIS text", 81}, {"C source", 82}, {"Python", 82},
         {"ZIP", 82}, {"mixed", 82}, {"3 pictures among binaries", 72}};
     for (const auto& [label, ct] : table) {
         std::printf("| %s | %d of %d |\n", label.c_str(), ct.first, ct.second);
@@ -89,7 +89,8 @@ TEST(FileStructure, IntactCutAnywhereBrokenByKeyOrOneByte) {
                                      {"application/zip", test::Docx(g), 14},   // the stored member's CRC
                                      {"application/zip", test::Docx(g), 260},  // in the deflated member
                                      {"audio/mpeg", test::Mp3(g), 35},   // the zeros that pad the tag
-                                     {"audio/mpeg", test::Mp3(g), 43}};  // the first frame's layer
+                                     {"audio/mpeg", test::Mp3(g), 43},   // the first frame's layer
+                                     {"video/mp4", test::Mp4(g), 3}};    // the ftyp box's size
     for (const Case& c : cases) {
         const auto* d = reinterpret_cast<const uint8_t*>(c.bytes.data());
         for (size_t n = 0; n <= c.bytes.size(); ++n) {
@@ -124,6 +125,13 @@ TEST(FileStructure, IntactCutAnywhereBrokenByKeyOrOneByte) {
     EXPECT_TRUE(zipBroken(second - 1, 1, second));
     EXPECT_TRUE(zipBroken(second, 1, second + 4));
     EXPECT_TRUE(zipBroken(deflated, 7 - zip[deflated], deflated + 8));
+    // A box inside another one ends within it...
+    const std::string moov = test::Be32(24) + "ftypisom" + test::Be32(0) + "isomiso2" + test::Be32(24) + "moov" + test::Be32(17) +
+                             "mvhd" + std::string(9, '\0');
+    // ... and an ftyp box holds whole brands of printable characters.
+    for (const std::string& box : {moov, test::Be32(18) + "ftypisom" + test::Be32(0) + "is",
+                                   test::Be32(20) + "ftypisom" + test::Be32(0) + "iso\x01"})
+        EXPECT_TRUE(filestructure::Broken("video/mp4", reinterpret_cast<const uint8_t*>(box.data()), box.size()));
     // A graphic control block is 4 bytes long; an ID3 tag's size is four bytes of 7 bits.
     const std::string gce = test::GifHeader() + std::string(768, '\x10') + std::string("\x21\xF9\x03\x00\x00\x00\x00", 7);
     EXPECT_TRUE(filestructure::Broken("image/gif", reinterpret_cast<const uint8_t*>(gce.data()), gce.size()));
