@@ -137,12 +137,13 @@ bool GifBroken(const uint8_t* d, size_t n) {
     // writes; false when the bytes end first.
     bool broken = false;
     const auto skipBlocks = [&](unsigned codeSize) {
-        LzwCodes codes(codeSize >= 2 && codeSize <= 8 ? codeSize : 2);
+        const bool lzw = codeSize >= 2 && codeSize <= 8;
+        LzwCodes codes(lzw ? codeSize : 2);
         for (;;) {
             if (pos >= n) return false;
             const uint8_t len = d[pos++];
             if (len == 0) return true;
-            if (codeSize >= 2 && codeSize <= 8)
+            if (lzw)
                 for (size_t i = pos; i < pos + len && i < n; ++i)
                     if (!codes.Feed(d[i])) {
                         broken = true;
@@ -196,10 +197,8 @@ bool BmpBroken(const uint8_t* d, size_t n) {
 // A deflated member's data, inflated as far as the bytes given go. Broken where zlib finds
 // the stream invalid, or where it ends elsewhere than the header says or with other bytes
 // than its CRC and size say (those only where the header has them: without a data
-// descriptor). *end gets where the stream ended (0: not within the bytes given).
-bool DeflateBroken(const uint8_t* d, size_t n, bool sized, uint32_t crc, uint32_t csize, uint32_t usize,
-                   size_t* end) {
-    *end = 0;
+// descriptor).
+bool DeflateBroken(const uint8_t* d, size_t n, bool sized, uint32_t crc, uint32_t csize, uint32_t usize) {
     z_stream z{};
     if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return false;  // no memory: nothing to say
     std::array<uint8_t, 16384> out;
@@ -216,7 +215,6 @@ bool DeflateBroken(const uint8_t* d, size_t n, bool sized, uint32_t crc, uint32_
     }
     const bool broken = r == Z_DATA_ERROR || r == Z_NEED_DICT ||
                         (r == Z_STREAM_END && sized && (z.total_in != csize || z.total_out != usize || sum != crc));
-    if (r == Z_STREAM_END) *end = z.total_in;
     inflateEnd(&z);
     return broken;
 }
@@ -253,10 +251,9 @@ bool ZipBroken(const uint8_t* d, size_t n) {
         if (method == 0 && plain && sized && csize != usize) return true;
         if (csize == 0xFFFFFFFFu || usize == 0xFFFFFFFFu || data >= n) return false;
         if (method == 0 && plain && sized) {
-            if (n - data >= csize && crc32(0, d + data, csize) != crc) return true;
+            if (n - data >= csize && Crc32(d + data, csize) != crc) return true;
         } else if (method == 8 && plain) {
-            size_t end = 0;
-            if (DeflateBroken(d + data, n - data, sized, crc, csize, usize, &end)) return true;
+            if (DeflateBroken(d + data, n - data, sized, crc, csize, usize)) return true;
         }
         if (!sized) return false;  // a data descriptor follows, with or without its signature
         if (n - data <= csize) return false;
@@ -385,20 +382,7 @@ bool BoxesBroken(const uint8_t* d, size_t n, size_t pos, size_t end, int depth) 
 
 }  // namespace
 
-uint32_t Crc32(const uint8_t* data, size_t n) {
-    static const std::array<uint32_t, 256> table = [] {
-        std::array<uint32_t, 256> t{};
-        for (uint32_t i = 0; i < 256; ++i) {
-            uint32_t c = i;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    uint32_t c = 0xFFFFFFFFu;
-    for (size_t i = 0; i < n; ++i) c = table[(c ^ data[i]) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
-}
+uint32_t Crc32(const uint8_t* data, size_t n) { return static_cast<uint32_t>(crc32_z(0, data, n)); }
 
 bool Broken(std::string_view mimeType, const uint8_t* data, size_t n) {
     if (mimeType == "image/jpeg") return JpegBroken(data, n);
@@ -406,11 +390,11 @@ bool Broken(std::string_view mimeType, const uint8_t* data, size_t n) {
     if (mimeType == "image/gif") return GifBroken(data, n);
     if (mimeType == "image/bmp" || mimeType == "image/x-ms-bmp") return BmpBroken(data, n);
     if (mimeType == "audio/mpeg") return Mp3Broken(data, n);
-    // Whatever libmagic calls a file that begins with an ftyp box, it is made of boxes.
-    if (n >= 8 && Be32(data + 4) == 0x66747970u && mimeType != "application/octet-stream")
-        return BoxesBroken(data, n, 0, SIZE_MAX, 0);
-    // Whatever libmagic calls a file that begins as a ZIP, it is one.
-    if (n >= 4 && Le32(data) == 0x04034B50u && mimeType != "application/octet-stream") return ZipBroken(data, n);
+    if (mimeType == "application/octet-stream") return false;
+    // Whatever libmagic calls a file that begins with an ftyp box, it is made of boxes; one
+    // that begins as a ZIP is one.
+    if (n >= 8 && Be32(data + 4) == 0x66747970u) return BoxesBroken(data, n, 0, SIZE_MAX, 0);
+    if (n >= 4 && Le32(data) == 0x04034B50u) return ZipBroken(data, n);
     return false;
 }
 

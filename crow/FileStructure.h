@@ -3,8 +3,9 @@
 // beyond the few bytes of signature libmagic looks at: JPEG's chain of marker segments up to
 // the scan, PNG's chunks and their CRCs, GIF's blocks and LZW codes, BMP's header fields, ZIP's
 // local headers and members (what Office documents are made of), MP3's ID3v2 tag and chain of
-// audio frames, the boxes of MP4 and its kin. A password wrong in its length, or in one character, leaves a signature right
-// and breaks this structure; the wrong-password check asks here. Only the bytes given are read: what lies beyond them counts as intact.
+// audio frames, the boxes of MP4 and its kin. A password wrong in its length, or in one
+// character, leaves a signature right and breaks this structure; the wrong-password check asks
+// here. Only the bytes given are read: what lies beyond them counts as intact.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -17,7 +18,7 @@ namespace wxh::filestructure {
 // the bytes given end before anything is broken.
 bool Broken(std::string_view mimeType, const uint8_t* data, size_t n);
 
-// CRC-32 as PNG (and zlib) computes it.
+// CRC-32 as PNG and ZIP have it (zlib's).
 uint32_t Crc32(const uint8_t* data, size_t n);
 
 }  // namespace wxh::filestructure

@@ -463,12 +463,15 @@ PasswordJudgement JudgePassword(const std::vector<std::string>& utf8Names, const
         std::vector<size_t> still;
         for (const auto& [at, text] : unlikeHeads) {
             const std::vector<uint8_t>& h = heads[at];
-            const std::string own = text ? judge.TypeOf(h.data(), h.size(), false) : std::string();
-            if (text && !own.empty() && own != "application/octet-stream" && own.rfind("text/", 0) != 0 &&
-                !filestructure::Broken(own, h.data(), h.size()))
-                --j.unlike;
-            else
-                still.push_back(headIndex[at]);
+            if (text) {
+                const std::string own = judge.TypeOf(h.data(), h.size(), false);
+                if (!own.empty() && own != "application/octet-stream" && own.rfind("text/", 0) != 0 &&
+                    !filestructure::Broken(own, h.data(), h.size())) {
+                    --j.unlike;
+                    continue;
+                }
+            }
+            still.push_back(headIndex[at]);
         }
         j.unlikeNames.clear();
         NameSome(j, utf8Names, still);
