@@ -45,11 +45,11 @@ inline std::string Jpeg(std::mt19937& g) {
     s += std::string("\xFF\xDA\x00\x0C\x03\x01\x00\x02\x11\x03\x11\x00\x3F\x00", 14) + Noise(g, 3000);
     return s + "\xFF\xD9";
 }
+inline uint32_t Crc(const std::string& s) { return filestructure::Crc32(reinterpret_cast<const uint8_t*>(s.data()), s.size()); }
 // A PNG chunk: length, type, data and the CRC of type and data.
 inline std::string PngChunk(const std::string& type, const std::string& data) {
     const std::string body = type + data;
-    return Be32(static_cast<uint32_t>(data.size())) + body +
-           Be32(filestructure::Crc32(reinterpret_cast<const uint8_t*>(body.data()), body.size()));
+    return Be32(static_cast<uint32_t>(data.size())) + body + Be32(Crc(body));
 }
 inline std::string Png(std::mt19937& g) {
     return std::string("\x89PNG\r\n\x1A\n", 8) + PngChunk("IHDR", Be32(64) + Be32(64) + std::string("\x08\x02\x00\x00\x00", 5)) +
@@ -118,7 +118,6 @@ inline std::string Deflated(const std::string& in) {
     deflateEnd(&z);
     return out;
 }
-inline uint32_t Crc(const std::string& s) { return filestructure::Crc32(reinterpret_cast<const uint8_t*>(s.data()), s.size()); }
 // A ZIP whose first member is name (stored), as Office documents and plain archives begin,
 // then a deflated one: words made of random letters.
 inline std::string Zip(std::mt19937& g, const std::string& member, const std::string& content) {
