@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <zlib.h>
 
 namespace wxh::filestructure {
@@ -42,9 +44,31 @@ bool JpegSegmentBroken(uint8_t marker, const uint8_t* body, size_t len) {
     return false;
 }
 
+// Entropy-coded data from start: every 0xFF in it is stuffed with a 0x00, or begins a restart
+// marker, or (after any fill bytes) the marker that ends the scan, whose place is returned.
+// Markers 0x01 to 0xBF come from no encoder there: SIZE_MAX says broken; n, that the bytes
+// end first.
+size_t JpegScanEnd(const uint8_t* d, size_t n, size_t start) {
+    for (size_t i = start; i < n; ++i) {
+        if (d[i] != 0xFF) continue;
+        while (i + 1 < n && d[i + 1] == 0xFF) ++i;
+        if (i + 1 >= n) return n;
+        const uint8_t next = d[i + 1];
+        if (next == 0x00 || (next >= 0xD0 && next <= 0xD7)) {
+            ++i;
+        } else if (next < 0xC0) {
+            return SIZE_MAX;
+        } else {
+            return i;
+        }
+    }
+    return n;
+}
+
 bool JpegBroken(const uint8_t* d, size_t n) {
     if (n < 2) return false;
     if (d[0] != 0xFF || d[1] != 0xD8) return true;
+    bool scanned = false;  // an image's end may come after a scan only
     for (size_t pos = 2;;) {
         while (pos + 1 < n && d[pos] == 0xFF && d[pos + 1] == 0xFF) ++pos;  // fill bytes
         if (pos + 4 > n) return false;
@@ -54,13 +78,19 @@ bool JpegBroken(const uint8_t* d, size_t n) {
             pos += 2;
             continue;
         }
+        if (marker == 0xD9 && scanned) return false;  // what follows the image is not looked at
         if (marker < 0xC0 || marker == 0xD8 || marker == 0xD9) return true;  // reserved, or out of place
         const size_t len = Be16(d + pos + 2);
         if (len < 2) return true;
         if (marker == 0xDA) {  // the scan: its header, then entropy-coded data
             if (pos + 5 > n) return false;
             const size_t components = d[pos + 4];
-            return components < 1 || components > 4 || len != 6 + 2 * components;
+            if (components < 1 || components > 4 || len != 6 + 2 * components) return true;
+            if (pos + 2 + len > n) return false;
+            pos = JpegScanEnd(d, n, pos + 2 + len);
+            if (pos == SIZE_MAX) return true;
+            scanned = true;
+            continue;
         }
         if (pos + 2 + len > n) return false;
         if (JpegSegmentBroken(marker, d + pos + 4, len - 2)) return true;
@@ -380,6 +410,93 @@ bool BoxesBroken(const uint8_t* d, size_t n, size_t pos, size_t end, int depth) 
     return false;
 }
 
+bool PdfSpace(uint8_t c) { return c == 0 || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == ' '; }
+bool PdfDelimiter(uint8_t c) { return std::string_view("()<>[]{}/%").find(static_cast<char>(c)) != std::string_view::npos; }
+bool HexDigit(uint8_t c) { return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'); }
+
+// A bare token of PDF's object syntax: a number or one of its keywords.
+bool PdfWord(std::string_view w) {
+    static constexpr std::string_view kWords[] = {"obj",  "endobj", "R",         "stream", "endstream", "true", "false",
+                                                  "null", "xref",   "startxref", "trailer", "f",         "n"};
+    if (std::find(std::begin(kWords), std::end(kWords), w) != std::end(kWords)) return true;
+    // Numbers: an optional sign, digits with at most one point, and the exponent some
+    // writers add though PDF has none.
+    const auto digitsAt = [&w](size_t& i) {
+        const size_t from = i;
+        while (i < w.size() && w[i] >= '0' && w[i] <= '9') ++i;
+        return i - from;
+    };
+    size_t i = w[0] == '+' || w[0] == '-' ? 1 : 0;
+    size_t digits = digitsAt(i);
+    if (i < w.size() && w[i] == '.') digits += digitsAt(++i);
+    if (digits > 0 && i + 1 < w.size() && (w[i] == 'e' || w[i] == 'E')) {
+        i += w[i + 1] == '+' || w[i + 1] == '-' ? 2 : 1;
+        if (digitsAt(i) == 0) return false;
+    }
+    return digits > 0 && i == w.size();
+}
+
+// The object syntax between a PDF's streams: numbers, keywords, names, strings, arrays and
+// dictionaries nested as they open, comments. Stream data is passed over to its "endstream"
+// unread (an encrypted file's streams are noise with any password); what follows "%%EOF" is
+// not looked at.
+bool PdfBroken(const uint8_t* d, size_t n) {
+    static constexpr std::string_view kMagic = "%PDF-";
+    if (n < kMagic.size() || std::string_view(reinterpret_cast<const char*>(d), kMagic.size()) != kMagic) return false;
+    const std::string_view all(reinterpret_cast<const char*>(d), n);
+    std::string nesting;  // '<' for each dictionary open, '[' for each array
+    size_t pos = 0;
+    while (pos < n) {
+        const uint8_t c = d[pos];
+        if (PdfSpace(c)) {
+            ++pos;
+        } else if (c == '%') {
+            const size_t eol = all.find_first_of("\r\n", pos);
+            if (all.compare(pos, 5, "%%EOF") == 0 || eol == std::string_view::npos) return false;
+            pos = eol;
+        } else if (c == '(') {  // balanced parentheses, each byte after a backslash as it is
+            int depth = 0;
+            for (; pos < n; ++pos) {
+                if (d[pos] == '\\') ++pos;
+                else if (d[pos] == '(') ++depth;
+                else if (d[pos] == ')' && --depth == 0) break;
+            }
+            ++pos;
+        } else if (c == '<' && pos + 1 < n && d[pos + 1] == '<') {
+            nesting += '<';
+            pos += 2;
+        } else if (c == '<') {  // hexadecimal digits and spaces
+            for (++pos; pos < n && d[pos] != '>'; ++pos)
+                if (!HexDigit(d[pos]) && !PdfSpace(d[pos])) return true;
+            ++pos;
+        } else if (c == '>' || c == ']') {
+            if (c == '>' && pos + 1 < n && d[pos + 1] != '>') return true;
+            if (nesting.empty() || nesting.back() != (c == '>' ? '<' : '[')) return true;
+            nesting.pop_back();
+            pos += c == '>' ? 2 : 1;
+        } else if (c == '[') {
+            nesting += '[';
+            ++pos;
+        } else if (c == ')') {
+            return true;
+        } else {
+            const size_t start = c == '/' || c == '{' || c == '}' ? pos + 1 : pos;
+            size_t end = start;
+            while (end < n && !PdfSpace(d[end]) && !PdfDelimiter(d[end])) ++end;
+            if (end == n) return false;  // perhaps cut short
+            const std::string_view word = all.substr(start, end - start);
+            if (c != '/' && c != '{' && c != '}' && !PdfWord(word)) return true;
+            pos = end;
+            if (word == "stream" && c != '/') {
+                const size_t at = all.find("endstream", pos);
+                if (at == std::string_view::npos) return false;
+                pos = at + 9;
+            }
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 uint32_t Crc32(const uint8_t* data, size_t n) { return static_cast<uint32_t>(crc32_z(0, data, n)); }
@@ -390,6 +507,7 @@ bool Broken(std::string_view mimeType, const uint8_t* data, size_t n) {
     if (mimeType == "image/gif") return GifBroken(data, n);
     if (mimeType == "image/bmp" || mimeType == "image/x-ms-bmp") return BmpBroken(data, n);
     if (mimeType == "audio/mpeg") return Mp3Broken(data, n);
+    if (mimeType == "application/pdf") return PdfBroken(data, n);
     if (mimeType == "application/octet-stream") return false;
     // Whatever libmagic calls a file that begins with an ftyp box, it is made of boxes; one
     // that begins as a ZIP is one.

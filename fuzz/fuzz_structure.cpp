@@ -1,5 +1,6 @@
 // Fuzz target: the file structures the wrong-password check follows behind the signatures
-// (JPEG, PNG, GIF and its LZW codes, BMP, ZIP members through zlib, MP3, MP4), on arbitrary
+// (JPEG and its scan, PNG, GIF and its LZW codes, BMP, ZIP members through zlib, MP3, MP4,
+// PDF's object syntax), on arbitrary
 // decoded bytes: the first byte picks the type. Nothing may be read past the bytes given.
 #include <cstdint>
 #include <vector>
@@ -8,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const char* const kTypes[] = {"image/jpeg", "image/png", "image/gif",       "image/bmp",
-                                         "audio/mpeg", "video/mp4", "application/zip"};
+                                         "audio/mpeg", "video/mp4", "application/zip", "application/pdf"};
     if (size == 0) return 0;
     const char* type = kTypes[data[0] % (sizeof kTypes / sizeof kTypes[0])];
     const std::vector<uint8_t> bytes(data + 1, data + size);  // exactly these, so that a read past them is seen

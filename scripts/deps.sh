@@ -35,8 +35,8 @@ TEST_PACKAGES=(
   fonts-dejavu-extra
   # real X server for looking at the window and the desktop smoke test
   xvfb xauth x11-utils imagemagick
-  # songs and clips encoded by real encoders for bench/password_pictures
-  lame ffmpeg
+  # songs, clips and documents written by real encoders for bench/password_pictures
+  lame ffmpeg ghostscript qpdf
   # fuzzing and sanitizers; clang-tidy over the core (scripts/clang-tidy.sh)
   clang libclang-rt-14-dev clang-tidy
   # benchmark (bench/run: peak memory)
