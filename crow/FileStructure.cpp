@@ -16,6 +16,18 @@ uint32_t Be32(const uint8_t* p) { return Be16(p) << 16 | Be16(p + 2); }
 uint32_t Le16(const uint8_t* p) { return static_cast<uint32_t>(p[1]) << 8 | p[0]; }
 uint32_t Le32(const uint8_t* p) { return Le16(p + 2) << 16 | Le16(p); }
 
+bool JpegFrame(uint8_t marker) { return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC; }
+
+// The longest body a segment of fixed layout can have: four quantisation tables of 16-bit
+// values, eight Huffman tables of 256 values, a frame of 255 components, a restart interval.
+size_t JpegBodyMax(uint8_t marker) {
+    if (marker == 0xDB) return 4 * (1 + 128);
+    if (marker == 0xC4) return 8 * (17 + 256);
+    if (JpegFrame(marker)) return 6 + 3 * 255;
+    if (marker == 0xDD) return 2;
+    return SIZE_MAX;
+}
+
 // A segment's body, checked where its layout is fixed by its marker; len counts the body.
 bool JpegSegmentBroken(uint8_t marker, const uint8_t* body, size_t len) {
     if (marker == 0xDB) {  // quantisation tables: each 1 + 64 or 128 bytes, filling the segment
@@ -34,7 +46,7 @@ bool JpegSegmentBroken(uint8_t marker, const uint8_t* body, size_t len) {
             i += 17 + values;
             if (i > len) return true;
         }
-    } else if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+    } else if (JpegFrame(marker)) {
         // start of frame: precision, height, width, and three bytes per component
         if (len < 6 || body[5] == 0 || len != 6 + 3 * size_t{body[5]}) return true;
         if (body[0] < 2 || body[0] > 16) return true;
@@ -44,23 +56,17 @@ bool JpegSegmentBroken(uint8_t marker, const uint8_t* body, size_t len) {
     return false;
 }
 
-// Entropy-coded data from start: every 0xFF in it is stuffed with a 0x00, or begins a restart
-// marker, or (after any fill bytes) the marker that ends the scan, whose place is returned.
-// Markers 0x01 to 0xBF come from no encoder there: SIZE_MAX says broken; n, that the bytes
-// end first.
+// Entropy-coded data from start: every 0xFF in it is stuffed with a 0x00 or begins a restart
+// marker, until (after any fill bytes) the marker that ends the scan, whose place is returned;
+// n when the bytes end first.
 size_t JpegScanEnd(const uint8_t* d, size_t n, size_t start) {
     for (size_t i = start; i < n; ++i) {
         if (d[i] != 0xFF) continue;
         while (i + 1 < n && d[i + 1] == 0xFF) ++i;
         if (i + 1 >= n) return n;
         const uint8_t next = d[i + 1];
-        if (next == 0x00 || (next >= 0xD0 && next <= 0xD7)) {
-            ++i;
-        } else if (next < 0xC0) {
-            return SIZE_MAX;
-        } else {
-            return i;
-        }
+        if (next != 0x00 && (next < 0xD0 || next > 0xD7)) return i;
+        ++i;
     }
     return n;
 }
@@ -86,12 +92,12 @@ bool JpegBroken(const uint8_t* d, size_t n) {
             if (pos + 5 > n) return false;
             const size_t components = d[pos + 4];
             if (components < 1 || components > 4 || len != 6 + 2 * components) return true;
-            if (pos + 2 + len > n) return false;
-            pos = JpegScanEnd(d, n, pos + 2 + len);
-            if (pos == SIZE_MAX) return true;
+            if (len > n - pos - 2) return false;
+            pos = JpegScanEnd(d, n, pos + 2 + len);  // the marker there is judged as any other
             scanned = true;
             continue;
         }
+        if (len - 2 > JpegBodyMax(marker)) return true;  // known even when it ends beyond the bytes given
         if (pos + 2 + len > n) return false;
         if (JpegSegmentBroken(marker, d + pos + 4, len - 2)) return true;
         pos += 2 + len;

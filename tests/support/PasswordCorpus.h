@@ -51,7 +51,9 @@ inline std::string Jpeg(std::mt19937& g) {
     std::string s("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x48\x00\x48\x00\x00", 20);
     s += std::string("\xFF\xDB\x00\x43\x00", 5) + Noise(g, 64);
     s += std::string("\xFF\xC0\x00\x11\x08\x00\x40\x00\x40\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01", 19);
-    s += std::string("\xFF\xDA\x00\x0C\x03\x01\x00\x02\x11\x03\x11\x00\x3F\x00", 14) + Stuffed(Noise(g, 3000));
+    s += std::string("\xFF\xDD\x00\x04\x00\x10", 6);  // a restart interval: a restart marker halfway
+    s += std::string("\xFF\xDA\x00\x0C\x03\x01\x00\x02\x11\x03\x11\x00\x3F\x00", 14) + Stuffed(Noise(g, 1500));
+    s += "\xFF\xD0" + Stuffed(Noise(g, 1500));
     return s + "\xFF\xD9";
 }
 inline uint32_t Crc(const std::string& s) { return filestructure::Crc32(reinterpret_cast<const uint8_t*>(s.data()), s.size()); }
