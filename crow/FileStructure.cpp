@@ -21,9 +21,9 @@ bool JpegFrame(uint8_t marker) { return marker >= 0xC0 && marker <= 0xCF && mark
 // The longest body a segment of fixed layout can have: four quantisation tables of 16-bit
 // values, eight Huffman tables of 256 values, a frame of 255 components, a restart interval.
 size_t JpegBodyMax(uint8_t marker) {
-    if (marker == 0xDB) return 4 * (1 + 128);
-    if (marker == 0xC4) return 8 * (17 + 256);
-    if (JpegFrame(marker)) return 6 + 3 * 255;
+    if (marker == 0xDB) return size_t{4} * (1 + 128);
+    if (marker == 0xC4) return size_t{8} * (17 + 256);
+    if (JpegFrame(marker)) return 6 + size_t{3} * 255;
     if (marker == 0xDD) return 2;
     return SIZE_MAX;
 }
