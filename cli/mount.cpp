@@ -567,7 +567,7 @@ int RunMount(const MountRequest& rq, const PasswordGetter& getPassword) {
             m.Decode(buf, static_cast<size_t>(r), 0);
             return static_cast<size_t>(r);
         };
-        if (RefuseWrongPassword(JudgePassword(reader.Names(), head, key.size()), file, "mounted")) return kFailure;
+        if (RefuseWrongPassword(JudgePassword(reader.Names(), head, key.size(), EntrySizes(reader)), file, "mounted")) return kFailure;
     }
     if (std::string why = FuseProblem(); !why.empty()) {
         Say("cannot mount " + Q(file) + " on " + Q(rq.mountPoint) + ": " + why);

@@ -71,7 +71,7 @@ size_t JpegScanEnd(const uint8_t* d, size_t n, size_t start) {
     return n;
 }
 
-bool JpegBroken(const uint8_t* d, size_t n) {
+bool JpegBroken(const uint8_t* d, size_t n, uint64_t whole) {
     if (n < 2) return false;
     if (d[0] != 0xFF || d[1] != 0xD8) return true;
     bool scanned = false;  // an image's end may come after a scan only
@@ -97,14 +97,15 @@ bool JpegBroken(const uint8_t* d, size_t n) {
             scanned = true;
             continue;
         }
-        if (len - 2 > JpegBodyMax(marker)) return true;  // known even when it ends beyond the bytes given
+        // Known even when the segment ends beyond the bytes given.
+        if (len - 2 > JpegBodyMax(marker) || pos + 2 + len > whole) return true;
         if (pos + 2 + len > n) return false;
         if (JpegSegmentBroken(marker, d + pos + 4, len - 2)) return true;
         pos += 2 + len;
     }
 }
 
-bool PngBroken(const uint8_t* d, size_t n) {
+bool PngBroken(const uint8_t* d, size_t n, uint64_t whole) {
     static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     for (size_t i = 0; i < 8; ++i)
         if (i < n && d[i] != kSignature[i]) return true;
@@ -116,6 +117,7 @@ bool PngBroken(const uint8_t* d, size_t n) {
             if (c < 'a' || c > 'z') return true;
         }
         if (pos == 8 && (len != 13 || Be32(d + pos + 4) != 0x49484452u)) return true;  // IHDR first
+        if (pos + 12 + uint64_t{len} > whole) return true;
         if (n - pos < 12 || n - pos - 12 < len) return false;
         if (Crc32(d + pos + 4, 4 + size_t{len}) != Be32(d + pos + 8 + len)) return true;
         pos += 12 + size_t{len};
@@ -211,7 +213,7 @@ bool GifBroken(const uint8_t* d, size_t n) {
     }
 }
 
-bool BmpBroken(const uint8_t* d, size_t n) {
+bool BmpBroken(const uint8_t* d, size_t n, uint64_t whole) {
     if (n < 30) return false;
     if (d[0] != 'B' || d[1] != 'M') return true;
     const uint32_t infoSize = Le32(d + 14);
@@ -223,7 +225,7 @@ bool BmpBroken(const uint8_t* d, size_t n) {
     if (infoSize != 16 && infoSize != 40 && infoSize != 52 && infoSize != 56 && infoSize != 64 &&
         infoSize != 108 && infoSize != 124)
         return true;
-    if (offBits < 14 + infoSize || Le16(d + 26) != 1) return true;
+    if (offBits < 14 + infoSize || offBits > whole || Le16(d + 26) != 1) return true;
     switch (Le16(d + 28)) {
         case 0: case 1: case 2: case 4: case 8: case 16: case 24: case 32: case 64: return false;
         default: return true;
@@ -259,7 +261,7 @@ bool DeflateBroken(const uint8_t* d, size_t n, bool sized, uint32_t crc, uint32_
 // file headers (fields no writer sets otherwise, the next header where the sizes put it), and
 // each member's data: its CRC where it is stored, zlib's look where it is deflated. A member
 // whose end its header does not give (streamed, or ZIP64) ends the walk.
-bool ZipBroken(const uint8_t* d, size_t n) {
+bool ZipBroken(const uint8_t* d, size_t n, uint64_t whole) {
     for (size_t pos = 0;;) {
         if (n - pos < 4) return false;
         const uint32_t sig = Le32(d + pos);
@@ -285,6 +287,7 @@ bool ZipBroken(const uint8_t* d, size_t n) {
         const bool sized = (flags & 8) == 0;  // else CRC and sizes follow the data
         const bool plain = (flags & 1) == 0;  // not encrypted
         if (method == 0 && plain && sized && csize != usize) return true;
+        if (data > whole || (sized && csize != 0xFFFFFFFFu && data + uint64_t{csize} > whole)) return true;
         if (csize == 0xFFFFFFFFu || usize == 0xFFFFFFFFu || data >= n) return false;
         if (method == 0 && plain && sized) {
             if (n - data >= csize && Crc32(d + data, csize) != crc) return true;
@@ -321,7 +324,7 @@ size_t MpegFrameLength(const uint8_t* h) {
 
 // MP3: an ID3v2 tag (its header, its frames, the zeros that pad it), then MPEG audio frames,
 // each where the one before ends and of the same version, layer and sample rate.
-bool Mp3Broken(const uint8_t* d, size_t n) {
+bool Mp3Broken(const uint8_t* d, size_t n, uint64_t whole) {
     size_t pos = 0;
     if (n >= 3 && d[0] == 'I' && d[1] == 'D' && d[2] == '3') {
         if (n < 10) return false;
@@ -330,6 +333,7 @@ bool Mp3Broken(const uint8_t* d, size_t n) {
         if ((d[6] | d[7] | d[8] | d[9]) & 0x80) return true;  // the size: four 7-bit bytes
         const size_t size = size_t{d[6]} << 21 | size_t{d[7]} << 14 | size_t{d[8]} << 7 | d[9];
         const size_t end = 10 + size + ((d[5] & 0x10) ? 10 : 0);  // and a footer
+        if (end > whole) return true;
         // The frames, where the tag is not unsynchronised or extended (its layout then differs).
         const size_t idLength = major == 2 ? 3 : 4, headerLength = major == 2 ? 6 : 10;
         for (size_t at = 10; (d[5] & 0xC0) == 0 && at < end && at < n;) {
@@ -507,18 +511,18 @@ bool PdfBroken(const uint8_t* d, size_t n) {
 
 uint32_t Crc32(const uint8_t* data, size_t n) { return static_cast<uint32_t>(crc32_z(0, data, n)); }
 
-bool Broken(std::string_view mimeType, const uint8_t* data, size_t n) {
-    if (mimeType == "image/jpeg") return JpegBroken(data, n);
-    if (mimeType == "image/png") return PngBroken(data, n);
+bool Broken(std::string_view mimeType, const uint8_t* data, size_t n, uint64_t whole) {
+    if (mimeType == "image/jpeg") return JpegBroken(data, n, whole);
+    if (mimeType == "image/png") return PngBroken(data, n, whole);
     if (mimeType == "image/gif") return GifBroken(data, n);
-    if (mimeType == "image/bmp" || mimeType == "image/x-ms-bmp") return BmpBroken(data, n);
-    if (mimeType == "audio/mpeg") return Mp3Broken(data, n);
+    if (mimeType == "image/bmp" || mimeType == "image/x-ms-bmp") return BmpBroken(data, n, whole);
+    if (mimeType == "audio/mpeg") return Mp3Broken(data, n, whole);
     if (mimeType == "application/pdf") return PdfBroken(data, n);
     if (mimeType == "application/octet-stream") return false;
     // Whatever libmagic calls a file that begins with an ftyp box, it is made of boxes; one
     // that begins as a ZIP is one.
-    if (n >= 8 && Be32(data + 4) == 0x66747970u) return BoxesBroken(data, n, 0, SIZE_MAX, 0);
-    if (n >= 4 && Le32(data) == 0x04034B50u) return ZipBroken(data, n);
+    if (n >= 8 && Be32(data + 4) == 0x66747970u) return BoxesBroken(data, n, 0, static_cast<size_t>(std::min<uint64_t>(whole, SIZE_MAX)), 0);
+    if (n >= 4 && Le32(data) == 0x04034B50u) return ZipBroken(data, n, whole);
     return false;
 }
 

@@ -15,8 +15,10 @@ namespace wxh::filestructure {
 // True when data (a file's first n bytes) breaks a rule every file of mimeType keeps
 // ("image/jpeg", "image/png", "image/gif", "image/bmp", "audio/mpeg", and any type of a
 // file that begins as a ZIP or with an ftyp box); false for any other type, and when
-// the bytes given end before anything is broken.
-bool Broken(std::string_view mimeType, const uint8_t* data, size_t n);
+// the bytes given end before anything is broken. whole: the file's whole size where it is
+// known; a segment, chunk, member, tag or box that runs past it is broken too.
+inline constexpr uint64_t kWholeUnknown = UINT64_MAX;
+bool Broken(std::string_view mimeType, const uint8_t* data, size_t n, uint64_t whole = kWholeUnknown);
 
 // CRC-32 as PNG and ZIP have it (zlib's).
 uint32_t Crc32(const uint8_t* data, size_t n);

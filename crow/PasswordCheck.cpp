@@ -384,8 +384,10 @@ void NameSome(PasswordJudgement& j, const std::vector<std::string>& utf8Names, c
 
 }  // namespace
 
-PasswordJudgement JudgePassword(const std::vector<std::string>& utf8Names, const EntryHead& head, size_t keyPeriod) {
+PasswordJudgement JudgePassword(const std::vector<std::string>& utf8Names, const EntryHead& head, size_t keyPeriod,
+                                const std::vector<uint64_t>& sizes) {
     using passwordcheck::Judge;
+    const auto whole = [&sizes](size_t index) { return index < sizes.size() ? sizes[index] : filestructure::kWholeUnknown; };
     PasswordJudgement j;
     Judge& judge = Judge::Get();
     if (!judge.Ready()) return j;
@@ -418,7 +420,7 @@ PasswordJudgement JudgePassword(const std::vector<std::string>& utf8Names, const
         // not the promised one (a document seen as the ZIP it is made of; noise seldom gets one).
         // A signature right and the structure behind it broken: a wrong password that the
         // first bytes did not show (one of another length leaves its own length right).
-        const bool broken = filestructure::Broken(shown, buf.data(), n);
+        const bool broken = filestructure::Broken(shown, buf.data(), n, whole(index));
         if (!broken && (shown == promised || (promisedText && shownText) ||
                         (!promisedText && !shownText && shown != "application/octet-stream"))) {
             ++j.like;
@@ -466,7 +468,7 @@ PasswordJudgement JudgePassword(const std::vector<std::string>& utf8Names, const
             if (text) {
                 const std::string own = judge.TypeOf(h.data(), h.size(), false);
                 if (!own.empty() && own != "application/octet-stream" && own.rfind("text/", 0) != 0 &&
-                    !filestructure::Broken(own, h.data(), h.size())) {
+                    !filestructure::Broken(own, h.data(), h.size(), whole(headIndex[at]))) {
                     --j.unlike;
                     continue;
                 }
@@ -481,6 +483,13 @@ PasswordJudgement JudgePassword(const std::vector<std::string>& utf8Names, const
     else if (j.like + j.unlike >= kPasswordCheckMinUnlike)
         j.verdict = PasswordJudgement::Verdict::Plausible;
     return j;
+}
+
+std::vector<uint64_t> EntrySizes(const CrowReader& reader) {
+    std::vector<uint64_t> sizes;
+    sizes.reserve(reader.Entries().size());
+    for (const CrowEntry& e : reader.Entries()) sizes.push_back(e.size > 0 ? static_cast<uint64_t>(e.size) : 0);
+    return sizes;
 }
 
 PasswordJudgement JudgeCrowPassword(const std::string& crowFile, const std::string& utf8Password) {
@@ -503,7 +512,7 @@ PasswordJudgement JudgeCrowPassword(const std::string& crowFile, const std::stri
         if (r <= 0) return 0;
         keys.Add(buf, static_cast<size_t>(r), 0);
         return static_cast<size_t>(r);
-    }, key.size());
+    }, key.size(), EntrySizes(reader));
 }
 
 }  // namespace wxh

@@ -51,13 +51,18 @@ inline constexpr int kPasswordCheckMinShifted = 2;  // texts shifted alike
 // keyPeriod: the length of the key the heads were decoded with (0: not known). A password
 // that is wrong in one character leaves most bytes right and shifts every keyPeriod-th one by
 // the same amount, which signatures at a file's start may not see: texts show it.
+// sizes: each entry's whole size, where known (a length read in a head that runs past it
+// shows a wrong password too).
 PasswordJudgement JudgePassword(const std::vector<std::string>& utf8Names, const EntryHead& head,
-                                size_t keyPeriod = 0);
+                                size_t keyPeriod = 0, const std::vector<uint64_t>& sizes = {});
 
 // The same for a Crow file on disk: a CRW3 file protected by a password, decoded with
 // password. Anything that cannot be judged (not such a file, unreadable, damaged tables)
 // gives Undecided, so that the release goes on and reports its own errors.
 PasswordJudgement JudgeCrowPassword(const std::string& crowFile, const std::string& utf8Password);
+class CrowReader;
+// The entries' sizes of an opened Crow file, as JudgePassword takes them.
+std::vector<uint64_t> EntrySizes(const CrowReader& reader);
 
 namespace passwordcheck {
 

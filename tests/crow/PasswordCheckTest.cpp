@@ -22,14 +22,18 @@ using Verdict = PasswordJudgement::Verdict;
 PasswordJudgement JudgeWith(const test::CorpusFolder& f, const std::string& packed, const std::string& given) {
     const crowfmt::KeyStream in(crowfmt::KeyFromPassword(packed)), out(crowfmt::KeyFromPassword(given));
     std::vector<std::string> names;
-    for (const auto& file : f.files) names.push_back(file.name);
+    std::vector<uint64_t> sizes;
+    for (const auto& file : f.files) {
+        names.push_back(file.name);
+        sizes.push_back(file.bytes.size());
+    }
     return JudgePassword(names, [&](size_t i, uint8_t* buf, size_t max) {
         const size_t n = std::min(max, f.files[i].bytes.size());
         std::memcpy(buf, f.files[i].bytes.data(), n);
         in.Subtract(buf, n, 0);
         out.Add(buf, n, 0);
         return n;
-    }, crowfmt::KeyFromPassword(given).size());
+    }, crowfmt::KeyFromPassword(given).size(), sizes);
 }
 
 // The whole corpus: never a false alarm with the right password; never a verdict where too
@@ -61,9 +65,9 @@ TEST(PasswordCheck, CorpusRightNeverRefusedWrongCaught) {
     // JPEG's stuffed scan, ZIP's members, MP3's frames, MP4's boxes, PDF's object syntax)
     // every one that reaches it.
     const std::map<std::string, int> least = {
-        {"JPEG", 79}, {"PNG", 82}, {"GIF", 80}, {"BMP", 57}, {"PDF", 82}, {"Office", 80}, {"MP3", 82},
-        {"MP4", 79}, {"UTF-8 text", 82}, {"Shift-JIS text", 81}, {"C source", 82}, {"Python", 82},
-        {"ZIP", 82}, {"mixed", 82}, {"3 pictures among binaries", 77}};
+        {"JPEG", 82}, {"PNG", 82}, {"GIF", 80}, {"BMP", 59}, {"PDF", 82}, {"Office", 82}, {"MP3", 82},
+        {"MP4", 82}, {"UTF-8 text", 82}, {"Shift-JIS text", 81}, {"C source", 82}, {"Python", 82},
+        {"ZIP", 82}, {"mixed", 82}, {"3 pictures among binaries", 80}};
     for (const auto& [label, ct] : table) {
         std::printf("| %s | %d of %d |\n", label.c_str(), ct.first, ct.second);
         if (least.count(label)) {
@@ -114,6 +118,14 @@ TEST(FileStructure, IntactCutAnywhereBrokenByKeyOrOneByte) {
         EXPECT_TRUE(filestructure::Broken(c.type, b, bad.size())) << c.type << " decoded with a shorter key";
     }
     EXPECT_FALSE(filestructure::Broken("application/pdf", reinterpret_cast<const uint8_t*>("%PDF"), 4));
+    // A length that runs past the file's end: intact as the head of a longer file, broken as
+    // the whole of one (a JPEG segment, a PNG chunk, BMP's pixels, a ZIP member, an ID3 tag, a box).
+    for (const Case& c : cases) {
+        if (std::string_view(c.type) == "application/pdf" || std::string_view(c.type) == "image/gif") continue;
+        const auto* d = reinterpret_cast<const uint8_t*>(c.bytes.data());
+        EXPECT_FALSE(filestructure::Broken(c.type, d, 41, 4096)) << c.type;
+        EXPECT_TRUE(filestructure::Broken(c.type, d, 41, 41)) << c.type;
+    }
 
     // ZIP, where each check is the only one that can see a fault: a stored member's sizes that
     // differ (its end not given), its CRC (its last byte the last given), no header where the
@@ -194,6 +206,8 @@ TEST(PasswordCheck, CrowFileOnDisk) {
     const PasswordJudgement bad = JudgeCrowPassword(dir.file("x.bmp"), "Hollin");
     EXPECT_EQ(bad.verdict, Verdict::LooksWrong);
     EXPECT_EQ(bad.unlikeNames, (std::vector<std::string>{"a.jpg", "b.png", "c.pdf"}));
+    // A case change in the fifth character: seen only where a length runs past a file's end.
+    EXPECT_EQ(JudgeCrowPassword(dir.file("x.bmp"), "hollIn").verdict, Verdict::LooksWrong);
     // Nothing to judge: a CRW2 file, a missing one.
     ASSERT_EQ(obj.Crow2(dir.file("in"), dir.file("y.bmp")), 0);
     EXPECT_EQ(JudgeCrowPassword(dir.file("y.bmp"), "hollin").verdict, Verdict::Undecided);
