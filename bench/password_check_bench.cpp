@@ -41,10 +41,12 @@ int main(int argc, char** argv) {
         for (const auto& f : folder.files) corpus.push_back(f);
     std::vector<std::string> names;
     std::vector<const std::string*> bytes;
+    std::vector<uint64_t> sizes;
     for (size_t i = 0; i < files; ++i) {
         const auto& f = corpus[i % corpus.size()];
         names.push_back(std::to_string(i) + "_" + f.name);
         bytes.push_back(&f.bytes);
+        sizes.push_back(f.bytes.size());
     }
     const std::string right = "kurohane", wrong = "kurohame";
     const crowfmt::KeyStream pack(crowfmt::KeyFromPassword(right));
@@ -57,7 +59,7 @@ int main(int argc, char** argv) {
             pack.Subtract(buf, n, 0);
             out.Add(buf, n, 0);
             return n;
-        }, key.size());
+        }, key.size(), sizes);
     };
 
     const long rss0 = MaxRssKiB();

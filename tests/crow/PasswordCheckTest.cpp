@@ -129,7 +129,8 @@ TEST(FileStructure, IntactCutAnywhereBrokenByKeyOrOneByte) {
 
     // ZIP, where each check is the only one that can see a fault: a stored member's sizes that
     // differ (its end not given), its CRC (its last byte the last given), no header where the
-    // sizes put the next one, a deflate block of the reserved type (the stream's end not given).
+    // sizes put the next one, a deflate block of the reserved type (the stream's end not given),
+    // a deflated member's CRC.
     const std::string zip = test::Docx(g);
     const size_t second = 30 + 19 + static_cast<uint8_t>(zip[18]), deflated = second + 30 + 9;
     const auto zipBroken = [&zip](size_t at, int add, size_t n) {
@@ -142,6 +143,7 @@ TEST(FileStructure, IntactCutAnywhereBrokenByKeyOrOneByte) {
     EXPECT_TRUE(zipBroken(second - 1, 1, second));
     EXPECT_TRUE(zipBroken(second, 1, second + 4));
     EXPECT_TRUE(zipBroken(deflated, 7 - zip[deflated], deflated + 8));
+    EXPECT_TRUE(zipBroken(second + 14, 1, zip.size()));  // the CRC the deflated member's header gives
     // A box inside another one ends within it...
     const std::string moov = test::Be32(24) + "ftypisom" + test::Be32(0) + "isomiso2" + test::Be32(24) + "moov" + test::Be32(17) +
                              "mvhd" + std::string(9, '\0');
