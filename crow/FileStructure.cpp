@@ -490,14 +490,15 @@ bool PdfBroken(const uint8_t* d, size_t n) {
         } else if (c == ')') {
             return true;
         } else {
-            const size_t start = c == '/' || c == '{' || c == '}' ? pos + 1 : pos;
+            const bool name = c == '/', bare = !name && c != '{' && c != '}';  // a name, or a word of its own
+            const size_t start = bare ? pos : pos + 1;
             size_t end = start;
             while (end < n && !PdfSpace(d[end]) && !PdfDelimiter(d[end])) ++end;
             if (end == n) return false;  // perhaps cut short
             const std::string_view word = all.substr(start, end - start);
-            if (c != '/' && c != '{' && c != '}' && !PdfWord(word)) return true;
+            if (bare && !PdfWord(word)) return true;
             pos = end;
-            if (word == "stream" && c != '/') {
+            if (word == "stream" && !name) {
                 const size_t at = all.find("endstream", pos);
                 if (at == std::string_view::npos) return false;
                 pos = at + 9;
