@@ -92,7 +92,7 @@ bool JpegBroken(const uint8_t* d, size_t n, uint64_t whole) {
             if (pos + 5 > n) return false;
             const size_t components = d[pos + 4];
             if (components < 1 || components > 4 || len != 6 + 2 * components) return true;
-            if (len > n - pos - 2) return false;
+            if (pos + 2 + len > n) return false;
             pos = JpegScanEnd(d, n, pos + 2 + len);  // the marker there is judged as any other
             scanned = true;
             continue;
