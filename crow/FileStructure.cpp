@@ -197,14 +197,15 @@ bool GifBroken(const uint8_t* d, size_t n) {
         if (introducer == 0x3B) return false;  // the trailer
         if (introducer == 0x21) {              // extension: a label, then sub-blocks
             if (pos + 2 >= n) return false;
-            if (d[pos + 1] == 0xF9 && d[pos + 2] != 4) return true;  // graphic control: 4 bytes
+            // graphic control: one sub-block of 4 bytes, then the blocks' end
+            if (d[pos + 1] == 0xF9 && (d[pos + 2] != 4 || (pos + 7 < n && d[pos + 7] != 0))) return true;
             pos += 2;
         } else if (introducer == 0x2C) {  // image: descriptor, its colours, code size, sub-blocks
             if (pos + 10 >= n) return false;
             const uint8_t flags = d[pos + 9];
             pos += 10 + ((flags & 0x80) ? 3u << ((flags & 7) + 1) : 0u);
             if (pos >= n) return false;
-            if (d[pos] < 1 || d[pos] > 11) return true;
+            if (d[pos] < 1 || d[pos] > 8) return true;  // 8 bits a pixel at most
             codeSize = d[pos++];
         } else {
             return true;
@@ -213,6 +214,8 @@ bool GifBroken(const uint8_t* d, size_t n) {
     }
 }
 
+// BMP's headers. The file header's size is not compared with the file's: some writers, and
+// Crow files themselves, give another one.
 bool BmpBroken(const uint8_t* d, size_t n, uint64_t whole) {
     if (n < 30) return false;
     if (d[0] != 'B' || d[1] != 'M') return true;
@@ -226,10 +229,36 @@ bool BmpBroken(const uint8_t* d, size_t n, uint64_t whole) {
         infoSize != 108 && infoSize != 124)
         return true;
     if (offBits < 14 + infoSize || offBits > whole || Le16(d + 26) != 1) return true;
-    switch (Le16(d + 28)) {
-        case 0: case 1: case 2: case 4: case 8: case 16: case 24: case 32: case 64: return false;
+    const uint32_t bits = Le16(d + 28);
+    switch (bits) {
+        case 0: case 1: case 2: case 4: case 8: case 16: case 24: case 32: case 64: break;
         default: return true;
     }
+    const auto width = static_cast<int32_t>(Le32(d + 18)), height = static_cast<int32_t>(Le32(d + 22));
+    if (width < 0) return true;  // (a Crow file of a few bytes is 0 x 0)
+    if (n < 50 || infoSize < 40) return false;
+    // Compression: none, RLE8, RLE4, bit fields, JPEG, PNG, alpha bit fields, and the three CMYK ones
+    const uint32_t compression = Le32(d + 30);
+    if (compression > 6 && (compression < 11 || compression > 13)) return true;
+    if (compression == 0 || compression == 3 || compression == 6) {  // rows as they are: they fit in the file
+        const uint64_t row = (uint64_t{static_cast<uint32_t>(width)} * bits + 31) / 32 * 4;
+        const uint64_t rows = height < 0 ? 0 - int64_t{height} : int64_t{height};
+        if (row != 0 && rows > (whole - offBits) / row) return true;
+    }
+    if (bits <= 8 && Le32(d + 46) > 1u << bits) return true;  // more colours used than the pixels can name
+    if (infoSize < 108 || n < 74) return false;
+    // The colour space: calibrated, device RGB or CMYK, "sRGB", "Win ", a linked or embedded profile
+    const uint32_t space = Le32(d + 70);
+    if (space > 2 && space != 0x73524742u && space != 0x57696E20u && space != 0x4C494E4Bu && space != 0x4D424544u)
+        return true;
+    if (infoSize < 124 || n < 130) return false;
+    const uint32_t intent = Le32(d + 122);  // none, business, graphics, images, absolute colorimetric
+    if (intent != 0 && intent != 1 && intent != 2 && intent != 4 && intent != 8) return true;
+    if (space == 0x4C494E4Bu || space == 0x4D424544u) {  // the profile lies within the file
+        const uint64_t at = 14 + uint64_t{Le32(d + 126)};
+        if (n >= 134 && (at > whole || Le32(d + 130) > whole - at)) return true;
+    }
+    return false;
 }
 
 // A deflated member's data, inflated as far as the bytes given go. Broken where zlib finds
@@ -371,6 +400,69 @@ bool Mp3Broken(const uint8_t* d, size_t n, uint64_t whole) {
     }
 }
 
+// The first sample of a clip x264 encoded, as its mdat box begins when the box comes before
+// the sample tables: a NAL unit of 4-byte length holding one SEI message of unregistered user
+// data, x264's UUID and its banner, a text ("x264 - core ...- options: cabac=1 ref=3 ...") in
+// printable ASCII ending in a zero, then the NAL unit's end bit. Recognised when most of the
+// UUID and "x264 - core " are there; broken when anything else of it is not as x264 writes it.
+// Anything else in an mdat box is not looked at.
+bool X264BannerBroken(const uint8_t* d, size_t n, uint64_t boxBytes) {
+    static constexpr uint8_t kMark[28] = {0xDC, 0x45, 0xE9, 0xBD, 0xE6, 0xD9, 0x48, 0xB7, 0x96, 0x2C,
+                                          0xD8, 0x20, 0xD9, 0x23, 0xEE, 0xEF, 'x',  '2',  '6',  '4',
+                                          ' ',  '-',  ' ',  'c',  'o',  'r',  'e',  ' '};
+    size_t at = 0;  // where the UUID stands: after the length, 06 05 and the payload size's bytes
+    for (size_t u = 7; u <= 11 && at == 0 && u + sizeof kMark <= n; ++u) {
+        size_t same = 0;
+        for (size_t k = 0; k < sizeof kMark; ++k) same += d[u + k] == kMark[k];
+        if (same >= 21) at = u;
+    }
+    if (at == 0) return false;
+    if (d[4] != 0x06 || d[5] != 0x05 || d[at - 1] == 0xFF) return true;
+    size_t payload = d[at - 1];
+    for (size_t k = 6; k + 1 < at; ++k) {
+        if (d[k] != 0xFF) return true;
+        payload += 255;
+    }
+    const uint64_t nal = Be32(d);  // header, type, payload size, payload, end bit
+    if (payload < sizeof kMark + 1 || nal != 2 + (at - 6) + payload + 1 || 4 + nal > boxBytes) return true;
+    if (!std::equal(kMark, kMark + sizeof kMark, d + at)) return true;
+    const size_t textEnd = at + payload - 1;  // the zero
+    const std::string_view text(reinterpret_cast<const char*>(d + at + 16), std::min(textEnd, n) - at - 16);
+    for (const char c : text)
+        if (c < 0x20 || c > 0x7E) return true;
+    if (textEnd < n && d[textEnd] != 0) return true;
+    if (textEnd + 1 < n && d[textEnd + 1] != 0x80) return true;
+    // The options: words "name=value" apart by one space each, names of lower-case letters,
+    // digits and "_", values of letters, digits and . : , / _ + = -
+    static constexpr std::string_view kOptions = " - options: ";
+    const size_t options = text.find(kOptions);
+    if (options != std::string_view::npos) {
+        const std::string_view list = text.substr(options + kOptions.size());
+        const bool whole = textEnd < n;  // else the last word may be cut short
+        size_t from = 0;
+        for (;;) {
+            const size_t space = list.find(' ', from);
+            if (space == std::string_view::npos && !whole) break;
+            const std::string_view word = list.substr(from, space == std::string_view::npos ? list.npos : space - from);
+            const size_t eq = word.find('=');
+            if (eq == 0 || eq == std::string_view::npos || eq + 1 == word.size()) return true;
+            for (size_t k = 0; k < word.size(); ++k) {
+                const char c = word[k];
+                const bool name = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+                const bool value = name || (c >= 'A' && c <= 'Z') || std::string_view(".:,/+=-").find(c) != std::string_view::npos;
+                if (k < eq ? !name : k > eq && !value) return true;
+            }
+            if (space == std::string_view::npos) break;
+            from = space + 1;
+        }
+    }
+    // The next NAL unit: within the box, its forbidden bit clear
+    const uint64_t next = 4 + nal;
+    if (next + 5 <= n && (Be32(d + next) < 2 || next + 4 + Be32(d + next) > boxBytes || (d[next + 4] & 0x80) != 0))
+        return true;
+    return false;
+}
+
 // ISO base media files (MP4, QuickTime with an ftyp, M4A, 3GP, HEIF): boxes, each a size and
 // a type of four printable characters, one after another where the sizes put them, filling
 // the container boxes exactly; the ftyp box first, with its brands.
@@ -412,7 +504,10 @@ bool BoxesBroken(const uint8_t* d, size_t n, size_t pos, size_t end, int depth) 
             case 0x6D766864u: case 0x746B6864u: case 0x6D646864u:  // mvhd, tkhd, mdhd: version 0 or 1
                 if (pos + header < n && d[pos + header] > 1) return true;
                 break;
-            default: break;
+            default:  // mdat, or any other box at the top: a type of mdat's changed by one bit is one
+                if (depth == 0 && pos + header < n && X264BannerBroken(d + pos + header, n - pos - header, size - header))
+                    return true;
+                break;
         }
         if (size >= n - pos) return false;  // the next box lies beyond the bytes given
         pos += static_cast<size_t>(size);

@@ -156,9 +156,59 @@ TEST(FileStructure, IntactCutAnywhereBrokenByKeyOrOneByte) {
     EXPECT_FALSE(filestructure::Broken("image/jpeg", reinterpret_cast<const uint8_t*>("\xFF\xD8\xFF\xDB\x02\x06\x00"), 7));
     EXPECT_TRUE(filestructure::Broken("image/jpeg", reinterpret_cast<const uint8_t*>("\xFF\xD8\xFF\xDB\x02\x07\x00"), 7));
     // A graphic control block is 4 bytes long; an ID3 tag's size is four bytes of 7 bits.
-    const std::string gce = test::GifHeader() + std::string(768, '\x10') + std::string("\x21\xF9\x03\x00\x00\x00\x00", 7);
-    EXPECT_TRUE(filestructure::Broken("image/gif", reinterpret_cast<const uint8_t*>(gce.data()), gce.size()));
+    // It ends its blocks at once, and codes start from 8 bits a pixel at most.
+    for (const std::string& block : {std::string("\x21\xF9\x03\x00\x00\x00\x00", 7), std::string("\x21\xF9\x04\x00\x00\x00\x00\x01", 8),
+                                     test::GifImage({256, 0, 257}).replace(10, 1, "\x09")}) {
+        const std::string gif = test::GifHeader() + std::string(768, '\x10') + block;
+        EXPECT_TRUE(filestructure::Broken("image/gif", reinterpret_cast<const uint8_t*>(gif.data()), gif.size()));
+    }
     EXPECT_TRUE(filestructure::Broken("audio/mpeg", reinterpret_cast<const uint8_t*>("ID3\x04\x00\x00\x00\x00\x00\x80"), 10));
+
+    // BMP's headers: a compression of no kind; rows that do not fit in the file (intact as the
+    // head of a longer one); more colours used than 8 bits name; a colour space of no kind and
+    // a rendering intent of none in a version 5 header.
+    const std::string bmp = test::Bmp(g);
+    const auto bmpBroken = [](std::string b, size_t at, const std::string& value, uint64_t whole) {
+        b.replace(at, value.size(), value);
+        return filestructure::Broken("image/bmp", reinterpret_cast<const uint8_t*>(b.data()), b.size(), whole);
+    };
+    EXPECT_FALSE(bmpBroken(bmp, 0, "", bmp.size()));
+    EXPECT_TRUE(bmpBroken(bmp, 30, test::Le32(7), bmp.size()));
+    EXPECT_FALSE(bmpBroken(bmp, 22, test::Le32(0xFFFFFFDFu), bmp.size() + 96));
+    EXPECT_TRUE(bmpBroken(bmp, 22, test::Le32(0xFFFFFFDFu), bmp.size() + 95));
+    EXPECT_TRUE(bmpBroken(bmp, 28, test::Le16(8) + test::Le32(0) + test::Le32(0) + test::Le32(0) + test::Le32(0) + test::Le32(257), bmp.size()));
+    std::string v5 = bmp;
+    v5.replace(10, 8, test::Le32(138) + test::Le32(124));
+    v5.insert(54, test::Le32(0) + std::string(12, '\0') + "BGRs" + std::string(48, '\0') + test::Le32(4) + std::string(12, '\0'));
+    EXPECT_FALSE(bmpBroken(v5, 0, "", v5.size()));
+    EXPECT_TRUE(bmpBroken(v5, 70, "BGRt", v5.size()));
+    EXPECT_TRUE(bmpBroken(v5, 122, test::Le32(3), v5.size()));
+
+    // The first sample of an x264 clip: its banner as x264 writes it, in mdat or in a box whose
+    // type a wrong byte changed; a space, an equals sign, the NAL unit's length, the text's end
+    // each broken (though three bytes of the UUID are); an mdat of anything else not looked at.
+    const std::string text = "x264 - core 164 r3095 baee400 - options: cabac=1 deblock=1:-1:-1 zones=0,10,q=20/11,40,b=1.5";
+    const std::string sei = std::string("\x06\x05", 2) + static_cast<char>(16 + text.size() + 1) +
+                            "\xDC\x45\xE9\xBD\xE6\xD9\x48\xB7\x96\x2C\xD8\x20\xD9\x23\xEE\xEF" + text + '\0' + '\x80';
+    const std::string sample = test::Be32(sei.size()) + sei + test::Be32(2) + "\x65\x88";
+    const auto mp4Broken = [&](const std::string& from, const std::string& to, const std::string& type) {
+        std::string m = sample;
+        m.replace(m.find(from), from.size(), to);
+        m = test::Be32(24) + "ftypisom" + test::Be32(0) + "isomiso2" + test::Be32(8 + m.size()) + type + m;
+        for (size_t n = 0; n <= m.size(); ++n)
+            if (filestructure::Broken("video/mp4", reinterpret_cast<const uint8_t*>(m.data()), n)) return true;
+        return false;
+    };
+    EXPECT_FALSE(mp4Broken("", "", "mdat"));
+    EXPECT_FALSE(mp4Broken("\xDC\x45\xE9\xBD\xE6\xD9\x48\xB7\x96\x2C\xD8\x20\xD9\x23\xEE\xEFx264",  // x265's: not looked at
+                           "\x2C\xA2\xDE\x09\xB5\x17\x47\xDB\xBB\x55\xA4\xFE\x7F\xC2\xFC\x4Ex265", "mdat"));
+    EXPECT_FALSE(mp4Broken("\xDC\x45\xE9\xBD\xE6\xD9\x48", "\xDC\x45\xE9\xBD\xE6\xD9\x48", "mdau"));
+    EXPECT_TRUE(mp4Broken("cabac=1 ", "cabac=1!", "mdat"));
+    EXPECT_TRUE(mp4Broken("1 deblock=", "1 deblock>", "mdau"));
+    EXPECT_TRUE(mp4Broken(test::Be32(sei.size()), test::Be32(sei.size() + 1), "mdat"));
+    EXPECT_TRUE(mp4Broken("\xDC\x45\xE9", "\xDB\x44\xE8", "mdat"));
+    EXPECT_TRUE(mp4Broken(std::string("\0\x80", 2), std::string("\x01\x80", 2), "mdat"));
+    EXPECT_TRUE(mp4Broken(std::string("\x80\0", 2), std::string("\x81\0", 2), "mdat"));
 
     // GIF's LZW codes: the code the table makes next (KwKwK) is intact, one beyond it is not,
     // nor is a made code straight after a clear; 255 colours after a clear widen codes to 10 bits.
@@ -213,6 +263,15 @@ TEST(PasswordCheck, CrowFileOnDisk) {
     // Nothing to judge: a CRW2 file, a missing one.
     ASSERT_EQ(obj.Crow2(dir.file("in"), dir.file("y.bmp")), 0);
     EXPECT_EQ(JudgeCrowPassword(dir.file("y.bmp"), "hollin").verdict, Verdict::Undecided);
+    // Crow files are pictures a folder may hold: their headers are intact BMP's, the smallest
+    // (0 x 0 pixels) too, though the size their file header gives is not the file's.
+    std::filesystem::create_directory(dir.file("small"));
+    test::WriteFile(dir.file("small/" + std::string(200, 'n')), "1");
+    ASSERT_EQ(obj.Crow2(dir.file("small"), dir.file("z.bmp")), 0);
+    for (const char* crow : {"x.bmp", "y.bmp", "z.bmp"}) {
+        const std::string bytes = test::ReadFile(dir.file(crow));
+        EXPECT_FALSE(filestructure::Broken("image/bmp", reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), bytes.size())) << crow;
+    }
     EXPECT_EQ(JudgeCrowPassword(dir.file("none.bmp"), "hollin").verdict, Verdict::Undecided);
     EXPECT_GT(passwordcheck::LoadMicroseconds(), 0);
 }
