@@ -6,6 +6,7 @@
 #include <string>
 
 #include "crow/WxhObject.h"
+#include "support/PasswordCorpus.h"
 
 namespace fs = std::filesystem;
 
@@ -50,6 +51,10 @@ int main(int argc, char** argv) {
         for (size_t i = data; i < b.size(); ++i) b[i] = static_cast<char>(static_cast<unsigned char>(b[i]) - 1);
         Write(out / "crw1.bmp", b);
     }
+    // For the file structures: a clip whose mdat begins with x264's banner (the first byte
+    // picks MP4 and a whole size of these bytes), so that the fuzzer starts inside it.
+    const std::string sample = wxh::test::X264Sample("x264 - core 164 r3095 baee400 - options: cabac=1 ref=3 zones=0,10,q=20");
+    Write(out / "structure-x264.bin", "\x85" + wxh::test::Mp4Boxed("mdat", sample));
     fs::remove_all(src);
     return failures ? 1 : 0;
 }

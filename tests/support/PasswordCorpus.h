@@ -155,6 +155,16 @@ inline std::string Mp3(std::mt19937& g) {
 inline std::string Mp4(std::mt19937& g) {
     return Be32(24) + "ftypisom" + Be32(0x200) + "isomiso2" + Be32(8) + "free" + Be32(2008) + "mdat" + Noise(g, 2000);
 }
+// A clip's first sample as x264 begins it: its banner (text) alone in an SEI NAL unit, then a slice.
+inline std::string X264Sample(const std::string& text) {
+    const std::string sei = std::string("\x06\x05", 2) + static_cast<char>(16 + text.size() + 1) +
+                            "\xDC\x45\xE9\xBD\xE6\xD9\x48\xB7\x96\x2C\xD8\x20\xD9\x23\xEE\xEF" + text + '\0' + '\x80';
+    return Be32(static_cast<uint32_t>(sei.size())) + sei + Be32(2) + "\x65\x88";
+}
+// An ftyp box, then body in a top-level box of that type.
+inline std::string Mp4Boxed(const std::string& type, const std::string& body) {
+    return Be32(24) + "ftypisom" + Be32(0) + "isomiso2" + Be32(static_cast<uint32_t>(8 + body.size())) + type + body;
+}
 inline std::string Utf8Text(std::mt19937& g) {
     std::string s;
     const char* lines[] = {"今日は良い天気です。散歩に行きましょう。\n", "The quick brown fox jumps over the lazy dog.\n",
