@@ -127,10 +127,11 @@ bool PngBroken(const uint8_t* d, size_t n, uint64_t whole) {
 
 // An image's LZW codes read as a decoder reads them (least significant bit first, widths
 // growing with the table): a code beyond the next one the table would make comes from no
-// encoder. What follows the end code is not looked at.
+// encoder, nor do more pixels than the image has, nor an end code before any pixel. What
+// follows the end code is not looked at.
 class LzwCodes {
 public:
-    explicit LzwCodes(unsigned minSize) : clear_(1u << minSize), minSize_(minSize) { Reset(); }
+    LzwCodes(unsigned minSize, uint64_t area) : clear_(1u << minSize), minSize_(minSize), area_(area) { Reset(); }
 
     // False at a code no encoder writes.
     bool Feed(uint8_t byte) {
@@ -143,16 +144,28 @@ public:
             count_ -= width_;
             if (code == clear_) {
                 Reset();
-            } else if (code == clear_ + 1) {
+                continue;
+            }
+            if (code == clear_ + 1) {
                 ended_ = true;
-                return true;
-            } else if (first_) {  // after a clear code only a colour index can come
+                return pixels_ > 0 || area_ == 0;
+            }
+            if (first_) {  // after a clear code only a colour index can come
                 if (code > clear_) return false;
                 first_ = false;
+                pixels_ += 1;
             } else {
                 if (code > next_) return false;
-                if (next_ < 4096 && ++next_ == 1u << width_ && width_ < 12) ++width_;
+                // The string a code stands for: a colour index, one the table holds, or the
+                // one it is making (the previous string and its own first pixel).
+                pixels_ += code < clear_ ? 1 : code == next_ ? Length(previous_) + 1u : Length(code);
+                if (next_ < 4096) {
+                    lengths_[next_] = static_cast<uint16_t>(Length(previous_) + 1);
+                    if (++next_ == 1u << width_ && width_ < 12) ++width_;
+                }
             }
+            previous_ = code;
+            if (pixels_ > area_) return false;
         }
         return true;
     }
@@ -163,8 +176,11 @@ private:
         width_ = minSize_ + 1;
         first_ = true;
     }
-    uint32_t clear_, minSize_, next_ = 0, width_ = 0, bits_ = 0, count_ = 0;
+    uint32_t Length(uint32_t code) const { return code < clear_ ? 1 : lengths_[code]; }
+    uint32_t clear_, minSize_, next_ = 0, width_ = 0, bits_ = 0, count_ = 0, previous_ = 0;
+    uint64_t area_, pixels_ = 0;
     bool first_ = true, ended_ = false;
+    std::array<uint16_t, 4096> lengths_{};
 };
 
 bool GifBroken(const uint8_t* d, size_t n) {
@@ -174,9 +190,9 @@ bool GifBroken(const uint8_t* d, size_t n) {
     // read as LZW codes (code sizes 2 to 8, as GIF has them). Broken at a code no encoder
     // writes; false when the bytes end first.
     bool broken = false;
-    const auto skipBlocks = [&](unsigned codeSize) {
+    const auto skipBlocks = [&](unsigned codeSize, uint64_t area) {
         const bool lzw = codeSize >= 2 && codeSize <= 8;
-        LzwCodes codes(lzw ? codeSize : 2);
+        LzwCodes codes(lzw ? codeSize : 2, area);
         for (;;) {
             if (pos >= n) return false;
             const uint8_t len = d[pos++];
@@ -193,6 +209,7 @@ bool GifBroken(const uint8_t* d, size_t n) {
     for (;;) {
         if (pos >= n) return false;
         unsigned codeSize = 0;  // none: an extension's sub-blocks
+        uint64_t area = 0;
         const uint8_t introducer = d[pos];
         if (introducer == 0x3B) return false;  // the trailer
         if (introducer == 0x21) {              // extension: a label, then sub-blocks
@@ -203,6 +220,7 @@ bool GifBroken(const uint8_t* d, size_t n) {
         } else if (introducer == 0x2C) {  // image: descriptor, its colours, code size, sub-blocks
             if (pos + 10 >= n) return false;
             const uint8_t flags = d[pos + 9];
+            area = uint64_t{Le16(d + pos + 5)} * Le16(d + pos + 7);
             pos += 10 + ((flags & 0x80) ? 3u << ((flags & 7) + 1) : 0u);
             if (pos >= n) return false;
             if (d[pos] < 1 || d[pos] > 8) return true;  // 8 bits a pixel at most
@@ -210,7 +228,7 @@ bool GifBroken(const uint8_t* d, size_t n) {
         } else {
             return true;
         }
-        if (!skipBlocks(codeSize)) return broken;
+        if (!skipBlocks(codeSize, area)) return broken;
     }
 }
 
