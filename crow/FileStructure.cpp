@@ -253,11 +253,14 @@ bool BmpBroken(const uint8_t* d, size_t n, uint64_t whole) {
         default: return true;
     }
     const auto width = static_cast<int32_t>(Le32(d + 18)), height = static_cast<int32_t>(Le32(d + 22));
-    if (width < 0) return true;  // (a Crow file of a few bytes is 0 x 0)
+    // Pixels in rows and columns, or none at all (a Crow file of a few bytes is 0 x 0)
+    if (width < 0 || (width == 0) != (height == 0)) return true;
     if (n < 50 || infoSize < 40) return false;
-    // Compression: none, RLE8, RLE4, bit fields, JPEG, PNG, alpha bit fields, and the three CMYK ones
+    // Compression: none, RLE8, RLE4, bit fields, JPEG, PNG, alpha bit fields, and the three CMYK
+    // ones; run lengths of 8 and of 4 bits a pixel only
     const uint32_t compression = Le32(d + 30);
     if (compression > 6 && (compression < 11 || compression > 13)) return true;
+    if ((compression == 1 && bits != 8) || (compression == 2 && bits != 4)) return true;
     if (compression == 0 || compression == 3 || compression == 6) {  // rows as they are: they fit in the file
         const uint64_t row = (uint64_t{static_cast<uint32_t>(width)} * bits + 31) / 32 * 4;
         const uint64_t rows = height < 0 ? 0 - int64_t{height} : int64_t{height};

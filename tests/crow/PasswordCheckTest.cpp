@@ -65,7 +65,7 @@ TEST(PasswordCheck, CorpusRightNeverRefusedWrongCaught) {
     // JPEG's stuffed scan, BMP's header fields, ZIP's members, MP3's frames, MP4's boxes, PDF's object syntax)
     // every one that reaches it.
     const std::map<std::string, int> least = {
-        {"JPEG", 82}, {"PNG", 82}, {"GIF", 82}, {"BMP", 80}, {"PDF", 82}, {"Office", 82}, {"MP3", 82},
+        {"JPEG", 82}, {"PNG", 82}, {"GIF", 82}, {"BMP", 82}, {"PDF", 82}, {"Office", 82}, {"MP3", 82},
         {"MP4", 82}, {"UTF-8 text", 82}, {"Shift-JIS text", 81}, {"C source", 82}, {"Python", 82},
         {"ZIP", 82}, {"mixed", 82}, {"3 pictures among binaries", 82}};
     for (const auto& [label, ct] : table) {
@@ -164,15 +164,18 @@ TEST(FileStructure, IntactCutAnywhereBrokenByKeyOrOneByte) {
     }
     EXPECT_TRUE(filestructure::Broken("audio/mpeg", reinterpret_cast<const uint8_t*>("ID3\x04\x00\x00\x00\x00\x00\x80"), 10));
 
-    // BMP's headers: a compression of no kind; rows that do not fit in the file (intact as the
-    // head of a longer one); more colours used than 8 bits name; a colour space of no kind and
-    // a rendering intent of none in a version 5 header.
+    // BMP's headers: a compression of no kind or not of these pixels; columns without rows;
+    // rows that do not fit in the file (intact as the head of a longer one); more colours used
+    // than 8 bits name; a colour space of no kind and a rendering intent of none in a version 5
+    // header.
     const std::string bmp = test::Bmp(g);
     const auto bmpBroken = [](std::string b, size_t at, const std::string& value, uint64_t whole) {
         b.replace(at, value.size(), value);
         return filestructure::Broken("image/bmp", reinterpret_cast<const uint8_t*>(b.data()), b.size(), whole);
     };
     EXPECT_TRUE(bmpBroken(bmp, 30, test::Le32(7), bmp.size()));
+    EXPECT_TRUE(bmpBroken(bmp, 30, test::Le32(1), bmp.size()));  // RLE8 of 24-bit pixels
+    EXPECT_TRUE(bmpBroken(bmp, 22, test::Le32(0), bmp.size()));  // columns, no rows
     EXPECT_FALSE(bmpBroken(bmp, 22, test::Le32(0xFFFFFFDFu), bmp.size() + 96));
     EXPECT_TRUE(bmpBroken(bmp, 22, test::Le32(0xFFFFFFDFu), bmp.size() + 95));
     EXPECT_TRUE(bmpBroken(bmp, 28, test::Le16(8) + test::Le32(0) + test::Le32(0) + test::Le32(0) + test::Le32(0) + test::Le32(257), bmp.size()));
