@@ -282,15 +282,21 @@ std::array<uint32_t, 256> Histogram(const uint8_t* data, size_t n) {
 template <typename Counts>
 std::array<int, 4> Top4(const Counts& counts) {
     std::array<int, 4> top{};
-    for (int b = 0; b < 256; ++b)
+    std::array<typename Counts::value_type, 4> at{};  // counts[top[t]], highest first
+    at.fill(counts[0]);
+    for (int b = 0; b < 256; ++b) {
+        const auto c = counts[b];
+        if (c < at[3]) continue;  // below all four: most values
         for (int t = 0; t < 4; ++t)
-            if (counts[b] > counts[top[t]] || (counts[b] == counts[top[t]] && b == top[t])) {
+            if (c > at[t] || (c == at[t] && b == top[t])) {
                 if (b != top[t]) {
-                    for (int u = 3; u > t; --u) top[u] = top[u - 1];
+                    for (int u = 3; u > t; --u) top[u] = top[u - 1], at[u] = at[u - 1];
                     top[t] = b;
+                    at[t] = c;
                 }
                 break;
             }
+    }
     return top;
 }
 
