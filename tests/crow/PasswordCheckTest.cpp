@@ -280,6 +280,18 @@ TEST(PasswordCheck, CrowFileOnDisk) {
     EXPECT_GT(passwordcheck::LoadMicroseconds(), 0);
 }
 
+// The shift a wrong character leaves is found as it is: its position in the period and its
+// amount (a case change at one position of 16, in Japanese and English text).
+TEST(PasswordCheck, PhaseShiftFoundAsItIs) {
+    std::mt19937 g(5);
+    std::string s = test::Utf8Text(g).substr(0, 4096);
+    for (size_t i = 5; i < s.size(); i += 16) s[i] = static_cast<char>(s[i] - 32);
+    const passwordcheck::PhaseShift r = passwordcheck::FindPhaseShift(reinterpret_cast<const uint8_t*>(s.data()), s.size(), 16);
+    EXPECT_EQ(r.phase, 5u);
+    EXPECT_EQ(r.delta, 224);
+    EXPECT_GE(r.gain, passwordcheck::kPhaseShiftGain);
+}
+
 // The extension table is read as a hostile file: odd lines are passed over, not trusted.
 TEST(PasswordCheck, ExtensionTableDistrusted) {
     using passwordcheck::ParseMimeTypes;
