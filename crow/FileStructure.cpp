@@ -158,9 +158,10 @@ public:
                 if (code > next_) return false;
                 // The string a code stands for: a colour index, one the table holds, or the
                 // one it is making (the previous string and its own first pixel).
-                pixels_ += code < clear_ ? 1 : code == next_ ? Length(previous_) + 1u : Length(code);
+                const uint32_t made = Length(previous_) + 1;
+                pixels_ += code == next_ ? made : Length(code);
                 if (next_ < 4096) {
-                    lengths_[next_] = static_cast<uint16_t>(Length(previous_) + 1);
+                    lengths_[next_] = static_cast<uint16_t>(made);
                     if (++next_ == 1u << width_ && width_ < 12) ++width_;
                 }
             }
@@ -269,13 +270,14 @@ bool BmpBroken(const uint8_t* d, size_t n, uint64_t whole) {
     if (bits <= 8 && Le32(d + 46) > 1u << bits) return true;  // more colours used than the pixels can name
     if (infoSize < 108 || n < 74) return false;
     // The colour space: calibrated, device RGB or CMYK, "sRGB", "Win ", a linked or embedded profile
+    constexpr uint32_t kSrgb = 0x73524742u, kWindows = 0x57696E20u, kLinked = 0x4C494E4Bu, kEmbedded = 0x4D424544u;
     const uint32_t space = Le32(d + 70);
-    if (space > 2 && space != 0x73524742u && space != 0x57696E20u && space != 0x4C494E4Bu && space != 0x4D424544u)
-        return true;
+    const bool profile = space == kLinked || space == kEmbedded;
+    if (space > 2 && space != kSrgb && space != kWindows && !profile) return true;
     if (infoSize < 124 || n < 130) return false;
     const uint32_t intent = Le32(d + 122);  // none, business, graphics, images, absolute colorimetric
     if (intent != 0 && intent != 1 && intent != 2 && intent != 4 && intent != 8) return true;
-    if (space == 0x4C494E4Bu || space == 0x4D424544u) {  // the profile lies within the file
+    if (profile) {  // the profile lies within the file
         const uint64_t at = 14 + uint64_t{Le32(d + 126)};
         if (n >= 134 && (at > whole || Le32(d + 130) > whole - at)) return true;
     }
